@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Installs everything the project needs from Debian's archive. Safe to run again.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+
+packages=(
+  build-essential cmake ninja-build pkg-config python3 clang clang-format
+  libgtest-dev libgmock-dev googletest libjsoncpp-dev
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
+  wine wine32:i386 xvfb xdotool imagemagick fonts-wqy-microhei
+  dpkg-dev
+)
+
+missing() {
+  local p
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || return 0
+  done
+  return 1
+}
+
+add_deb_src() {
+  # Derive source entries from the binary entries already configured; no host is written here.
+  local f
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -e "$f" ] || continue
+    case "$f" in *-src.sources) continue ;; esac
+    local dst="${f%.sources}-src.sources"
+    [ -e "$dst" ] || sed 's/^Types: deb$/Types: deb-src/' "$f" | $sudo tee "$dst" >/dev/null
+  done
+  if [ -f /etc/apt/sources.list ] && grep -q '^deb ' /etc/apt/sources.list; then
+    local dst=/etc/apt/sources.list.d/lirra-src.list
+    [ -e "$dst" ] || grep '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' | $sudo tee "$dst" >/dev/null
+  fi
+}
+
+if missing || ! apt-cache showsrc libjsoncpp >/dev/null 2>&1 || [ -z "$(apt-cache showsrc libjsoncpp 2>/dev/null)" ]; then
+  dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
+  add_deb_src
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${packages[@]}"
+fi
+
+[ "${1:-}" = "--packages-only" ] || "$here/scripts/build-jsoncpp-mingw.sh"

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Makes the project's Wine prefix once: 32-bit, Chinese fonts mapped to WenQuanYi Micro Hei.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+export WINEPREFIX="${LIRRA_WINEPREFIX:-$here/build/wine-prefix}"
+export WINEARCH=win32
+export WINEDEBUG="${WINEDEBUG:--all}"
+export LANG=zh_CN.UTF-8
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree=}"
+
+[ -f "$WINEPREFIX/.lirra-ready" ] && exit 0
+mkdir -p "$(dirname "$WINEPREFIX")"
+exec 9>"$WINEPREFIX.lock"
+flock 9
+[ -f "$WINEPREFIX/.lirra-ready" ] && exit 0
+
+wineboot -i >/dev/null 2>&1 || true
+wineserver -w
+python3 - "$WINEPREFIX/lirra-fonts.reg" <<'PY'
+import sys
+names = ["微软雅黑", "宋体", "SimSun", "Microsoft YaHei", "MS Shell Dlg", "MS Shell Dlg 2", "Microsoft Sans Serif", "Tahoma"]
+lines = ["Windows Registry Editor Version 5.00", "",
+         r"[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]"]
+lines += ['"%s"="WenQuanYi Micro Hei"' % n for n in names]
+open(sys.argv[1], "w", encoding="utf-16").write("\r\n".join(lines) + "\r\n")
+PY
+wine regedit /S "$WINEPREFIX/lirra-fonts.reg" >/dev/null 2>&1
+wineserver -w
+touch "$WINEPREFIX/.lirra-ready"

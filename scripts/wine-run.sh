@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine in the project's own 32-bit prefix (made on first use).
+# CMake uses it as the cross-compiling emulator, so ctest runs the Windows tests through it.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+export WINEPREFIX="${LIRRA_WINEPREFIX:-$here/build/wine-prefix}"
+export WINEARCH=win32
+export WINEDEBUG="${WINEDEBUG:--all}"
+export LANG=zh_CN.UTF-8
+# No Mono in the prefix; the browser engine (mshtml) stays registered.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree=}"
+
+"$here/scripts/wine-prefix.sh"
+exec wine "$@"

@@ -1,0 +1,84 @@
+#include "store/driver_state.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/system_probe.h"
+#include "platform/platform.h"
+#include "store/atomic_file.h"
+#include "store/ini_store.h"
+
+namespace lirra {
+
+const char kDefaultDriverState[] =
+    "[HID]\r\nvalue=0\r\n[NJYS]\r\nvalue=0\r\n[SDSS]\r\nvalue=0\r\n[WHJL]\r\nvalue=0\r\n[YSB]\r\nvalue=0\r\n";
+
+namespace {
+
+struct Section {
+  const char* name;
+  bool CRunFlags::*flag;
+};
+
+// The order in which the sections are read and written.
+constexpr Section kSections[] = {
+    {"HID", &CRunFlags::m_bHID},   {"NJYS", &CRunFlags::m_bNJYS}, {"SDSS", &CRunFlags::m_bSDSS},
+    {"WHJL", &CRunFlags::m_bWHJL}, {"YSB", &CRunFlags::m_bYSB},
+};
+
+bool ReadInstalled(const char* section) {
+  char value[64];
+  if (!IniReadString(section, "value", value, sizeof value, nullptr)) return false;
+  return std::strtol(value, nullptr, 0) != 0;
+}
+
+}  // namespace
+
+std::string DriverStatePath() {
+  return OS().WideToAnsi(CSystemProbe::GetModuleDir() + kPathSep + L"config.ini");
+}
+
+int LoadDriverState(CRunFlags& flags) {
+  std::printf("load file %s\n\n", "config.ini");
+  std::string path = DriverStatePath();
+  auto lock = LockIniStore();
+  if (IniLoadFile(path.c_str()) == -1) return -1;
+
+  flags.m_bHID = ReadInstalled("HID");
+  if (!flags.m_bHID) {
+    // Forgets the vendor state, as the default form always has; a file that can't be
+    // rewritten is left as it is.
+    ReplaceFileContents(path, std::string(kDefaultDriverState, sizeof kDefaultDriverState - 1));
+    return 0;
+  }
+  for (const Section& s : kSections) flags.*s.flag = ReadInstalled(s.name);
+  IniFreeFile();
+  return 1;
+}
+
+int SaveDriverState(const CRunFlags& flags) {
+  std::string path = DriverStatePath();
+  // The new file is built beside the old one and moved over it at the end, so a save
+  // cut short leaves the previous state whole.
+  std::string fresh = path + ".new";
+  auto lock = LockIniStore();
+  if (std::FILE* f = std::fopen(fresh.c_str(), "wb")) std::fclose(f);
+  IniLoadFile(fresh.c_str());
+  bool complete = true;
+  for (const Section& s : kSections) {
+    char value[16];
+    std::snprintf(value, sizeof value, "%d", flags.*s.flag ? 1 : 0);
+    complete = IniWriteString(s.name, "value", value) == 1 && complete;
+  }
+  IniFreeFile();
+  if (complete) {
+    CommitFile(fresh, path);
+  } else {
+    std::remove(fresh.c_str());
+  }
+  IniLoadFile(path.c_str());  // the store names config.ini afterwards, as callers expect
+  IniFreeFile();
+  return 0;
+}
+
+}  // namespace lirra

@@ -1,0 +1,24 @@
+// config.ini beside the executable: which card-reader drivers are installed, across runs.
+#pragma once
+
+#include <string>
+
+#include "app/run_flags.h"
+
+namespace lirra {
+
+// The 83 bytes written when HID is not recorded as installed.
+extern const char kDefaultDriverState[];
+
+// The full path of config.ini in the ANSI code page.
+std::string DriverStatePath();
+
+// Reads the driver flags. -1: the file can't be loaded (nothing changes); 0: HID is not
+// installed (the file is reset to the default form, the vendor flags keep their values);
+// 1: all five flags read.
+int LoadDriverState(CRunFlags& flags);
+
+// Rebuilds the file from the five flags; always 0.
+int SaveDriverState(const CRunFlags& flags);
+
+}  // namespace lirra

@@ -1,0 +1,83 @@
+#include "support/fake_platform.h"
+
+#include <algorithm>
+
+namespace lirra::test {
+
+FakePlatform::FakePlatform() : previous_(SetPlatform(this)) {}
+
+FakePlatform::~FakePlatform() { SetPlatform(previous_); }
+
+std::string FakePlatform::WideToAnsi(const std::wstring& text) { return NativePlatform().WideToAnsi(text); }
+std::wstring FakePlatform::AnsiToWide(const std::string& text) { return NativePlatform().AnsiToWide(text); }
+bool FakePlatform::IsDirectory(const std::wstring& path) { return NativePlatform().IsDirectory(path); }
+bool FakePlatform::MakeDirectory(const std::wstring& path) { return NativePlatform().MakeDirectory(path); }
+bool FakePlatform::MoveFileOver(const std::string& from, const std::string& to) {
+  return NativePlatform().MoveFileOver(from, to);
+}
+
+bool FakePlatform::StartServiceByName(const std::wstring& name) {
+  startedServices.push_back(name);
+  auto it = services.find(name);
+  if (it == services.end()) return false;
+  if (it->second == ServiceState::Stopped) it->second = ServiceState::Running;
+  return it->second == ServiceState::Running || it->second == ServiceState::Pending ||
+         it->second == ServiceState::Paused;
+}
+
+ServiceState FakePlatform::QueryService(const std::wstring& name) {
+  auto it = services.find(name);
+  return it == services.end() ? ServiceState::Missing : it->second;
+}
+
+bool FakePlatform::KillProcess(std::uint32_t pid) {
+  killedPids.push_back(pid);
+  auto it = std::find_if(processes.begin(), processes.end(), [&](const ProcessEntry& p) { return p.pid == pid; });
+  if (it == processes.end()) return false;
+  processes.erase(it);
+  return true;
+}
+
+int FakePlatform::ShellOpen(const std::wstring& file, const std::wstring& parameters) {
+  shellOpened.emplace_back(file, parameters);
+  auto it = shellResults.find(file);
+  return it == shellResults.end() ? 42 : it->second;
+}
+
+int FakePlatform::RunCommandLine(const std::string& commandLine) {
+  commandLines.push_back(commandLine);
+  return 33;
+}
+
+std::wstring FakePlatform::KeyName(RegHive hive, const std::wstring& key) {
+  return (hive == RegHive::LocalMachine ? L"HKLM\\" : L"HKCU\\") + key;
+}
+
+KeyStatus FakePlatform::OpenKeyStatus(RegHive hive, const std::wstring& key, RegView) {
+  std::wstring name = KeyName(hive, key);
+  if (deniedKeys.count(name)) return KeyStatus::OtherError;
+  return registryKeys.count(name) ? KeyStatus::Present : KeyStatus::NotFound;
+}
+
+std::optional<std::wstring> FakePlatform::ReadString(RegHive hive, const std::wstring& key,
+                                                     const std::wstring& value, std::uint32_t maxBytes) {
+  auto it = registryStrings.find(KeyName(hive, key) + L"\\" + value);
+  if (it == registryStrings.end()) return std::nullopt;
+  if ((it->second.size() + 1) * 2 > maxBytes) return std::nullopt;  // too long for the buffer
+  return it->second;
+}
+
+bool FakePlatform::WriteString(RegHive hive, const std::wstring& key, const std::wstring& value,
+                               const std::wstring& data) {
+  registryKeys.insert(KeyName(hive, key));
+  registryStrings[KeyName(hive, key) + L"\\" + value] = data;
+  return true;
+}
+
+bool FakePlatform::WriteDword(RegHive hive, const std::wstring& key, const std::wstring& value, std::uint32_t data) {
+  registryKeys.insert(KeyName(hive, key));
+  registryDwords[KeyName(hive, key) + L"\\" + value] = data;
+  return true;
+}
+
+}  // namespace lirra::test

@@ -1,0 +1,70 @@
+// A scriptable platform for tests: every answer is a public field; calls are recorded.
+// Installed for the life of the object (FakePlatformScope restores the previous one).
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace lirra::test {
+
+class FakePlatform : public Platform {
+ public:
+  FakePlatform();
+  ~FakePlatform() override;
+
+  // Scripted answers.
+  std::wstring modulePath;  // tests point it into a TempDir
+  std::wstring productVersion = L"1.0.0.2";
+  OsVersion osVersion{6, 1};
+  bool is64Bit = false;
+  std::map<std::wstring, ServiceState> services;  // missing names answer Missing
+  std::vector<ProcessEntry> processes;
+  std::map<std::wstring, int> shellResults;       // by file; others answer 42
+  std::set<std::wstring> registryKeys;            // "HKLM\\path" (case as written), view ignored
+  std::set<std::wstring> deniedKeys;              // keys that exist but refuse access
+  std::map<std::wstring, std::wstring> registryStrings;  // "HKLM\\key\\value" -> data
+  std::map<std::wstring, std::uint32_t> registryDwords;
+
+  // What the code under test did.
+  std::vector<std::wstring> startedServices;
+  std::vector<std::uint32_t> killedPids;
+  std::vector<std::pair<std::wstring, std::wstring>> shellOpened;  // file, parameters
+  std::vector<std::string> commandLines;
+  unsigned sleptMs = 0;
+
+  std::wstring ModulePath() override { return modulePath; }
+  std::wstring ProductVersion() override { return productVersion; }
+  OsVersion GetOsVersion() override { return osVersion; }
+  bool Is64BitOs() override { return is64Bit; }
+  std::string WideToAnsi(const std::wstring& text) override;
+  std::wstring AnsiToWide(const std::string& text) override;
+  bool IsDirectory(const std::wstring& path) override;
+  bool MakeDirectory(const std::wstring& path) override;
+  bool MoveFileOver(const std::string& from, const std::string& to) override;
+  bool StartServiceByName(const std::wstring& name) override;
+  ServiceState QueryService(const std::wstring& name) override;
+  std::vector<ProcessEntry> ListProcesses() override { return processes; }
+  bool KillProcess(std::uint32_t pid) override;
+  int ShellOpen(const std::wstring& file, const std::wstring& parameters) override;
+  int RunCommandLine(const std::string& commandLine) override;
+  KeyStatus OpenKeyStatus(RegHive hive, const std::wstring& key, RegView view) override;
+  std::optional<std::wstring> ReadString(RegHive hive, const std::wstring& key, const std::wstring& value,
+                                         std::uint32_t maxBytes) override;
+  bool WriteString(RegHive hive, const std::wstring& key, const std::wstring& value,
+                   const std::wstring& data) override;
+  bool WriteDword(RegHive hive, const std::wstring& key, const std::wstring& value, std::uint32_t data) override;
+  void SleepMs(unsigned milliseconds) override { sleptMs += milliseconds; }
+
+  // "HKLM\\key" / "HKCU\\key" as the registry maps above spell them.
+  static std::wstring KeyName(RegHive hive, const std::wstring& key);
+
+ private:
+  Platform* previous_;
+};
+
+}  // namespace lirra::test
