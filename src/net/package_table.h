@@ -1,0 +1,73 @@
+// The packages the client installs (HID driver, four vendor drivers, IE8): where each lies on
+// the download host and on disk, its installer's file name and expected MD5 digest. The
+// manifest file.ini from the download host may rename and re-digest them; an installer is
+// fetched only when the copy on disk does not match its digest.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace lirra {
+
+struct PackageRecord {
+  std::wstring m_strRemoteUrl;
+  std::wstring m_strLocalPath;
+  std::wstring m_strFileName;     // the installer's file name, as launched
+  std::wstring m_strExpectedMd5;  // 32 hex digits
+  bool m_bAvailable = false;      // HID only: the manifest names an installer for this PC
+};
+
+// One table: the six records in this order, the manifest's locations, and what chose them.
+struct PackageTable {
+  PackageRecord m_HID;
+  PackageRecord m_YSB;
+  PackageRecord m_NJYS;
+  PackageRecord m_WHJL;
+  PackageRecord m_SDSS;
+  PackageRecord m_IE8;
+  std::wstring m_strManifestUrl;   // base URL + "file.ini"
+  std::wstring m_strManifestPath;  // folder + separator + "file.ini"
+  std::wstring m_strModuleDir;     // the executable's folder
+  std::wstring m_strBaseUrl;       // ends with "/"
+  std::wstring m_strOsName;        // "XP", "7", "8", "10" or "No": chooses the HID package
+  int m_nBits = 32;                // 32 or 64: chooses the HID package
+
+  // A table with the defaults for this folder, base URL and Windows.
+  static PackageTable Create(const std::wstring& moduleDir, const std::wstring& baseUrl,
+                             const std::wstring& osName, int bits);
+
+  static constexpr int kRecordCount = 6;
+  // The records in table order, with their keys ("HID", "YSB", "NJYS", "WHJL", "SDSS", "IE8").
+  PackageRecord& Record(int index);
+  static const char* RecordKey(int index);
+};
+
+// "http://" + download host + "/mervo/store/mervoDrivce/".
+std::wstring DefaultBaseUrl();
+// "http://" + platform host + "/backend/plugin/version/get".
+std::wstring VersionDataUrl();
+
+// The process-wide table, created on first use from the running executable's folder, the
+// built-in base URL and this PC's Windows name and bitness (through the platform seam).
+PackageTable& GetPackageTable();
+// Tests: rebuilds the process-wide table from the platform now installed.
+void ResetPackageTable();
+
+// Applies the local manifest (m_strManifestPath) to the table; false when it can't be loaded
+// (the table is unchanged). Values that are not plain file names are ignored.
+bool LoadManifest(PackageTable& table);
+
+// One file request; false when the transfer failed: no connection, no success status (404
+// included), a short body or a write error.
+bool DownloadFile(const std::wstring& remoteUrl, const std::wstring& localPath);
+
+// True when the file at the record's local path matches its expected digest (letter case
+// ignored), downloading it first when it does not; the digest is checked again afterwards.
+bool EnsurePackage(const PackageRecord& record);
+
+// One memory request for the version data into buffer (capacity bytes, zero-filled by the
+// caller); true when its result is 0. The buffer holds whatever arrived, terminated.
+bool GetVersionData(char* buffer, std::size_t capacity);
+bool GetVersionData(const std::wstring& url, char* buffer, std::size_t capacity);
+
+}  // namespace lirra
