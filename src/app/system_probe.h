@@ -17,6 +17,19 @@ class CSystemProbe {
   // "XP", "7", "8", "10" or "No".
   static std::wstring GetOsVersionName();
   static std::wstring OsVersionName(OsVersion version);
+
+  // Starts a stopped service and waits (at most 30 s) until it runs. True when it runs or
+  // was already in any state but stopped; false when it is missing, refuses to start,
+  // stops again, or is still not running when the wait ends.
+  static bool StartServiceByName(const std::wstring& name);
+  // Terminates the first process (in snapshot order) whose image name matches, ASCII
+  // letters compared without case. True when one was found, whether or not it ended.
+  static bool KillProcessByName(const std::wstring& name);
+  // Whether a process of that image name is in the list; only the first
+  // kMaxComparedProcesses entries after the idle process are looked at.
+  static bool IsProcessRunning(const std::wstring& name);
+
+  static constexpr int kMaxComparedProcesses = 301;
 };
 
 }  // namespace lirra

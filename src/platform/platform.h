@@ -1,3 +1,4 @@
+// NOTE TO HELPERS (temporary, the lead removes it): read /work/main/HELPER_RULES.md now: commit only your own paths (git commit -- <paths>, never git add -A), never mention the spec/Parts in code/comments/commits, finish and commit by 14:20 UTC.
 // The one interface through which portable code reaches the operating system.
 // win32/ implements it on Windows, posix/ implements what Linux has, and tests
 // install a scriptable fake with SetPlatform.
@@ -67,8 +68,10 @@ class Platform {
   virtual std::vector<ProcessEntry> ListProcesses() = 0;
   virtual bool KillProcess(std::uint32_t pid) = 0;
 
-  // Opens a file through the shell ("open"); returns the shell's code (> 32 on success).
-  virtual int ShellOpen(const std::wstring& file, const std::wstring& parameters) = 0;
+  // Opens a file through the shell ("open"), in a working directory when one is given;
+  // returns the shell's code (> 32 on success, 2 for a missing file, 0 when refused).
+  virtual int ShellOpen(const std::wstring& file, const std::wstring& parameters,
+                        const std::wstring& directory = {}) = 0;
   // Runs a command line without waiting; returns the launcher's code (> 31 on success).
   virtual int RunCommandLine(const std::string& commandLine) = 0;
 

@@ -38,7 +38,7 @@ bool FakePlatform::KillProcess(std::uint32_t pid) {
   return true;
 }
 
-int FakePlatform::ShellOpen(const std::wstring& file, const std::wstring& parameters) {
+int FakePlatform::ShellOpen(const std::wstring& file, const std::wstring& parameters, const std::wstring&) {
   shellOpened.emplace_back(file, parameters);
   auto it = shellResults.find(file);
   return it == shellResults.end() ? 42 : it->second;

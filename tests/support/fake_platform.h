@@ -50,7 +50,8 @@ class FakePlatform : public Platform {
   ServiceState QueryService(const std::wstring& name) override;
   std::vector<ProcessEntry> ListProcesses() override { return processes; }
   bool KillProcess(std::uint32_t pid) override;
-  int ShellOpen(const std::wstring& file, const std::wstring& parameters) override;
+  int ShellOpen(const std::wstring& file, const std::wstring& parameters,
+                const std::wstring& directory = {}) override;
   int RunCommandLine(const std::string& commandLine) override;
   KeyStatus OpenKeyStatus(RegHive hive, const std::wstring& key, RegView view) override;
   std::optional<std::wstring> ReadString(RegHive hive, const std::wstring& key, const std::wstring& value,
