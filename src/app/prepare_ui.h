@@ -1,0 +1,38 @@
+// How the start-up preparation worker talks to the user: the loading window's progress line,
+// questions and warnings in the skinned message box, the close message, and the end of the
+// process. The Windows client implements it over CLoading and CMyMessageBox; tests record it.
+#pragma once
+
+#include <string>
+
+namespace lirra {
+
+// Posted to the loading window when the preparation has finished (wParam 0, lParam 0).
+constexpr unsigned WM_LOADING_DONE = 0x464;  // WM_USER + 100
+
+// Every call comes from the worker thread; each one returns only when it is done.
+class PrepareUi {
+ public:
+  virtual ~PrepareUi() = default;
+
+  // Replaces the loading window's progress text.
+  virtual void SetProgressText(const std::wstring& text) = 0;
+
+  // A two-button message box (SetTwoButtons with the confirm text also as the single text),
+  // run modally on the calling thread. True only when the confirm button was pressed
+  // (m_bConfirmed); cancel, the close button, Enter and Esc all answer false.
+  virtual bool AskTwoButtons(const std::wstring& title, const std::wstring& text, const std::wstring& confirmText,
+                             const std::wstring& cancelText) = 0;
+
+  // A one-button message box (SetOneButton), run modally; returns when it is closed.
+  virtual void Warn(const std::wstring& title, const std::wstring& text, const std::wstring& buttonText) = 0;
+
+  // Posts WM_LOADING_DONE to the loading window. The worker's last call.
+  virtual void Done() = 0;
+
+  // Ends the whole process with this exit code (the C run-time's exit). The worker stops
+  // right after the call, so a recording implementation may simply return.
+  virtual void ExitProcess(int exitCode) = 0;
+};
+
+}  // namespace lirra
