@@ -10,7 +10,7 @@ packages=(
   build-essential cmake ninja-build pkg-config python3 clang clang-format
   libgtest-dev libgmock-dev googletest libjsoncpp-dev
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
-  wine wine32:i386 xvfb xdotool imagemagick fonts-wqy-microhei
+  wine wine32:i386 xvfb x11-utils xdotool imagemagick fonts-wqy-microhei
   dpkg-dev
 )
 

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Runs a command with one persistent wineserver for the project's prefix, so each Windows
+# test does not pay Wine's start-up; the server is stopped afterwards.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+export WINEPREFIX="${LIRRA_WINEPREFIX:-$here/build/wine-prefix}"
+"$here/scripts/wine-prefix.sh"
+wineserver -p
+trap 'wineserver -k 2>/dev/null || true' EXIT
+"$@"
