@@ -78,9 +78,7 @@ bool CIEHelper::EnableZoneActions() {
   return true;
 }
 
-std::wstring CIEHelper::TrustedDomainPattern() {
-  return L"*." + Utf8ToWide(LIRRA_PRIMARY_DOMAIN);
-}
+std::wstring CIEHelper::TrustedDomainPattern() { return L"*." + Utf8ToWide(LIRRA_PRIMARY_DOMAIN); }
 
 void CIEHelper::ApplyBrowserSettings() {
   SetOwnFeatureControls();

@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+#include "app/ie_helper.h"
+#include "support/fake_platform.h"
+
+namespace lirra {
+namespace {
+
+using test::FakePlatform;
+
+// A fake that keeps every registry write in order and can refuse a hive.
+struct RecordingPlatform : FakePlatform {
+  using Write = std::tuple<std::wstring, std::wstring, std::uint32_t>;  // "HKxx\\key", value, data
+  std::vector<Write> writes;
+  bool refuseLocalMachine = false;
+  bool refuseCurrentUser = false;
+
+  bool WriteDword(RegHive hive, const std::wstring& key, const std::wstring& value, std::uint32_t data) override {
+    if ((hive == RegHive::LocalMachine && refuseLocalMachine) || (hive == RegHive::CurrentUser && refuseCurrentUser)) {
+      return false;
+    }
+    writes.emplace_back(KeyName(hive, key), value, data);
+    return FakePlatform::WriteDword(hive, key, value, data);
+  }
+};
+
+const wchar_t kFeatures[] = L"HKLM\\Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\";
+const wchar_t kZones[] = L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\";
+const wchar_t kDomains[] = L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\ZoneMap\\Domains\\";
+
+// Every write of the browser window's first show, in order, for an executable file name.
+std::vector<RecordingPlatform::Write> ExpectedWrites(const std::wstring& ownName, const std::wstring& domain) {
+  const std::pair<const wchar_t*, std::uint32_t> features[] = {
+      {L"FEATURE_BROWSER_EMULATION", 12000},
+      {L"FEATURE_ACTIVEX_REPURPOSEDETECTION", 0},
+      {L"FEATURE_BLOCK_LMZ_IMG", 1},
+      {L"FEATURE_BLOCK_LMZ_OBJECT", 1},
+      {L"FEATURE_BLOCK_LMZ_SCRIPT", 1},
+      {L"FEATURE_Cross_Domain_Redirect_Mitigation", 1},
+      {L"FEATURE_ENABLE_SCRIPT_PASTE_URLACTION_IF_PROMPT", 1},
+      {L"FEATURE_LOCALMACHINE_LOCKDOWN", 1},
+      {L"FEATURE_GPU_RENDERING", 1},
+  };
+  std::vector<RecordingPlatform::Write> out;
+  for (const auto& [name, data] : features) out.emplace_back(kFeatures + std::wstring(name), ownName, data);
+  for (const auto& [name, data] : features) {
+    out.emplace_back(kFeatures + std::wstring(name), L"iexplore.exe", data == 12000 ? 12000u : 0u);
+  }
+  out.emplace_back(kDomains + domain, L"http", 2);
+  for (const wchar_t* zone : {L"2", L"3"}) {
+    for (const wchar_t* action : {L"1004", L"1201", L"1208", L"1200", L"1405", L"2201"}) {
+      out.emplace_back(kZones + std::wstring(zone), action, 0);
+    }
+  }
+  return out;
+}
+
+TEST(EngineSettings, WritesEveryValueInOrderUnderTheCurrentFileName) {
+  for (const std::wstring exe : {L"lirra.exe", L"renamed copy.exe"}) {
+    RecordingPlatform fake;
+    fake.modulePath = L"/shop/client/" + exe;
+    CIEHelper::ApplyBrowserSettings();
+    // The trusted site is one key: "*." and the whole primary domain.
+    const std::string domain = LIRRA_PRIMARY_DOMAIN;
+    EXPECT_EQ(fake.writes, ExpectedWrites(exe, L"*." + std::wstring(domain.begin(), domain.end())));
+  }
+}
+
+TEST(EngineSettings, WithoutAdministratorRightsTheUserWritesStillHappen) {
+  RecordingPlatform fake;
+  fake.modulePath = L"/shop/lirra.exe";
+  fake.refuseLocalMachine = true;
+  EXPECT_FALSE(CIEHelper::SetOwnFeatureControl(L"FEATURE_GPU_RENDERING", 1));
+  EXPECT_EQ(CIEHelper::SetOwnFeatureControls(), 0);
+  EXPECT_EQ(CIEHelper::SetFeatureControlsFor(L"iexplore.exe"), 0);
+  EXPECT_EQ(CIEHelper::AddTrustedDomain(L"*.example.com"), 0);
+  EXPECT_TRUE(CIEHelper::EnableZoneActions());
+  EXPECT_EQ(fake.writes.size(), 13u);  // the trusted site and twelve zone actions
+  EXPECT_EQ(fake.registryDwords.at(std::wstring(kDomains) + L"*.example.com\\http"), 2u);
+
+  fake.refuseCurrentUser = true;
+  EXPECT_EQ(CIEHelper::AddTrustedDomain(L"*.example.com"), -1);
+  EXPECT_EQ(CIEHelper::SetZoneAction(L"Zones\\", L"1004", L"2"), 0);
+}
+
+}  // namespace
+}  // namespace lirra
