@@ -1,0 +1,229 @@
+#include "app/prepare_worker.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/ie_helper.h"
+#include "app/run_flags.h"
+#include "app/system_probe.h"
+#include "drivers/installer_runner.h"
+#include "platform/platform.h"
+#include "platform/utf8.h"
+#include "store/driver_state.h"
+
+namespace lirra {
+
+namespace {
+
+constexpr wchar_t kBrowserPath[] = L"C:\\Program Files\\Internet Explorer\\iexplore.exe";
+constexpr wchar_t kBrowserImage[] = L"iexplore.exe";
+constexpr wchar_t kRegistrationTool[] = L"regsvr32.exe";
+constexpr wchar_t kPluginFile[] = L"CardX.ocx";
+constexpr const wchar_t* kServices[] = {L"upnphost", L"AxInstSV", L"SCardSvr"};
+// The HID driver counts as installed when either folder exists; the 32-bit view first.
+constexpr const wchar_t* kOmnikeyFolders[] = {L"C:\\Program Files (x86)\\HID Global\\OMNIKEY 3x2x",
+                                              L"C:\\Program Files\\HID Global\\OMNIKEY 3x2x"};
+constexpr int kLowestIeVersion = 8;
+// Lets the installing text paint before the installer's window covers the screen.
+constexpr unsigned kInstallPauseMs = 100;
+
+// Texts of the steps, in the order they appear.
+constexpr wchar_t kTextChecking[] = L"正在检查系统环境，请稍候...";
+constexpr wchar_t kTextCheckingUpdate[] = L"正在检查版本更新情况...";
+constexpr wchar_t kTextUpdateChecked[] = L"正在检查版本已经OK...";
+constexpr wchar_t kTextDownloadingIe8[] = L"正在下载IE8...";
+constexpr wchar_t kTextInstallingIe8[] = L"正在安装IE8...";
+constexpr wchar_t kTextDownloadingHid[] = L"正在下载HID必备驱动...";
+constexpr wchar_t kTextInstallingHid[] = L"正在安装HID驱动【温馨提示：如果杀毒软件或360拦截安装，请允许】";
+constexpr wchar_t kTextRemovingPlugin[] = L"正在清除HID插件，如出错请用管理员权限运行...";
+constexpr wchar_t kTextRegisteringPlugin[] = L"正在注册HID插件，如出错请用管理员权限运行";
+constexpr wchar_t kTextFinished[] = L"初始化完成，正在启动系统，请稍候...";
+
+constexpr wchar_t kTitleUpdate[] = L"更新提醒";
+constexpr wchar_t kTitleWarning[] = L"警告提醒";
+constexpr wchar_t kTitleFailure[] = L"警告";
+constexpr wchar_t kAskUpdate[] = L"检测到当前版本需要更新，是否要更新？";
+constexpr wchar_t kAskIe8Retry[] = L"下载IE8失败，尝试重新下载IE8";
+constexpr wchar_t kAskIeTooOld[] = L"检测到当前版本IE版本较低，请到官网更新";
+constexpr wchar_t kWarnPluginFailed[] = L"安装HID失败，请尝试用管理员身份运行";
+constexpr wchar_t kButtonUpdate[] = L"更新";
+constexpr wchar_t kButtonCancel[] = L"取消";
+constexpr wchar_t kButtonDownload[] = L"下载";
+constexpr wchar_t kButtonQuit[] = L"退出";
+constexpr wchar_t kButtonOk[] = L"确认";
+
+// A fixed-size text of the update record, which a bad answer may have left unterminated.
+std::string FieldText(const char* field, std::size_t size) { return std::string(field, strnlen(field, size)); }
+
+class Preparation {
+ public:
+  Preparation(PrepareUi& ui, PrepareNetwork& network) : ui_(ui), network_(network) {}
+  PrepareResult Run();
+
+ private:
+  void StartServices();
+  void LoadDriverStateAndManifest();
+  void ProbePlugins();
+  bool IsUpdateAvailable(UpdateInfo* info);
+  void OfferUpdate(const UpdateInfo& info);
+  void InstallIe8();
+  bool AcceptIeVersion();
+  bool IsHidDriverMissing() const;
+  void InstallHidDriver();
+  bool RegisterHidPlugin();
+  void Show(const wchar_t* text) { ui_.SetProgressText(text); }
+
+  PrepareUi& ui_;
+  PrepareNetwork& network_;
+  CRunFlags* flags_ = nullptr;
+  PackageTable* table_ = nullptr;
+  std::wstring moduleDir_;
+  std::wstring osName_;
+};
+
+PrepareResult Preparation::Run() {
+  Show(kTextChecking);
+  StartServices();
+  moduleDir_ = CSystemProbe::GetModuleDir();
+  osName_ = CSystemProbe::GetOsVersionName();
+  LoadDriverStateAndManifest();
+  ProbePlugins();
+
+  UpdateInfo info{};
+  if (IsUpdateAvailable(&info)) OfferUpdate(info);
+
+  if (osName_ == L"XP" && CIEHelper::GetIEMajorVersion() < kLowestIeVersion) InstallIe8();
+  if (!AcceptIeVersion()) {
+    ui_.ExitProcess(0);
+    return PrepareResult::kIeTooOld;
+  }
+  if (table_->m_HID.m_bAvailable && IsHidDriverMissing() && osName_ != L"10") InstallHidDriver();
+  if (!CIEHelper::IsHidPluginRegistered() && !RegisterHidPlugin()) {
+    ui_.ExitProcess(0);
+    return PrepareResult::kPluginRefused;
+  }
+
+  Show(kTextFinished);
+  ui_.Done();
+  return PrepareResult::kDone;
+}
+
+void Preparation::StartServices() {
+  for (const wchar_t* service : kServices) CSystemProbe::StartServiceByName(service);
+}
+
+void Preparation::LoadDriverStateAndManifest() {
+  flags_ = &CRunFlags::GetInstance();
+  LoadDriverState(*flags_);
+
+  table_ = &GetPackageTable();
+  if (LoadManifest(*table_)) flags_->m_bOfferDriverSetup = false;
+  // A failed download leaves the previous manifest for the second load.
+  network_.DownloadFile(table_->m_strManifestUrl, table_->m_strManifestPath);
+  LoadManifest(*table_);
+}
+
+void Preparation::ProbePlugins() {
+  flags_->m_bHID = CIEHelper::IsHidPluginRegistered();
+  flags_->m_bNJYS = CIEHelper::IsNjysPluginRegistered();
+  flags_->m_bSDSS = CIEHelper::IsSdssPluginRegistered();
+  flags_->m_bWHJL = CIEHelper::IsWhjlPluginRegistered();
+  flags_->m_bYSB = CIEHelper::IsYsbPluginRegistered();
+}
+
+bool Preparation::IsUpdateAvailable(UpdateInfo* info) {
+  Show(kTextCheckingUpdate);
+  int result = network_.GetLatestVersionInfo(info);
+  bool available = false;
+  if (result != 0) {
+    std::printf("get latst Versioninfo Fail! ret=[%d].\r\n", result);
+  } else {
+    available = info->nNeedUpdate == 1;
+  }
+  Show(kTextUpdateChecked);
+  return available;
+}
+
+void Preparation::OfferUpdate(const UpdateInfo& info) {
+  if (!ui_.AskTwoButtons(kTitleUpdate, kAskUpdate, kButtonUpdate, kButtonCancel)) return;
+  OpenInIE(OS().AnsiToWide(FieldText(info.szDownloadPage, sizeof info.szDownloadPage)));
+}
+
+void Preparation::InstallIe8() {
+  const PackageRecord& ie8 = table_->m_IE8;
+  CSystemProbe::KillProcessByName(kBrowserImage);
+  Show(kTextDownloadingIe8);
+  bool present = network_.EnsurePackage(ie8);
+  if (!present && ui_.AskTwoButtons(kTitleWarning, kAskIe8Retry, kButtonDownload, kButtonQuit)) {
+    present = network_.EnsurePackage(ie8);
+  }
+  // An installer that is missing or failed its digest check is never launched.
+  if (!present) return;
+
+  Show(kTextInstallingIe8);
+  OS().SleepMs(kInstallPauseMs);
+  CSystemProbe::KillProcessByName(ie8.m_strFileName);
+  LaunchAndWait(ie8.m_strLocalPath, ie8.m_strFileName);
+}
+
+// False when the user chose to quit over a browser that is still too old.
+bool Preparation::AcceptIeVersion() {
+  if (CIEHelper::GetIEMajorVersion() >= kLowestIeVersion) return true;
+  bool update = ui_.AskTwoButtons(kTitleWarning, kAskIeTooOld, kButtonUpdate, kButtonQuit);
+  OpenInIE(IeDownloadPage());
+  return update;
+}
+
+bool Preparation::IsHidDriverMissing() const {
+  for (const wchar_t* folder : kOmnikeyFolders) {
+    if (OS().IsDirectory(folder)) return false;
+  }
+  return true;
+}
+
+void Preparation::InstallHidDriver() {
+  const PackageRecord& hid = table_->m_HID;
+  Show(kTextDownloadingHid);
+  if (!network_.EnsurePackage(hid)) return;  // never run an unverified installer
+
+  Show(kTextInstallingHid);
+  OS().SleepMs(kInstallPauseMs);
+  RunInstaller(hid.m_strLocalPath, hid.m_strFileName);
+}
+
+// Unregisters and registers CardX.ocx; false when it is still not registered on a system
+// where the platform can't work without it (every one but XP).
+bool Preparation::RegisterHidPlugin() {
+  std::wstring quotedPath = L"\"" + moduleDir_ + kPathSep + kPluginFile + L"\"";
+  Show(kTextRemovingPlugin);
+  RunInstaller(kRegistrationTool, kRegistrationTool, L"/u " + quotedPath);
+  Show(kTextRegisteringPlugin);
+  RunInstaller(kRegistrationTool, kRegistrationTool, quotedPath);
+
+  if (CIEHelper::IsHidPluginRegistered()) {
+    flags_->m_bHID = true;
+    SaveDriverState(*flags_);
+    return true;
+  }
+  if (osName_ == L"XP") return true;
+  ui_.Warn(kTitleFailure, kWarnPluginFailed, kButtonOk);
+  return false;
+}
+
+}  // namespace
+
+PrepareResult RunPreparation(PrepareUi& ui, PrepareNetwork& network) { return Preparation(ui, network).Run(); }
+
+void OpenInIE(const std::wstring& url) {
+  // Quoted, so a stray "C:\Program.exe" can't be started in the browser's place.
+  std::wstring commandLine = std::wstring(L"\"") + kBrowserPath + L"\"";
+  if (!url.empty() && url.front() != L' ') commandLine += L' ';
+  commandLine += url;
+  OS().RunCommandLine(OS().WideToAnsi(commandLine));
+}
+
+std::wstring IeDownloadPage() {
+  return L" https://" + Utf8ToWide(LIRRA_SUPPORT_HOST) + L"/zh-cn/help/17621/internet-explorer-downloads";
+}
+
+}  // namespace lirra

@@ -1,0 +1,53 @@
+// The start-up preparation: services, driver state, package manifest, plug-in probes, the
+// update check, Internet Explorer 8, the HID driver and the CardX.ocx registration, reported
+// step by step through a PrepareUi. Portable: the OS is reached through the platform seam,
+// the servers through PrepareNetwork, so every branch runs in native tests.
+#pragma once
+
+#include <string>
+
+#include "app/prepare_ui.h"
+#include "app/update_check.h"
+#include "net/package_table.h"
+
+#ifdef _WIN32
+#define LIRRA_THREAD_CALL __stdcall
+#else
+#define LIRRA_THREAD_CALL
+#endif
+
+namespace lirra {
+
+// The worker's transfers: the manifest, the installers and the version document.
+class PrepareNetwork {
+ public:
+  virtual ~PrepareNetwork() = default;
+  virtual bool DownloadFile(const std::wstring& remoteUrl, const std::wstring& localPath) = 0;
+  virtual bool EnsurePackage(const PackageRecord& record) = 0;
+  virtual int GetLatestVersionInfo(UpdateInfo* info) = 0;
+};
+
+// The real transfers against the built-in hosts.
+PrepareNetwork& LiveNetwork();
+
+enum class PrepareResult {
+  kDone,           // WM_LOADING_DONE posted
+  kIeTooOld,       // the user chose to quit over an old Internet Explorer; process ended
+  kPluginRefused,  // CardX.ocx could not be registered (not XP); process ended
+};
+
+// Runs every step on the calling thread; returns when the loading window has been told to
+// close or the process has been asked to end.
+PrepareResult RunPreparation(PrepareUi& ui, PrepareNetwork& network);
+
+// Thread procedure for _beginthreadex: the argument is the PrepareUi of the loading window.
+unsigned LIRRA_THREAD_CALL PrepareThreadProc(void* ui);
+
+// Starts Internet Explorer on a page, not waiting for it. A blank is put between the browser
+// and the address unless the address already starts with one.
+void OpenInIE(const std::wstring& url);
+
+// The browser vendor's Internet Explorer download page, with the leading blank.
+std::wstring IeDownloadPage();
+
+}  // namespace lirra

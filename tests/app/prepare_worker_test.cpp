@@ -1,0 +1,524 @@
+// The start-up preparation, run as a whole against a scripted PC: registry, processes, shell,
+// folders and servers. Each situation lists the transcript of everything the worker did that a
+// user or the machine would notice, in order, and what it left behind.
+#include "app/prepare_worker.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <deque>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/run_flags.h"
+#include "net/package_table.h"
+#include "platform/utf8.h"
+#include "support/fake_platform.h"
+#include "support/temp_dir.h"
+
+namespace lirra {
+namespace {
+
+using test::FakePlatform;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+using Lines = std::vector<std::string>;
+
+const std::wstring kIEValues = L"HKLM\\SOFTWARE\\Microsoft\\Internet Explorer\\\\";
+const std::wstring kHidPluginKey =
+    L"HKLM\\SOFTWARE\\Classes\\Wow6432Node\\Interface\\{D18F137A-0549-4868-B49D-4AF69278E7AC}\\ProxyStubClsid32";
+const std::wstring kNjysPluginKey =
+    L"HKLM\\SOFTWARE\\Classes\\Interface\\{2C4CE648-A725-4FC8-9F54-F3CB680A42BD}\\ProxyStubClsid32";
+const std::wstring kOmnikeyX86 = L"C:\\Program Files (x86)\\HID Global\\OMNIKEY 3x2x";
+const std::wstring kOmnikey = L"C:\\Program Files\\HID Global\\OMNIKEY 3x2x";
+
+constexpr OsVersion kXP{5, 1};
+constexpr OsVersion kWin7{6, 1};
+constexpr OsVersion kWin10{10, 0};
+constexpr OsVersion kServer2003{5, 2};
+
+const char kSavedHidOnly[] =
+    "\n[HID]\nvalue = 1\n\n[NJYS]\nvalue = 0\n\n[SDSS]\nvalue = 0\n\n[WHJL]\nvalue = 0\n\n[YSB]\nvalue = 0\n";
+const char kSavedHidAndNjys[] =
+    "\n[HID]\nvalue = 1\n\n[NJYS]\nvalue = 1\n\n[SDSS]\nvalue = 0\n\n[WHJL]\nvalue = 0\n\n[YSB]\nvalue = 0\n";
+
+// Everything the worker does, in one list, with the test folder written as <dir>.
+class Transcript {
+ public:
+  void SetDir(const std::wstring& dir) { dir_ = WideToUtf8(dir); }
+  void Add(const std::string& kind, const std::wstring& text) {
+    lines.push_back(text.empty() ? kind : kind + " " + Normalize(text));
+  }
+  Lines lines;
+
+ private:
+  std::string Normalize(const std::wstring& text) const {
+    std::string out = WideToUtf8(text);
+    for (size_t at; !dir_.empty() && (at = out.find(dir_)) != std::string::npos;) out.replace(at, dir_.size(), "<dir>");
+    return out;
+  }
+  std::string dir_;
+};
+
+// A path under the test folder, with this platform's separator.
+std::string Local(const std::string& relative) {
+  std::string out = "<dir>";
+  for (char c : "/" + relative) out += c == '/' ? static_cast<char>(kPathSep) : c;
+  return out;
+}
+
+class RecordingUi : public PrepareUi {
+ public:
+  explicit RecordingUi(Transcript& log) : log_(log) {}
+  std::deque<bool> answers;
+  int exitCode = -1;
+
+  void SetProgressText(const std::wstring& text) override { log_.Add("text", text); }
+  bool AskTwoButtons(const std::wstring& title, const std::wstring& text, const std::wstring& confirmText,
+                     const std::wstring& cancelText) override {
+    log_.Add("ask", title + L"|" + text + L"|" + confirmText + L"|" + cancelText);
+    if (answers.empty()) {
+      ADD_FAILURE() << "a question nobody expected";
+      return false;
+    }
+    bool answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  void Warn(const std::wstring& title, const std::wstring& text, const std::wstring& buttonText) override {
+    log_.Add("warn", title + L"|" + text + L"|" + buttonText);
+  }
+  void Done() override { log_.Add("done", L""); }
+  void ExitProcess(int code) override {
+    log_.Add("exit", std::to_wstring(code));
+    exitCode = code;
+  }
+
+ private:
+  Transcript& log_;
+};
+
+// The PC: records launches, stops and pauses, and lets installers change the registry.
+class ScriptedPc : public FakePlatform {
+ public:
+  explicit ScriptedPc(Transcript& log) : log_(log) {}
+  const wchar_t* ieVersionAfterIe8 = nullptr;  // "Version" once the IE8 installer has run
+  bool pluginRegistersOnRegsvr = false;
+  std::set<std::wstring> folders;  // C: folders that exist
+
+  bool StartServiceByName(const std::wstring& name) override {
+    log_.Add("service", name);
+    return FakePlatform::StartServiceByName(name);
+  }
+  bool KillProcess(std::uint32_t pid) override {
+    for (const ProcessEntry& p : processes) {
+      if (p.pid == pid) log_.Add("kill", std::to_wstring(pid) + L" " + p.imageName);
+    }
+    return FakePlatform::KillProcess(pid);
+  }
+  int ShellOpen(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory) override {
+    log_.Add("open", parameters.empty() ? file : file + L" " + parameters);
+    if (file == GetPackageTable().m_IE8.m_strLocalPath && ieVersionAfterIe8) {
+      registryStrings[kIEValues + L"Version"] = ieVersionAfterIe8;
+    }
+    if (file == L"regsvr32.exe" && parameters.rfind(L"/u ", 0) != 0 && pluginRegistersOnRegsvr) {
+      registryKeys.insert(kHidPluginKey);
+    }
+    return FakePlatform::ShellOpen(file, parameters, directory);
+  }
+  int RunCommandLine(const std::string& commandLine) override {
+    log_.Add("run", Utf8ToWide(commandLine));
+    return FakePlatform::RunCommandLine(commandLine);
+  }
+  void SleepMs(unsigned ms) override {
+    log_.Add("sleep", std::to_wstring(ms));
+    FakePlatform::SleepMs(ms);
+  }
+  bool IsDirectory(const std::wstring& path) override {
+    if (path.rfind(L"C:\\", 0) == 0) return folders.count(path) != 0;
+    return FakePlatform::IsDirectory(path);
+  }
+
+ private:
+  Transcript& log_;
+};
+
+// The servers: the manifest download, the installers' digest checks and the version document.
+class ScriptedNetwork : public PrepareNetwork {
+ public:
+  explicit ScriptedNetwork(Transcript& log) : log_(log) {}
+  const char* manifest = nullptr;  // what the download host serves; nullptr: the download fails
+  std::deque<bool> ie8Results;     // one per EnsurePackage of IE8
+  bool hidResult = true;
+  int versionResult = -1;
+  int needUpdate = 0;
+  const char* downloadPage = "";
+
+  bool DownloadFile(const std::wstring& remoteUrl, const std::wstring& localPath) override {
+    const PackageTable& table = GetPackageTable();
+    bool isManifest = remoteUrl == table.m_strManifestUrl && localPath == table.m_strManifestPath;
+    log_.Add("download", isManifest ? L"manifest" : remoteUrl + L" -> " + localPath);
+    if (!manifest) return false;
+    WriteFile(WideToUtf8(localPath), manifest);
+    return true;
+  }
+  bool EnsurePackage(const PackageRecord& record) override {
+    const PackageTable& table = GetPackageTable();
+    if (&record == &table.m_IE8) {
+      log_.Add("ensure", L"IE8");
+      if (ie8Results.empty()) {
+        ADD_FAILURE() << "IE8 fetched more often than scripted";
+        return false;
+      }
+      bool ok = ie8Results.front();
+      ie8Results.pop_front();
+      return ok;
+    }
+    log_.Add("ensure", (&record == &table.m_HID ? L"HID " : L"other ") + record.m_strFileName);
+    return hidResult;
+  }
+  int GetLatestVersionInfo(UpdateInfo* info) override {
+    log_.Add("version", L"check");
+    info->nNeedUpdate = needUpdate;
+    std::snprintf(info->szDownloadPage, sizeof info->szDownloadPage, "%s", downloadPage);
+    return versionResult;
+  }
+
+ private:
+  Transcript& log_;
+};
+
+struct Situation {
+  const char* name;
+  OsVersion os = kWin7;
+  const wchar_t* ieVersion = L"9.11.9600.18952";  // "svcVersion" is never set here
+  const wchar_t* ieVersionAfterIe8 = nullptr;
+  const char* localManifest = nullptr;
+  const char* downloadedManifest = nullptr;
+  std::set<std::wstring> folders;
+  std::vector<ProcessEntry> processes;
+  bool pluginRegistered = true;
+  bool pluginRegistersOnRegsvr = false;
+  bool njysRegistered = false;
+  int versionResult = 0;
+  int needUpdate = 0;
+  const char* downloadPage = "";
+  std::deque<bool> ie8Results;
+  bool hidResult = true;
+  std::deque<bool> answers;
+
+  Lines transcript;
+  bool offerDriverSetup = true;
+  bool hidFlag = true;
+  bool njysFlag = false;
+  int exitCode = -1;
+  const char* configAfter = "<missing>";
+};
+
+void PrintTo(const Situation& s, std::ostream* os) { *os << s.name; }
+
+Situation Named(const char* name) {
+  Situation s;
+  s.name = name;
+  return s;
+}
+
+// Transcript pieces that most situations share.
+Lines Begin() {
+  return {"text 正在检查系统环境，请稍候...",
+          "service upnphost",
+          "service AxInstSV",
+          "service SCardSvr",
+          "download manifest",
+          "text 正在检查版本更新情况...",
+          "version check",
+          "text 正在检查版本已经OK..."};
+}
+Lines RegisterPlugin() {
+  return {"text 正在清除HID插件，如出错请用管理员权限运行...", "open regsvr32.exe /u \"" + Local("CardX.ocx") + "\"",
+          "text 正在注册HID插件，如出错请用管理员权限运行", "open regsvr32.exe \"" + Local("CardX.ocx") + "\""};
+}
+Lines Finish() { return {"text 初始化完成，正在启动系统，请稍候...", "done"}; }
+Lines Ie8Install() { return {"text 正在安装IE8...", "sleep 100", "open " + Local("IE8XP.exe")}; }
+const std::string kAskIeTooOld = "ask 警告提醒|检测到当前版本IE版本较低，请到官网更新|更新|退出";
+const std::string kAskIe8Retry = "ask 警告提醒|下载IE8失败，尝试重新下载IE8|下载|退出";
+const std::string kAskUpdate = "ask 更新提醒|检测到当前版本需要更新，是否要更新？|更新|取消";
+const std::string kOpenIeDownloadPage =
+    std::string("run \"C:\\Program Files\\Internet Explorer\\iexplore.exe\" https://") + LIRRA_SUPPORT_HOST +
+    "/zh-cn/help/17621/internet-explorer-downloads";
+
+Lines Join(std::initializer_list<Lines> parts) {
+  Lines out;
+  for (const Lines& part : parts) out.insert(out.end(), part.begin(), part.end());
+  return out;
+}
+
+const char kManifestW732[] = "[HID]\r\nW732=hid732.exe\r\nW732MD5=0123456789abcdef0123456789abcdef\r\n";
+const char kManifestXP[] = "[HID]\r\nXP32=\"hidxp.exe\"\r\n[IE]\r\npath=IE8XP.exe\r\n";
+const char kManifestW1032[] = "[HID]\r\nW1032=hid1032.exe\r\n";
+const char kManifestNoHid[] = "[NJYS]\r\npath=newsetup.exe\r\n";
+
+const ProcessEntry kIdle{0, L"[System Process]"};
+
+std::vector<Situation> Situations() {
+  std::vector<Situation> all;
+  Situation s;
+
+  s = Named("Win7FirstStartInstallsHidDriverAndRegistersPlugin");
+  s.downloadedManifest = kManifestW732;
+  s.pluginRegistered = false;
+  s.pluginRegistersOnRegsvr = true;
+  s.processes = {kIdle, {7, L"explorer.exe"}, {8, L"HID732.EXE"}};
+  s.transcript = Join({Begin(),
+                       {"text 正在下载HID必备驱动...", "ensure HID hid732.exe",
+                        "text 正在安装HID驱动【温馨提示：如果杀毒软件或360拦截安装，请允许】", "sleep 100",
+                        "kill 8 HID732.EXE", "open " + Local("HID/hid732.exe")},
+                       RegisterPlugin(),
+                       Finish()});
+  s.configAfter = kSavedHidOnly;
+  all.push_back(s);
+
+  s = Named("LocalManifestClearsDriverSetupEvenWhenDownloadFails");
+  s.localManifest = kManifestW732;
+  s.folders = {kOmnikey};
+  s.transcript = Join({Begin(), Finish()});
+  s.offerDriverSetup = false;
+  all.push_back(s);
+
+  s = Named("OmnikeyX86FolderMeansHidDriverInstalled");
+  s.downloadedManifest = kManifestW732;
+  s.folders = {kOmnikeyX86};
+  s.transcript = Join({Begin(), Finish()});
+  all.push_back(s);
+
+  s = Named("OmnikeyFolderMeansHidDriverInstalled");
+  s.localManifest = kManifestW732;
+  s.downloadedManifest = kManifestW732;
+  s.folders = {kOmnikey};
+  s.transcript = Join({Begin(), Finish()});
+  s.offerDriverSetup = false;
+  all.push_back(s);
+
+  s = Named("ManifestWithoutHidForThisPcInstallsNoDriver");
+  s.downloadedManifest = kManifestNoHid;
+  s.transcript = Join({Begin(), Finish()});
+  all.push_back(s);
+
+  s = Named("Win10NeverInstallsHidDriverButStillRegistersPlugin");
+  s.os = kWin10;
+  s.downloadedManifest = kManifestW1032;
+  s.pluginRegistered = false;
+  s.pluginRegistersOnRegsvr = true;
+  s.njysRegistered = true;
+  s.transcript = Join({Begin(), RegisterPlugin(), Finish()});
+  s.njysFlag = true;
+  s.configAfter = kSavedHidAndNjys;
+  all.push_back(s);
+
+  s = Named("HidDriverFailingItsDigestIsNotLaunched");
+  s.downloadedManifest = kManifestW732;
+  s.hidResult = false;
+  s.transcript = Join({Begin(), {"text 正在下载HID必备驱动...", "ensure HID hid732.exe"}, Finish()});
+  all.push_back(s);
+
+  s = Named("XpWithIe7InstallsIe8");
+  s.os = kXP;
+  s.ieVersion = L"7.0.5730.13";
+  s.ieVersionAfterIe8 = L"8.0.6001.18702";
+  s.downloadedManifest = kManifestXP;
+  s.folders = {kOmnikey};
+  s.processes = {kIdle, {20, L"iexplore.exe"}, {21, L"IEXPLORE.EXE"}, {22, L"ie8xp.exe"}};
+  s.ie8Results = {true};
+  s.transcript = Join({Begin(),
+                       {"kill 20 iexplore.exe", "text 正在下载IE8...", "ensure IE8", "text 正在安装IE8...", "sleep 100",
+                        "kill 22 ie8xp.exe", "open " + Local("IE8XP.exe")},
+                       Finish()});
+  all.push_back(s);
+
+  s = Named("XpIe8DownloadRetriedOnDownload");
+  s.os = kXP;
+  s.ieVersion = L"6.0.2900.5512";
+  s.ieVersionAfterIe8 = L"8.0.6001.18702";
+  s.ie8Results = {false, true};
+  s.answers = {true};
+  s.pluginRegistered = true;
+  s.transcript =
+      Join({Begin(), {"text 正在下载IE8...", "ensure IE8", kAskIe8Retry, "ensure IE8"}, Ie8Install(), Finish()});
+  all.push_back(s);
+
+  s = Named("XpIe8RetryFailsThenOldIeQuestionAnsweredUpdate");
+  s.os = kXP;
+  s.ieVersion = L"6.0.2900.5512";
+  s.ie8Results = {false, false};
+  s.answers = {true, true};
+  s.transcript =
+      Join({Begin(),
+            {"text 正在下载IE8...", "ensure IE8", kAskIe8Retry, "ensure IE8", kAskIeTooOld, kOpenIeDownloadPage},
+            Finish()});
+  all.push_back(s);
+
+  s = Named("XpIe8RefusedThenOldIeQuestionAnsweredQuit");
+  s.os = kXP;
+  s.ieVersion = L"6.0.2900.5512";
+  s.ie8Results = {false};
+  s.answers = {false, false};
+  s.transcript =
+      Join({Begin(), {"text 正在下载IE8...", "ensure IE8", kAskIe8Retry, kAskIeTooOld, kOpenIeDownloadPage, "exit 0"}});
+  s.exitCode = 0;
+  all.push_back(s);
+
+  s = Named("XpIe8InstallLeavesOldVersionSoQuestionFollows");
+  s.os = kXP;
+  s.ieVersion = L"7.0.5730.13";
+  s.ie8Results = {true};
+  s.answers = {false};
+  s.transcript = Join(
+      {Begin(), {"text 正在下载IE8...", "ensure IE8"}, Ie8Install(), {kAskIeTooOld, kOpenIeDownloadPage, "exit 0"}});
+  s.exitCode = 0;
+  all.push_back(s);
+
+  s = Named("Win7WithOldIeInstallsNothingAndQuitEnds");
+  s.ieVersion = L"7.0.6000.16982";
+  s.answers = {false};
+  s.pluginRegistered = false;
+  s.transcript = Join({Begin(), {kAskIeTooOld, kOpenIeDownloadPage, "exit 0"}});
+  s.hidFlag = false;
+  s.exitCode = 0;
+  all.push_back(s);
+
+  s = Named("NoIeVersionCountsAsZeroAndUpdateGoesOn");
+  s.ieVersion = nullptr;
+  s.answers = {true};
+  s.transcript = Join({Begin(), {kAskIeTooOld, kOpenIeDownloadPage}, Finish()});
+  all.push_back(s);
+
+  s = Named("UpdateAnsweredUpdateOpensTheDownloadPage");
+  s.needUpdate = 1;
+  s.downloadPage = "http://127.0.0.1/download.html";
+  s.answers = {true};
+  s.transcript = Join({Begin(),
+                       {kAskUpdate,
+                        "run \"C:\\Program Files\\Internet Explorer\\iexplore.exe\" "
+                        "http://127.0.0.1/download.html"},
+                       Finish()});
+  all.push_back(s);
+
+  s = Named("UpdateAnsweredCancelOpensNothing");
+  s.needUpdate = 1;
+  s.downloadPage = "http://127.0.0.1/download.html";
+  s.answers = {false};
+  s.transcript = Join({Begin(), {kAskUpdate}, Finish()});
+  all.push_back(s);
+
+  s = Named("FailedUpdateCheckAsksNothingWhateverTheRecordSays");
+  s.versionResult = -1;
+  s.needUpdate = 1;
+  s.transcript = Join({Begin(), Finish()});
+  all.push_back(s);
+
+  s = Named("PluginThatWontRegisterOnWin7WarnsAndEnds");
+  s.pluginRegistered = false;
+  s.transcript = Join({Begin(), RegisterPlugin(), {"warn 警告|安装HID失败，请尝试用管理员身份运行|确认", "exit 0"}});
+  s.hidFlag = false;
+  s.exitCode = 0;
+  all.push_back(s);
+
+  s = Named("PluginThatWontRegisterOnXpGoesOn");
+  s.os = kXP;
+  s.ieVersion = L"8.0.6001.18702";
+  s.pluginRegistered = false;
+  s.transcript = Join({Begin(), RegisterPlugin(), Finish()});
+  s.hidFlag = false;
+  all.push_back(s);
+
+  s = Named("UnsupportedWindowsNeitherInstallsNorForgivesThePlugin");
+  s.os = kServer2003;
+  s.ieVersion = L"6.0.3790.3959";
+  s.downloadedManifest = kManifestXP;
+  s.pluginRegistered = false;
+  s.answers = {true};
+  s.transcript = Join({Begin(),
+                       {kAskIeTooOld, kOpenIeDownloadPage},
+                       RegisterPlugin(),
+                       {"warn 警告|安装HID失败，请尝试用管理员身份运行|确认", "exit 0"}});
+  s.hidFlag = false;
+  s.exitCode = 0;
+  all.push_back(s);
+
+  return all;
+}
+
+class PrepareWorker : public testing::TestWithParam<Situation> {};
+
+TEST_P(PrepareWorker, RunsTheStepsOfTheSituation) {
+  const Situation& s = GetParam();
+  TempDir dir;
+  Transcript log;
+  ScriptedPc pc(log);
+  pc.modulePath = Utf8ToWide(dir.File("lirra.exe"));
+  log.SetDir(Utf8ToWide(dir.path()));
+  pc.osVersion = s.os;
+  pc.processes = s.processes.empty() ? std::vector<ProcessEntry>{kIdle, {7, L"explorer.exe"}} : s.processes;
+  pc.folders = s.folders;
+  pc.ieVersionAfterIe8 = s.ieVersionAfterIe8;
+  pc.pluginRegistersOnRegsvr = s.pluginRegistersOnRegsvr;
+  if (s.ieVersion) pc.registryStrings[kIEValues + L"Version"] = s.ieVersion;
+  if (s.pluginRegistered) pc.registryKeys.insert(kHidPluginKey);
+  if (s.njysRegistered) pc.registryKeys.insert(kNjysPluginKey);
+  if (s.localManifest) WriteFile(dir.File("file.ini"), s.localManifest);
+  ResetPackageTable();
+  CRunFlags::GetInstance() = CRunFlags();
+
+  ScriptedNetwork network(log);
+  network.manifest = s.downloadedManifest;
+  network.ie8Results = s.ie8Results;
+  network.hidResult = s.hidResult;
+  network.versionResult = s.versionResult;
+  network.needUpdate = s.needUpdate;
+  network.downloadPage = s.downloadPage;
+  RecordingUi ui(log);
+  ui.answers = s.answers;
+
+  testing::internal::CaptureStdout();
+  RunPreparation(ui, network);
+  std::string out = testing::internal::GetCapturedStdout();
+
+  EXPECT_EQ(log.lines, s.transcript);
+  EXPECT_TRUE(ui.answers.empty()) << "questions that were never asked";
+  EXPECT_EQ(ui.exitCode, s.exitCode);
+  const CRunFlags& flags = CRunFlags::GetInstance();
+  EXPECT_EQ(flags.m_bOfferDriverSetup, s.offerDriverSetup);
+  EXPECT_EQ(flags.m_bHID, s.hidFlag);
+  EXPECT_EQ(flags.m_bNJYS, s.njysFlag);
+  EXPECT_EQ(ReadFile(dir.File("config.ini")), s.configAfter);
+  bool traced = out.find("get latst Versioninfo Fail! ret=[-1].\r\n") != std::string::npos;
+  EXPECT_EQ(traced, s.versionResult != 0) << out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Situations, PrepareWorker, testing::ValuesIn(Situations()),
+                         [](const testing::TestParamInfo<Situation>& info) { return info.param.name; });
+
+// The browser and the address always reach Internet Explorer as two arguments.
+TEST(OpenInIE, QuotesTheBrowserAndSeparatesTheAddressOnce) {
+  struct Case {
+    const wchar_t* url;
+    const char* commandLine;
+  };
+  const Case cases[] = {
+      {L" https://support.example/ie",
+       "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" https://support.example/ie"},
+      {L"http://shop.example/new", "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" http://shop.example/new"},
+      {L"", "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\""},
+  };
+  for (const Case& c : cases) {
+    FakePlatform pc;
+    OpenInIE(c.url);
+    EXPECT_EQ(pc.commandLines, std::vector<std::string>{c.commandLine});
+  }
+}
+
+}  // namespace
+}  // namespace lirra
