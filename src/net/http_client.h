@@ -81,7 +81,7 @@ class CHttpSocket {
 
  private:
   int m_nHeaderLength = -1;
-  char m_szHeader[kHttpHeaderCapacity];
+  char m_szHeader[kHttpHeaderCapacity + 1];  // one more for a terminator after a full header
   int m_nReadPos = 0;
   bool m_bHeaderReceived = false;
   char m_szRequest[kHttpRequestCapacity];

@@ -1,0 +1,335 @@
+// How it is put together: SplitUrl turns a URL into host, port and object; CHttpSocket owns
+// one connection and its fixed buffers (request text, response header); CDownFile runs one
+// request on it and maps what happened to a result code. The header is read a byte at a time
+// so that no body byte is taken with it; every wait has a time limit.
+#include "net/http_client.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "net/trace.h"
+#include "platform/platform.h"
+
+namespace lirra {
+
+namespace {
+
+constexpr const char kUserAgent[] = "Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)";
+constexpr int kMemoryStatusLineCapacity = 5120;
+constexpr int kFileStatusLineCapacity = 10240;
+
+bool IsHostChar(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-' ||
+         c == '_';
+}
+
+// Bytes that can't stand in a request line (blanks, controls, non-ASCII) and, in the path,
+// the characters a browser escapes too.
+bool NeedsEscape(unsigned char c, bool inQuery) {
+  if (c <= 0x20 || c >= 0x7F) return true;
+  return !inQuery && (c == '"' || c == '<' || c == '>');
+}
+
+void AppendEscaped(std::string& out, unsigned char c) {
+  static const char kHex[] = "0123456789ABCDEF";
+  out += '%';
+  out += kHex[c >> 4];
+  out += kHex[c & 0x0F];
+}
+
+bool ParsePort(const std::string& digits, int* port) {
+  if (digits.empty()) return true;  // "host:" names no port
+  if (digits.size() > 5) return false;
+  int value = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  if (value < 1 || value > 65535) return false;
+  *port = value;
+  return true;
+}
+
+bool Contains(const char* text, int size, const char* needle) {
+  int n = static_cast<int>(std::strlen(needle));
+  for (int i = 0; i + n <= size; ++i) {
+    if (std::memcmp(text + i, needle, static_cast<size_t>(n)) == 0) return true;
+  }
+  return false;
+}
+
+void TraceConnectFailure() { NetTrace("%s", OS().WideToAnsi(L"服务器连接失败\n").c_str()); }
+
+bool IsPathSeparator(wchar_t c) {
+#ifdef _WIN32
+  return c == L'\\' || c == L'/';
+#else
+  return c == L'/';
+#endif
+}
+
+}  // namespace
+
+bool SplitUrl(const std::string& url, UrlParts* parts) {
+  size_t start = 0;
+  size_t scheme = url.find("://");
+  if (scheme != std::string::npos && url.find_first_of("/\\?#") > scheme) start = scheme + 3;
+
+  size_t authorityEnd = url.find_first_of("/\\?#", start);
+  std::string authority = url.substr(start, authorityEnd == std::string::npos ? std::string::npos : authorityEnd - start);
+  size_t at = authority.rfind('@');
+  if (at != std::string::npos) authority.erase(0, at + 1);
+
+  UrlParts result;
+  size_t colon = authority.rfind(':');
+  result.host = authority.substr(0, colon);
+  if (colon != std::string::npos && !ParsePort(authority.substr(colon + 1), &result.port)) return false;
+  if (result.host.empty() || result.host.size() > static_cast<size_t>(kHttpMaxHost)) return false;
+  if (!std::all_of(result.host.begin(), result.host.end(), IsHostChar)) return false;
+
+  // The object: the path (backslashes sent as slashes) with its query; the fragment stays here.
+  std::string rest = authorityEnd == std::string::npos ? std::string() : url.substr(authorityEnd);
+  rest = rest.substr(0, rest.find('#'));
+  bool inQuery = false;
+  for (char ch : rest) {
+    unsigned char c = static_cast<unsigned char>(ch);
+    if (c == '?') inQuery = true;
+    if (c == '\\' && !inQuery) {
+      result.object += '/';
+    } else if (NeedsEscape(c, inQuery)) {
+      AppendEscaped(result.object, c);
+    } else {
+      result.object += ch;
+    }
+  }
+  if (result.object.empty() || result.object[0] != '/') result.object.insert(0, "/");
+  if (result.object.size() > static_cast<size_t>(kHttpMaxObject)) return false;
+
+  *parts = std::move(result);
+  return true;
+}
+
+// ---- CHttpSocket ----
+
+CHttpSocket::CHttpSocket() : m_szHeader{}, m_szRequest{} {}
+
+CHttpSocket::~CHttpSocket() = default;  // the socket closes itself
+
+bool CHttpSocket::FormatRequest(const char* host, const char* object) {
+  std::memset(m_szRequest, 0, sizeof m_szRequest);
+  if (!host || !object) return false;
+  char port[16] = "";
+  if (m_nPort != 80) std::snprintf(port, sizeof port, ":%d", m_nPort);
+  int n = std::snprintf(m_szRequest, sizeof m_szRequest,
+                        "GET %s HTTP/1.1\r\n"
+                        "Host:%s%s\r\n"
+                        "Accept:*/*\r\n"
+                        "User-Agent:%s\r\n"
+                        "Connection:Keep-Alive\r\n"
+                        "\r\n",
+                        object, host, port, kUserAgent);
+  if (n < 0 || n >= static_cast<int>(sizeof m_szRequest)) {
+    std::memset(m_szRequest, 0, sizeof m_szRequest);
+    return false;
+  }
+  return true;
+}
+
+int CHttpSocket::Connect(const char* host, int port) {
+  if (!host) return 0;
+  if (m_bConnected) return 1;
+  m_nPort = port;
+  if (!m_socket.Connect(host, port, kHttpConnectTimeoutMs)) return 0;
+  m_bConnected = true;
+  return 1;
+}
+
+bool CHttpSocket::SendRequest() {
+  int size = static_cast<int>(std::strlen(m_szRequest));
+  return m_bConnected && size > 0 && m_socket.SendAll(m_szRequest, size);
+}
+
+const char* CHttpSocket::ReceiveHeader(unsigned timeoutMs) {
+  if (m_bHeaderReceived) return m_szHeader;
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  int count = 0;
+  while (count < kHttpHeaderCapacity) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (left <= 0 || !m_bConnected || !m_socket.WaitReadable(static_cast<unsigned>(left))) break;
+    if (Receive(m_szHeader + count, 1) <= 0) break;
+    ++count;
+    if (count >= 4 && std::memcmp(m_szHeader + count - 4, "\r\n\r\n", 4) == 0) break;
+  }
+  m_szHeader[count] = '\0';
+  m_nHeaderLength = count;
+  m_bHeaderReceived = true;
+  return m_szHeader;
+}
+
+int CHttpSocket::ReadHeaderLine(char* dest, int capacity) {
+  if (m_nReadPos >= m_nHeaderLength || !dest || capacity < 2) {
+    m_nReadPos = 0;
+    return -1;
+  }
+  int count = 0;
+  while (m_nReadPos < m_nHeaderLength && count < capacity - 1) {
+    char c = m_szHeader[m_nReadPos++];
+    dest[count++] = c;
+    if (c == '\n') break;
+  }
+  dest[count] = '\0';
+  return count;
+}
+
+int CHttpSocket::GetContentLength(char* dest) {
+  static const char kName[] = "Content-Length";
+  dest[0] = '\0';
+  if (m_nHeaderLength <= 0) return -1;
+  const char* begin = m_szHeader;
+  const char* end = m_szHeader + m_nHeaderLength;
+  const char* name = std::search(begin, end, kName, kName + sizeof kName - 1);
+  if (name == end) return -1;
+  // The value starts after ": "; without the blank its first digit is skipped, as the servers
+  // always send the blank.
+  const char* value = std::min(name + sizeof kName - 1 + 2, end);
+  static const char kLineEnd[] = "\r\n";
+  const char* valueEnd = std::search(value, end, kLineEnd, kLineEnd + 2);
+  int length = static_cast<int>(std::min<std::ptrdiff_t>(valueEnd - value, kHttpLengthCapacity - 1));
+  std::memcpy(dest, value, static_cast<size_t>(length));
+  dest[length] = '\0';
+  return length;
+}
+
+bool CHttpSocket::SetReceiveTimeout(unsigned timeoutMs) { return m_socket.SetReceiveTimeout(timeoutMs); }
+
+int CHttpSocket::Receive(char* buffer, int size) {
+  if (!m_bConnected) return 0;
+  int n = m_socket.Receive(buffer, size);
+  if (n <= 0) {
+    m_socket.Close();
+    m_bConnected = false;
+  }
+  return n;
+}
+
+// ---- CDownFile ----
+
+bool CDownFile::Prepare(const char* url, std::string* host) {
+  UrlParts parts;
+  if (!url || !SplitUrl(url, &parts)) return false;
+  m_nPort = parts.port;
+  m_socket.SetPort(parts.port);
+  if (!m_socket.FormatRequest(parts.host.c_str(), parts.object.c_str())) return false;
+  *host = parts.host;
+  return true;
+}
+
+bool CDownFile::RecognizeStatus(int lineCapacity) {
+  m_nResult = kHttpNoResponse;
+  bool success = false;
+  std::vector<char> line(static_cast<size_t>(lineCapacity));
+  int n;
+  while ((n = m_socket.ReadHeaderLine(line.data(), lineCapacity)) >= 0) {
+    if (Contains(line.data(), n, "200 OK") || Contains(line.data(), n, "400 Bad Request")) {
+      success = true;
+      m_nResult = kHttpOk;
+    }
+    if (Contains(line.data(), n, "404 Not Found")) m_nResult = kHttpNotFound;
+  }
+  return success;
+}
+
+int CDownFile::HttpGetToMemory(const char* url, char* buffer, std::size_t capacity) {
+  m_nResult = kHttpNoResponse;
+  std::string host;
+  if (!buffer || capacity == 0 || !Prepare(url, &host)) return m_nResult;
+  if (!m_socket.Connect(host.c_str(), m_nPort)) {
+    TraceConnectFailure();
+    return m_nResult;
+  }
+  if (m_socket.SendRequest()) m_socket.ReceiveHeader();
+  if (!m_socket.SetReceiveTimeout(kHttpMemoryBodyTimeoutMs)) return m_nResult = kHttpNoResponse;
+  if (!RecognizeStatus(kMemoryStatusLineCapacity)) return m_nResult;
+
+  char lengthText[kHttpLengthCapacity];
+  m_socket.GetContentLength(lengthText);
+  long long expected = std::strtoll(lengthText, nullptr, 10);
+  if (expected < 0) return m_nResult;
+  if (expected == 0) expected = kHttpMemoryBlock;
+
+  // The body is appended to the text already in the buffer, within its capacity.
+  std::size_t used = std::find(buffer, buffer + capacity, '\0') - buffer;
+  if (used == capacity) return m_nResult = kHttpIncomplete;  // no room, not even a terminator
+  long long received = 0;
+  char block[kHttpMemoryBlock];
+  while (received < expected) {
+    int want = static_cast<int>(std::min<long long>(kHttpMemoryBlock, expected - received));
+    int n = m_socket.Receive(block, want);
+    if (n <= 0) return m_nResult = kHttpIncomplete;
+    std::size_t room = capacity - 1 - used;
+    std::size_t take = std::min<std::size_t>(room, static_cast<std::size_t>(n));
+    std::memcpy(buffer + used, block, take);
+    used += take;
+    buffer[used] = '\0';
+    received += n;
+    // A body longer than the buffer is cut, and not reported as complete.
+    if (take < static_cast<std::size_t>(n)) return m_nResult = kHttpIncomplete;
+  }
+  return m_nResult;
+}
+
+int CDownFile::HttpGetToFile(const char* url, const char* path) {
+  m_nResult = kHttpNoResponse;
+  std::string host;
+  if (!path || !Prepare(url, &host)) return m_nResult;
+  if (!m_socket.Connect(host.c_str(), m_nPort)) {
+    TraceConnectFailure();
+    return m_nResult;
+  }
+  m_socket.SetReceiveTimeout(kHttpFileTimeoutMs);  // the header has its own limit as well
+  if (!m_socket.SendRequest()) return m_nResult;
+  m_socket.ReceiveHeader();
+  if (!RecognizeStatus(kFileStatusLineCapacity)) return m_nResult;
+
+  CreateFolders(OS().AnsiToWide(path));
+  char lengthText[kHttpLengthCapacity];
+  m_socket.GetContentLength(lengthText);
+  long long expected = std::strtoll(lengthText, nullptr, 10);
+
+  std::FILE* file = std::fopen(path, "wb");
+  if (!file) return m_nResult = kHttpWriteFailed;
+  std::vector<char> block(kHttpFileBlock);
+  long long received = 0;
+  while (received < expected) {
+    int want = static_cast<int>(std::min<long long>(kHttpFileBlock, expected - received));
+    int n = m_socket.Receive(block.data(), want);
+    if (n <= 0) {
+      std::fclose(file);
+      return m_nResult = kHttpIncomplete;
+    }
+    if (std::fwrite(block.data(), 1, static_cast<size_t>(n), file) != static_cast<size_t>(n)) {
+      std::fclose(file);
+      return m_nResult = kHttpWriteFailed;
+    }
+    received += n;
+  }
+  // Closing flushes the last bytes; a failure there leaves the file short.
+  if (std::fclose(file) != 0) return m_nResult = kHttpWriteFailed;
+  return m_nResult;
+}
+
+void CDownFile::CreateFolders(const std::wstring& path) {
+  for (size_t i = 0; i < path.size(); ++i) {
+    if (!IsPathSeparator(path[i]) || i == 0) continue;
+    std::wstring folder = path.substr(0, i);
+    if (OS().IsDirectory(folder) || OS().MakeDirectory(folder)) continue;
+    NetTrace("%s", OS().WideToAnsi(L"创建路径\"" + folder + L"\"失败！").c_str());
+  }
+}
+
+}  // namespace lirra

@@ -1,0 +1,28 @@
+#include "net/trace.h"
+
+#include <atomic>
+#include <cstdarg>
+
+namespace lirra {
+
+namespace {
+// Standard output unless a tool has chosen otherwise; read on every trace, so no lock.
+std::atomic<std::FILE*> g_stream{nullptr};
+std::atomic<bool> g_chosen{false};
+}  // namespace
+
+void SetNetTraceStream(std::FILE* stream) {
+  g_stream = stream;
+  g_chosen = true;
+}
+
+void NetTrace(const char* format, ...) {
+  std::FILE* stream = g_chosen ? g_stream.load() : stdout;
+  if (!stream) return;
+  va_list args;
+  va_start(args, format);
+  std::vfprintf(stream, format, args);
+  va_end(args);
+}
+
+}  // namespace lirra

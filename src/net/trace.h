@@ -1,0 +1,18 @@
+// The trace lines of the networking code: standard output by default (the windowed client
+// has no console, so they reach no screen); tools send them elsewhere or silence them.
+#pragma once
+
+#include <cstdio>
+
+namespace lirra {
+
+// Where the trace lines go; nullptr silences them.
+void SetNetTraceStream(std::FILE* stream);
+
+void NetTrace(const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+
+}  // namespace lirra
