@@ -19,7 +19,7 @@ inline std::uint32_t LoadLe32(const std::uint8_t* p) {
 
 // G as two disjoint halves added: the half without b can be summed before b is ready,
 // which shortens the dependency chain of the second round.
-#define MD5_STEP_G(a, b, c, d, x, t, s)         \
+#define MD5_STEP_G(a, b, c, d, x, t, s)        \
   a += ((c) & ~(d)) + (x) + (t) + ((b) & (d)); \
   a = Rotl(a, s) + b
 
@@ -157,8 +157,16 @@ char* GetFileMd5(const char* path, char* out) {
   Md5 md5;
   unsigned char block[1024];
   std::size_t n;
-  while ((n = std::fread(block, 1, sizeof block, file)) > 0) md5.Update(block, n);
+  bool readAny = false;
+  while ((n = std::fread(block, 1, sizeof block, file)) > 0) {
+    md5.Update(block, n);
+    readAny = true;
+  }
+  // A stream that fails at its first byte (a folder on some systems) is no file to digest;
+  // a later read error ends the input where it happened.
+  bool unreadable = !readAny && std::ferror(file);
   std::fclose(file);
+  if (unreadable) return nullptr;
   std::uint8_t digest[16];
   md5.Final(digest);
   std::memcpy(out, Md5::ToHex(digest).c_str(), kMd5TextSize);

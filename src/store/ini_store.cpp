@@ -42,11 +42,12 @@ enum class LineKind { Blank, Section, Key, Other };
 struct IniLine {
   size_t start = 0;         // first byte of the line
   size_t commentStart = 0;  // where the comment begins, or lineEnd without one
+  size_t contentEnd = 0;    // just after the content's last byte that is not a blank
   size_t lineEnd = 0;       // first byte of the line end (or the end of the text)
   size_t next = 0;          // start of the following line
   LineKind kind = LineKind::Blank;
-  std::string_view name;    // section name or key, trimmed
-  std::string_view value;   // a key line's value, trimmed
+  std::string_view name;   // section name or key, trimmed
+  std::string_view value;  // a key line's value, trimmed
 };
 
 IniLine ScanLine(std::string_view text, size_t start) {
@@ -86,6 +87,7 @@ IniLine ScanLine(std::string_view text, size_t start) {
 
   std::string_view content = text.substr(textStart, line.commentStart - textStart);
   while (!content.empty() && IsBlank(content.back())) content.remove_suffix(1);
+  line.contentEnd = textStart + content.size();
 
   if (content.size() > static_cast<size_t>(kIniMaxContent)) {
     line.kind = LineKind::Other;
@@ -104,8 +106,8 @@ IniLine ScanLine(std::string_view text, size_t start) {
 
 // Where a section lies in the text, for writing.
 struct SectionSpan {
-  size_t bodyStart = 0;   // the line after the header (unnamed section: its first key line)
-  size_t sectionEnd = 0;  // just after the line end of its last header or key line
+  size_t bodyStart = 0;               // the line after the header (unnamed section: its first key line)
+  size_t sectionEnd = 0;              // just after the line end of its last header or key line
   bool lastLineUnterminated = false;  // that last line ends the text without a line end
 };
 
@@ -149,6 +151,11 @@ class IniStore {
     fileName_ = path;
     std::FILE* file = std::fopen(path, "rb");
     if (!file) return -1;
+    // A folder opens as a stream on some systems but can't be read: it is no file.
+    if (std::fgetc(file) == EOF && std::ferror(file)) {
+      std::fclose(file);
+      return -1;
+    }
     int result = ReadText(file);
     std::fclose(file);
     return result;
@@ -215,7 +222,7 @@ class IniStore {
     if (!span) {
       if (!value) return std::nullopt;
       if (!section) return std::string(key) + " = " + value + "\n" + text;  // a new unnamed section goes first
-      std::optional<std::string> disk = ReadWholeFile(fileName_.c_str());  // appending adds to what is on disk
+      std::optional<std::string> disk = ReadWholeFile(fileName_.c_str());   // appending adds to what is on disk
       return disk.value_or("") + "\n[" + section + "]\n" + key + " = " + value + "\n";
     }
     for (size_t pos = span->bodyStart; pos < span->sectionEnd;) {
@@ -223,7 +230,9 @@ class IniStore {
       pos = line.next;
       if (line.kind != LineKind::Key || !NamesEqual(line.name, key)) continue;
       if (!value) return text.substr(0, line.start) + text.substr(line.next);
-      return text.substr(0, line.start) + key + " = " + value + text.substr(line.commentStart);
+      // The blanks before a comment stay with it; without a comment, trailing blanks go.
+      size_t kept = line.commentStart < line.lineEnd ? line.contentEnd : line.lineEnd;
+      return text.substr(0, line.start) + key + " = " + value + text.substr(kept);
     }
     if (!value) return std::nullopt;
     std::string separator = span->lastLineUnterminated ? "\n" : "";
