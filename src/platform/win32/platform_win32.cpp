@@ -1,7 +1,13 @@
-// NOTE TO HELPERS (temporary, the lead removes it): read /work/main/HELPER_RULES.md now: commit only your own paths (git commit -- <paths>, never git add -A), never mention the spec/Parts in code/comments/commits, finish and commit by 14:20 UTC.
-// The Windows implementation of the platform seam.
+// NOTE TO HELPERS (temporary, the lead removes it): read /work/main/HELPER_RULES.md now: commit only your own paths
+// (git commit -- <paths>, never git add -A), never mention the spec/Parts in code/comments/commits, finish and commit
+// by 14:20 UTC. The Windows implementation of the platform seam.
+#include <shellapi.h>
+#include <tlhelp32.h>
 #include <windows.h>
 #include <winternl.h>
+
+#include <memory>
+#include <type_traits>
 
 #include "platform/platform.h"
 
@@ -23,6 +29,41 @@ std::wstring CodePageToWide(const std::string& text, UINT codePage) {
   if (n > 0) MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &out[0], n);
   return out;
 }
+
+struct ServiceHandleCloser {
+  void operator()(SC_HANDLE h) const { CloseServiceHandle(h); }
+};
+using ServiceHandle = std::unique_ptr<std::remove_pointer_t<SC_HANDLE>, ServiceHandleCloser>;
+
+struct HandleCloser {
+  void operator()(HANDLE h) const {
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+  }
+};
+using KernelHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
+
+struct KeyCloser {
+  void operator()(HKEY k) const { RegCloseKey(k); }
+};
+using RegKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+
+// How long StartServiceByName waits for a started service to report that it runs.
+constexpr DWORD kServiceStartLimitMs = 30000;
+
+HKEY RootOf(RegHive hive) { return hive == RegHive::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
+
+REGSAM ViewFlag(RegView view) {
+  switch (view) {
+    case RegView::Wow64_32:
+      return KEY_WOW64_32KEY;
+    case RegView::Wow64_64:
+      return KEY_WOW64_64KEY;  // ignored by 32-bit Windows
+    default:
+      return 0;
+  }
+}
+
+const wchar_t* OrNull(const std::wstring& text) { return text.empty() ? nullptr : text.c_str(); }
 
 class Win32Platform final : public Platform {
  public:
@@ -65,27 +106,142 @@ class Win32Platform final : public Platform {
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
   }
 
-  bool StartServiceByName(const std::wstring&) override { return false; }
-  ServiceState QueryService(const std::wstring&) override { return ServiceState::Unknown; }
+  bool StartServiceByName(const std::wstring& name) override;
+  ServiceState QueryService(const std::wstring& name) override;
 
-  std::vector<ProcessEntry> ListProcesses() override { return {}; }
-  bool KillProcess(std::uint32_t) override { return false; }
+  std::vector<ProcessEntry> ListProcesses() override;
+  bool KillProcess(std::uint32_t pid) override;
 
-  int ShellOpen(const std::wstring&, const std::wstring&, const std::wstring& = {}) override { return 0; }
-  int RunCommandLine(const std::string&) override { return 0; }
-
-  KeyStatus OpenKeyStatus(RegHive, const std::wstring&, RegView) override { return KeyStatus::OtherError; }
-  std::optional<std::wstring> ReadString(RegHive, const std::wstring&, const std::wstring&,
-                                         std::uint32_t) override {
-    return std::nullopt;
+  int ShellOpen(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory = {}) override {
+    auto code = ShellExecuteW(nullptr, L"open", file.c_str(), OrNull(parameters), OrNull(directory), SW_SHOWNORMAL);
+    return static_cast<int>(reinterpret_cast<INT_PTR>(code));
   }
-  bool WriteString(RegHive, const std::wstring&, const std::wstring&, const std::wstring&) override {
-    return false;
+  int RunCommandLine(const std::string& commandLine) override {
+    // Its one use opens a web page, which the browser shows maximised.
+    return static_cast<int>(WinExec(commandLine.c_str(), SW_SHOWMAXIMIZED));
   }
-  bool WriteDword(RegHive, const std::wstring&, const std::wstring&, std::uint32_t) override { return false; }
+
+  KeyStatus OpenKeyStatus(RegHive hive, const std::wstring& key, RegView view) override;
+  std::optional<std::wstring> ReadString(RegHive hive, const std::wstring& key, const std::wstring& value,
+                                         std::uint32_t maxBytes) override;
+  bool WriteString(RegHive hive, const std::wstring& key, const std::wstring& value, const std::wstring& data) override;
+  bool WriteDword(RegHive hive, const std::wstring& key, const std::wstring& value, std::uint32_t data) override;
 
   void SleepMs(unsigned milliseconds) override { Sleep(milliseconds); }
 };
+
+bool Win32Platform::StartServiceByName(const std::wstring& name) {
+  ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, GENERIC_EXECUTE));
+  if (!manager) return false;
+  ServiceHandle service(OpenServiceW(manager.get(), name.c_str(), SERVICE_QUERY_STATUS | SERVICE_START | SERVICE_STOP));
+  if (!service) return false;
+  SERVICE_STATUS status{};
+  if (!QueryServiceStatus(service.get(), &status)) return false;
+  if (status.dwCurrentState != SERVICE_STOPPED) return true;  // running, pending or paused: left alone
+  if (!StartServiceW(service.get(), 0, nullptr)) return false;
+  // A service may stay pending or stop again; the wait is bounded and then says "not running".
+  const DWORD started = GetTickCount();
+  while (QueryServiceStatus(service.get(), &status)) {
+    if (status.dwCurrentState == SERVICE_RUNNING) return true;
+    if (status.dwCurrentState == SERVICE_STOPPED) return false;
+    if (GetTickCount() - started >= kServiceStartLimitMs) return false;
+    DWORD hint = status.dwWaitHint;
+    Sleep(hint < 50 ? 50 : hint > 1000 ? 1000 : hint);
+  }
+  return true;  // the start was accepted and its progress can no longer be read
+}
+
+ServiceState Win32Platform::QueryService(const std::wstring& name) {
+  ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+  if (!manager) return ServiceState::Unknown;
+  ServiceHandle service(OpenServiceW(manager.get(), name.c_str(), SERVICE_QUERY_STATUS));
+  if (!service) {
+    return GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST ? ServiceState::Missing : ServiceState::Unknown;
+  }
+  SERVICE_STATUS status{};
+  if (!QueryServiceStatus(service.get(), &status)) return ServiceState::Unknown;
+  switch (status.dwCurrentState) {
+    case SERVICE_RUNNING:
+      return ServiceState::Running;
+    case SERVICE_STOPPED:
+      return ServiceState::Stopped;
+    case SERVICE_PAUSED:
+      return ServiceState::Paused;
+    default:
+      return ServiceState::Pending;
+  }
+}
+
+std::vector<ProcessEntry> Win32Platform::ListProcesses() {
+  std::vector<ProcessEntry> list;
+  KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (snapshot.get() == INVALID_HANDLE_VALUE) return list;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+    list.push_back({entry.th32ProcessID, entry.szExeFile});
+  }
+  return list;
+}
+
+bool Win32Platform::KillProcess(std::uint32_t pid) {
+  KernelHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, pid));
+  return process && TerminateProcess(process.get(), 0) != 0;
+}
+
+KeyStatus Win32Platform::OpenKeyStatus(RegHive hive, const std::wstring& key, RegView view) {
+  HKEY opened = nullptr;
+  LONG rc = RegOpenKeyExW(RootOf(hive), key.c_str(), 0, KEY_READ | ViewFlag(view), &opened);
+  if (rc == ERROR_SUCCESS) {
+    RegCloseKey(opened);
+    return KeyStatus::Present;
+  }
+  return rc == ERROR_FILE_NOT_FOUND ? KeyStatus::NotFound : KeyStatus::OtherError;
+}
+
+std::optional<std::wstring> Win32Platform::ReadString(RegHive hive, const std::wstring& key, const std::wstring& value,
+                                                      std::uint32_t maxBytes) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExW(RootOf(hive), key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return std::nullopt;
+  RegKey owner(opened);
+  std::wstring buffer(maxBytes / sizeof(wchar_t) + 1, L'\0');
+  DWORD type = 0, size = maxBytes;
+  // A value longer than maxBytes fails with ERROR_MORE_DATA and reads as none.
+  if (RegQueryValueExW(opened, value.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&buffer[0]), &size) !=
+          ERROR_SUCCESS ||
+      (type != REG_SZ && type != REG_EXPAND_SZ)) {
+    return std::nullopt;
+  }
+  buffer.resize(size / sizeof(wchar_t));
+  size_t end = buffer.find(L'\0');
+  if (end != std::wstring::npos) buffer.resize(end);
+  return buffer;
+}
+
+bool Win32Platform::WriteString(RegHive hive, const std::wstring& key, const std::wstring& value,
+                                const std::wstring& data) {
+  HKEY opened = nullptr;
+  if (RegCreateKeyExW(RootOf(hive), key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  RegKey owner(opened);
+  DWORD bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
+  return RegSetValueExW(opened, value.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), bytes) ==
+         ERROR_SUCCESS;
+}
+
+bool Win32Platform::WriteDword(RegHive hive, const std::wstring& key, const std::wstring& value, std::uint32_t data) {
+  HKEY opened = nullptr;
+  if (RegCreateKeyExW(RootOf(hive), key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  RegKey owner(opened);
+  DWORD dword = data;
+  return RegSetValueExW(opened, value.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dword), sizeof dword) ==
+         ERROR_SUCCESS;
+}
 
 std::wstring Win32Platform::ProductVersion() {
 #ifdef LIRRA_PRODUCT_VERSION
