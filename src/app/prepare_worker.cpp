@@ -52,6 +52,14 @@ constexpr wchar_t kButtonDownload[] = L"下载";
 constexpr wchar_t kButtonQuit[] = L"退出";
 constexpr wchar_t kButtonOk[] = L"确认";
 
+// The image name a launched installer runs under. A manifest that renames a package on the
+// server changes the record's file name but not its local path, so the name is taken from
+// the file actually launched.
+std::wstring ImageNameOf(const std::wstring& path) {
+  size_t sep = path.find_last_of(L"\\/");
+  return sep == std::wstring::npos ? path : path.substr(sep + 1);
+}
+
 // A fixed-size text of the update record, which a bad answer may have left unterminated.
 std::string FieldText(const char* field, std::size_t size) { return std::string(field, strnlen(field, size)); }
 
@@ -162,8 +170,9 @@ void Preparation::InstallIe8() {
 
   Show(kTextInstallingIe8);
   OS().SleepMs(kInstallPauseMs);
-  CSystemProbe::KillProcessByName(ie8.m_strFileName);
-  LaunchAndWait(ie8.m_strLocalPath, ie8.m_strFileName);
+  const std::wstring image = ImageNameOf(ie8.m_strLocalPath);
+  CSystemProbe::KillProcessByName(image);
+  LaunchAndWait(ie8.m_strLocalPath, image);
 }
 
 // False when the user chose to quit over a browser that is still too old.
@@ -188,7 +197,7 @@ void Preparation::InstallHidDriver() {
 
   Show(kTextInstallingHid);
   OS().SleepMs(kInstallPauseMs);
-  RunInstaller(hid.m_strLocalPath, hid.m_strFileName);
+  RunInstaller(hid.m_strLocalPath, ImageNameOf(hid.m_strLocalPath));
 }
 
 // Unregisters and registers CardX.ocx; false when it is still not registered on a system

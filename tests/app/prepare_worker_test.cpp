@@ -107,7 +107,7 @@ class ScriptedPc : public FakePlatform {
   explicit ScriptedPc(Transcript& log) : log_(log) {}
   const wchar_t* ieVersionAfterIe8 = nullptr;  // "Version" once the IE8 installer has run
   bool pluginRegistersOnRegsvr = false;
-  std::set<std::wstring> folders;  // C: folders that exist
+  std::set<std::wstring> folders;  // which OMNIKEY folders exist
 
   bool StartServiceByName(const std::wstring& name) override {
     log_.Add("service", name);
@@ -138,7 +138,7 @@ class ScriptedPc : public FakePlatform {
     FakePlatform::SleepMs(ms);
   }
   bool IsDirectory(const std::wstring& path) override {
-    if (path.rfind(L"C:\\", 0) == 0) return folders.count(path) != 0;
+    if (path == kOmnikeyX86 || path == kOmnikey) return folders.count(path) != 0;
     return FakePlatform::IsDirectory(path);
   }
 
@@ -257,7 +257,8 @@ Lines Join(std::initializer_list<Lines> parts) {
 }
 
 const char kManifestW732[] = "[HID]\r\nW732=hid732.exe\r\nW732MD5=0123456789abcdef0123456789abcdef\r\n";
-const char kManifestXP[] = "[HID]\r\nXP32=\"hidxp.exe\"\r\n[IE]\r\npath=IE8XP.exe\r\n";
+// Renames the IE8 package on the server; it is still stored and run as IE8XP.exe.
+const char kManifestXP[] = "[HID]\r\nXP32=\"hidxp.exe\"\r\n[IE]\r\npath=ie8-sp1.exe\r\n";
 const char kManifestW1032[] = "[HID]\r\nW1032=hid1032.exe\r\n";
 const char kManifestNoHid[] = "[NJYS]\r\npath=newsetup.exe\r\n";
 
@@ -330,7 +331,7 @@ std::vector<Situation> Situations() {
   s.ieVersionAfterIe8 = L"8.0.6001.18702";
   s.downloadedManifest = kManifestXP;
   s.folders = {kOmnikey};
-  s.processes = {kIdle, {20, L"iexplore.exe"}, {21, L"IEXPLORE.EXE"}, {22, L"ie8xp.exe"}};
+  s.processes = {kIdle, {20, L"iexplore.exe"}, {21, L"IEXPLORE.EXE"}, {22, L"ie8xp.exe"}, {23, L"ie8-sp1.exe"}};
   s.ie8Results = {true};
   s.transcript = Join({Begin(),
                        {"kill 20 iexplore.exe", "text 正在下载IE8...", "ensure IE8", "text 正在安装IE8...", "sleep 100",
