@@ -4,21 +4,18 @@
 
 namespace lirra {
 
-namespace {
+bool HttpPrepareNetwork::DownloadFile(const std::wstring& remoteUrl, const std::wstring& localPath) {
+  return lirra::DownloadFile(remoteUrl, localPath);
+}
 
-class LivePrepareNetwork : public PrepareNetwork {
- public:
-  bool DownloadFile(const std::wstring& remoteUrl, const std::wstring& localPath) override {
-    return lirra::DownloadFile(remoteUrl, localPath);
-  }
-  bool EnsurePackage(const PackageRecord& record) override { return lirra::EnsurePackage(record); }
-  int GetLatestVersionInfo(UpdateInfo* info) override { return lirra::GetLatestVersionInfo(info); }
-};
+bool HttpPrepareNetwork::EnsurePackage(const PackageRecord& record) { return lirra::EnsurePackage(record); }
 
-}  // namespace
+int HttpPrepareNetwork::GetLatestVersionInfo(UpdateInfo* info) {
+  return lirra::GetLatestVersionInfo(info, versionUrl_);
+}
 
 PrepareNetwork& LiveNetwork() {
-  static LivePrepareNetwork network;
+  static HttpPrepareNetwork network;
   return network;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 #include "app/prepare_ui.h"
 #include "app/update_check.h"
@@ -25,6 +26,19 @@ class PrepareNetwork {
   virtual bool DownloadFile(const std::wstring& remoteUrl, const std::wstring& localPath) = 0;
   virtual bool EnsurePackage(const PackageRecord& record) = 0;
   virtual int GetLatestVersionInfo(UpdateInfo* info) = 0;
+};
+
+// The real transfers: the manifest and installers as the package table names them, the
+// version document from versionUrl.
+class HttpPrepareNetwork : public PrepareNetwork {
+ public:
+  explicit HttpPrepareNetwork(std::wstring versionUrl = VersionDataUrl()) : versionUrl_(std::move(versionUrl)) {}
+  bool DownloadFile(const std::wstring& remoteUrl, const std::wstring& localPath) override;
+  bool EnsurePackage(const PackageRecord& record) override;
+  int GetLatestVersionInfo(UpdateInfo* info) override;
+
+ private:
+  std::wstring versionUrl_;
 };
 
 // The real transfers against the built-in hosts.

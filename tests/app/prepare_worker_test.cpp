@@ -14,6 +14,7 @@
 #include "app/run_flags.h"
 #include "net/package_table.h"
 #include "platform/utf8.h"
+#include "prepare_fakes.h"
 #include "support/fake_platform.h"
 #include "support/temp_dir.h"
 
@@ -21,19 +22,20 @@ namespace lirra {
 namespace {
 
 using test::FakePlatform;
+using test::kHidPluginKey;
+using test::kIdle;
+using test::kIEValues;
+using test::kNjysPluginKey;
+using test::kOmnikey;
+using test::kOmnikeyX86;
+using test::Lines;
+using test::Local;
 using test::ReadFile;
+using test::RecordingUi;
+using test::ScriptedPc;
 using test::TempDir;
+using test::Transcript;
 using test::WriteFile;
-
-using Lines = std::vector<std::string>;
-
-const std::wstring kIEValues = L"HKLM\\SOFTWARE\\Microsoft\\Internet Explorer\\\\";
-const std::wstring kHidPluginKey =
-    L"HKLM\\SOFTWARE\\Classes\\Wow6432Node\\Interface\\{D18F137A-0549-4868-B49D-4AF69278E7AC}\\ProxyStubClsid32";
-const std::wstring kNjysPluginKey =
-    L"HKLM\\SOFTWARE\\Classes\\Interface\\{2C4CE648-A725-4FC8-9F54-F3CB680A42BD}\\ProxyStubClsid32";
-const std::wstring kOmnikeyX86 = L"C:\\Program Files (x86)\\HID Global\\OMNIKEY 3x2x";
-const std::wstring kOmnikey = L"C:\\Program Files\\HID Global\\OMNIKEY 3x2x";
 
 constexpr OsVersion kXP{5, 1};
 constexpr OsVersion kWin7{6, 1};
@@ -44,107 +46,6 @@ const char kSavedHidOnly[] =
     "\n[HID]\nvalue = 1\n\n[NJYS]\nvalue = 0\n\n[SDSS]\nvalue = 0\n\n[WHJL]\nvalue = 0\n\n[YSB]\nvalue = 0\n";
 const char kSavedHidAndNjys[] =
     "\n[HID]\nvalue = 1\n\n[NJYS]\nvalue = 1\n\n[SDSS]\nvalue = 0\n\n[WHJL]\nvalue = 0\n\n[YSB]\nvalue = 0\n";
-
-// Everything the worker does, in one list, with the test folder written as <dir>.
-class Transcript {
- public:
-  void SetDir(const std::wstring& dir) { dir_ = WideToUtf8(dir); }
-  void Add(const std::string& kind, const std::wstring& text) {
-    lines.push_back(text.empty() ? kind : kind + " " + Normalize(text));
-  }
-  Lines lines;
-
- private:
-  std::string Normalize(const std::wstring& text) const {
-    std::string out = WideToUtf8(text);
-    for (size_t at; !dir_.empty() && (at = out.find(dir_)) != std::string::npos;) out.replace(at, dir_.size(), "<dir>");
-    return out;
-  }
-  std::string dir_;
-};
-
-// A path under the test folder, with this platform's separator.
-std::string Local(const std::string& relative) {
-  std::string out = "<dir>";
-  for (char c : "/" + relative) out += c == '/' ? static_cast<char>(kPathSep) : c;
-  return out;
-}
-
-class RecordingUi : public PrepareUi {
- public:
-  explicit RecordingUi(Transcript& log) : log_(log) {}
-  std::deque<bool> answers;
-  int exitCode = -1;
-
-  void SetProgressText(const std::wstring& text) override { log_.Add("text", text); }
-  bool AskTwoButtons(const std::wstring& title, const std::wstring& text, const std::wstring& confirmText,
-                     const std::wstring& cancelText) override {
-    log_.Add("ask", title + L"|" + text + L"|" + confirmText + L"|" + cancelText);
-    if (answers.empty()) {
-      ADD_FAILURE() << "a question nobody expected";
-      return false;
-    }
-    bool answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-  void Warn(const std::wstring& title, const std::wstring& text, const std::wstring& buttonText) override {
-    log_.Add("warn", title + L"|" + text + L"|" + buttonText);
-  }
-  void Done() override { log_.Add("done", L""); }
-  void ExitProcess(int code) override {
-    log_.Add("exit", std::to_wstring(code));
-    exitCode = code;
-  }
-
- private:
-  Transcript& log_;
-};
-
-// The PC: records launches, stops and pauses, and lets installers change the registry.
-class ScriptedPc : public FakePlatform {
- public:
-  explicit ScriptedPc(Transcript& log) : log_(log) {}
-  const wchar_t* ieVersionAfterIe8 = nullptr;  // "Version" once the IE8 installer has run
-  bool pluginRegistersOnRegsvr = false;
-  std::set<std::wstring> folders;  // which OMNIKEY folders exist
-
-  bool StartServiceByName(const std::wstring& name) override {
-    log_.Add("service", name);
-    return FakePlatform::StartServiceByName(name);
-  }
-  bool KillProcess(std::uint32_t pid) override {
-    for (const ProcessEntry& p : processes) {
-      if (p.pid == pid) log_.Add("kill", std::to_wstring(pid) + L" " + p.imageName);
-    }
-    return FakePlatform::KillProcess(pid);
-  }
-  int ShellOpen(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory) override {
-    log_.Add("open", parameters.empty() ? file : file + L" " + parameters);
-    if (file == GetPackageTable().m_IE8.m_strLocalPath && ieVersionAfterIe8) {
-      registryStrings[kIEValues + L"Version"] = ieVersionAfterIe8;
-    }
-    if (file == L"regsvr32.exe" && parameters.rfind(L"/u ", 0) != 0 && pluginRegistersOnRegsvr) {
-      registryKeys.insert(kHidPluginKey);
-    }
-    return FakePlatform::ShellOpen(file, parameters, directory);
-  }
-  int RunCommandLine(const std::string& commandLine) override {
-    log_.Add("run", Utf8ToWide(commandLine));
-    return FakePlatform::RunCommandLine(commandLine);
-  }
-  void SleepMs(unsigned ms) override {
-    log_.Add("sleep", std::to_wstring(ms));
-    FakePlatform::SleepMs(ms);
-  }
-  bool IsDirectory(const std::wstring& path) override {
-    if (path == kOmnikeyX86 || path == kOmnikey) return folders.count(path) != 0;
-    return FakePlatform::IsDirectory(path);
-  }
-
- private:
-  Transcript& log_;
-};
 
 // The servers: the manifest download, the installers' digest checks and the version document.
 class ScriptedNetwork : public PrepareNetwork {
@@ -261,8 +162,6 @@ const char kManifestW732[] = "[HID]\r\nW732=hid732.exe\r\nW732MD5=0123456789abcd
 const char kManifestXP[] = "[HID]\r\nXP32=\"hidxp.exe\"\r\n[IE]\r\npath=ie8-sp1.exe\r\n";
 const char kManifestW1032[] = "[HID]\r\nW1032=hid1032.exe\r\n";
 const char kManifestNoHid[] = "[NJYS]\r\npath=newsetup.exe\r\n";
-
-const ProcessEntry kIdle{0, L"[System Process]"};
 
 std::vector<Situation> Situations() {
   std::vector<Situation> all;
