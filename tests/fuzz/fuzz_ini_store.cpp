@@ -1,0 +1,96 @@
+// Fuzzes the INI store with arbitrary file bytes: load, read, then one write or removal,
+// checking that the written key reads back and that no other key changes its answer.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "store/ini_store.h"
+
+namespace {
+
+const char* const kSections[] = {nullptr, "HID", "hid", "s", "NJYS", "t", "T"};
+const char* const kKeys[] = {"value", "VALUE", "k", "a", "b", "key"};
+constexpr int kSectionCount = sizeof kSections / sizeof kSections[0];
+constexpr int kKeyCount = sizeof kKeys / sizeof kKeys[0];
+
+const std::string& WorkFile() {
+  static const std::string path = [] {
+    char pattern[] = "/tmp/lirra-fuzz-ini-XXXXXX";
+    const char* dir = mkdtemp(pattern);
+    if (!dir) std::abort();
+    return std::string(dir) + "/fuzz.ini";
+  }();
+  return path;
+}
+
+bool SameName(const char* a, const char* b) {
+  if (!a || !b) return a == b;
+  for (; *a && *b; ++a, ++b) {
+    char x = (*a >= 'A' && *a <= 'Z') ? *a + 32 : *a;
+    char y = (*b >= 'A' && *b <= 'Z') ? *b + 32 : *b;
+    if (x != y) return false;
+  }
+  return *a == *b;
+}
+
+using Answer = std::pair<int, std::string>;
+
+Answer ReadKey(const char* section, const char* key) {
+  char out[2048];
+  int result = lirra::IniReadString(section, key, out, sizeof out, "#");
+  if (std::strlen(out) >= sizeof out) std::abort();
+  return {result, out};
+}
+
+std::vector<Answer> ReadAll() {
+  std::vector<Answer> answers;
+  for (const char* section : kSections)
+    for (const char* key : kKeys) answers.push_back(ReadKey(section, key));
+  return answers;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 1) return 0;
+  // The first byte picks the operation; the rest is the file.
+  std::uint8_t pick = data[0];
+  const char* section = kSections[(pick & 0x7) % kSectionCount];
+  int keyIndex = ((pick >> 3) & 0x7) % kKeyCount;
+  const char* key = kKeys[keyIndex];
+  bool remove = pick & 0x40;
+  const char* value = (pick & 0x80) ? "v 1" : "2";
+
+  const std::string& path = WorkFile();
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) std::abort();
+  std::fwrite(data + 1, 1, size - 1, f);
+  std::fclose(f);
+
+  auto lock = lirra::LockIniStore();
+  if (lirra::IniLoadFile(path.c_str()) != 1) std::abort();
+  std::vector<Answer> before = ReadAll();
+
+  int written = lirra::IniWriteString(section, key, remove ? nullptr : value);
+  if (!remove && written != 1) std::abort();
+  std::vector<Answer> after = ReadAll();
+
+  if (written == 1 && !remove && ReadKey(section, key) != Answer{1, value}) std::abort();
+  if (written == 0 && before != after) std::abort();
+  size_t i = 0;
+  for (const char* s : kSections) {
+    for (const char* k : kKeys) {
+      bool touched = SameName(s, section) && SameName(k, key);
+      if (!touched && before[i] != after[i]) std::abort();
+      ++i;
+    }
+  }
+  lirra::IniFreeFile();
+  return 0;
+}
