@@ -60,7 +60,7 @@ std::vector<RecordingPlatform::Write> ExpectedWrites(const std::wstring& ownName
 TEST(EngineSettings, WritesEveryValueInOrderUnderTheCurrentFileName) {
   for (const std::wstring exe : {L"lirra.exe", L"renamed copy.exe"}) {
     RecordingPlatform fake;
-    fake.modulePath = L"/shop/client/" + exe;
+    fake.modulePath = L"C:\\shop\\client\\" + exe;
     CIEHelper::ApplyBrowserSettings();
     // The trusted site is one key: "*." and the whole primary domain.
     const std::string domain = LIRRA_PRIMARY_DOMAIN;
@@ -70,7 +70,7 @@ TEST(EngineSettings, WritesEveryValueInOrderUnderTheCurrentFileName) {
 
 TEST(EngineSettings, WithoutAdministratorRightsTheUserWritesStillHappen) {
   RecordingPlatform fake;
-  fake.modulePath = L"/shop/lirra.exe";
+  fake.modulePath = L"C:\\shop\\lirra.exe";
   fake.refuseLocalMachine = true;
   EXPECT_FALSE(CIEHelper::SetOwnFeatureControl(L"FEATURE_GPU_RENDERING", 1));
   EXPECT_EQ(CIEHelper::SetOwnFeatureControls(), 0);

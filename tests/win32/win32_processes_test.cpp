@@ -1,0 +1,136 @@
+// The process list, stopping processes and the installer runner with the installer and
+// plug-in stand-ins, in a Wine prefix.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "app/ie_helper.h"
+#include "app/system_probe.h"
+#include "drivers/installer_runner.h"
+#include "platform/platform.h"
+#include "support/temp_dir.h"
+#include "win32_test_util.h"
+
+namespace lirra {
+namespace {
+
+using test::ChildProcess;
+using test::DeleteTree;
+using test::TempDir;
+using test::Widen;
+using test::WinePath;
+
+const std::wstring kInstallers = WinePath(FIXTURE_INSTALLERS_DIR);
+
+std::wstring Installer(const wchar_t* relative) { return kInstallers + L"\\" + relative; }
+
+bool FileThere(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Waits (bounded) until no process of the name is left, so tests do not leak into each other.
+void WaitGone(const wchar_t* image) {
+  for (int i = 0; i < 300 && CSystemProbe::IsProcessRunning(image); ++i) Sleep(50);
+}
+
+void ForgetPlugins() {
+  for (const wchar_t* id : {L"{D18F137A-0549-4868-B49D-4AF69278E7AC}", L"{6B20A80E-7218-49C8-804E-DF4B78815E9F}",
+                            L"{438E0BA0-E5EA-464E-A633-3A4443C45A9F}", L"{2C4CE648-A725-4FC8-9F54-F3CB680A42BD}",
+                            L"{4A8D857F-3372-457B-A1F8-0D2A3615B677}", L"{C1EEF725-1A89-4346-AFC8-F83B536373DE}"}) {
+    DeleteTree(HKEY_LOCAL_MACHINE, std::wstring(L"SOFTWARE\\Classes\\Interface\\") + id);
+  }
+}
+
+class Win32Processes : public testing::Test {
+ protected:
+  void SetUp() override { ForgetPlugins(); }
+  void TearDown() override {
+    SetEnvironmentVariableW(L"LIRRA_FIXTURE_FAIL", nullptr);
+    ForgetPlugins();
+  }
+  // A copy of the installer stand-in under another file name, in the test's folder.
+  std::wstring CopyAs(const char* name) {
+    std::wstring path = Widen(dir_.File(name));
+    CopyFileW(Installer(L"YSB\\BTReader.exe").c_str(), path.c_str(), FALSE);
+    return path;
+  }
+  TempDir dir_;
+};
+
+TEST_F(Win32Processes, KillStopsOnlyTheFirstOfTwoAndIgnoresAsciiCase) {
+  std::wstring exe = CopyAs("iexplore.exe");
+  ChildProcess a(exe, L"--linger 60000 --no-install"), b(exe, L"--linger 60000 --no-install");
+  ASSERT_TRUE(a.Started() && b.Started());
+  std::uint32_t first = 0;
+  std::vector<ProcessEntry> list = OS().ListProcesses();
+  for (size_t i = 1; i < list.size() && !first; ++i) {
+    if (list[i].imageName == L"iexplore.exe") first = list[i].pid;
+  }
+  ASSERT_TRUE(first == a.Pid() || first == b.Pid());
+  EXPECT_TRUE(CSystemProbe::IsProcessRunning(L"IExplore.EXE"));
+
+  EXPECT_TRUE(CSystemProbe::KillProcessByName(L"IEXPLORE.EXE"));
+  const ChildProcess& stopped = first == a.Pid() ? a : b;
+  const ChildProcess& other = first == a.Pid() ? b : a;
+  EXPECT_EQ(stopped.WaitExit(10000), 0u);  // terminated with exit code 0
+  EXPECT_TRUE(other.Running());
+  EXPECT_TRUE(CSystemProbe::IsProcessRunning(L"iexplore.exe"));
+  EXPECT_FALSE(CSystemProbe::KillProcessByName(L"iexplore"));  // the whole image name or nothing
+}
+
+TEST_F(Win32Processes, RunnerWaitsForTheInstallerToFinish) {
+  EXPECT_FALSE(CIEHelper::IsYsbPluginRegistered());
+  EXPECT_GT(RunInstaller(Installer(L"YSB\\BTReader.exe"), L"BTReader.exe"), 32);
+  EXPECT_FALSE(CSystemProbe::IsProcessRunning(L"BTReader.exe"));
+  EXPECT_TRUE(CIEHelper::IsYsbPluginRegistered());  // registered just before it ended
+
+  // An installer that fails leaves nothing registered.
+  SetEnvironmentVariableW(L"LIRRA_FIXTURE_FAIL", L"1");
+  EXPECT_GT(RunInstaller(Installer(L"NJYS\\clientsetup.exe"), L"clientsetup.exe"), 32);
+  EXPECT_FALSE(CIEHelper::IsNjysPluginRegistered());
+}
+
+TEST_F(Win32Processes, OnlyTheNamedImageIsWaitedFor) {
+  std::wstring done = Widen(dir_.File("done"));
+  int code = LaunchAndWait(Installer(L"WHJL\\jinglun.exe"), L"JINGLUN.exe",
+                           L"--linger 500 --child lirra-helper.exe 8000 --done \"" + done + L"\"");
+  EXPECT_GT(code, 32);
+  EXPECT_TRUE(FileThere(done));
+  EXPECT_TRUE(CIEHelper::IsWhjlPluginRegistered());
+  EXPECT_TRUE(CSystemProbe::IsProcessRunning(L"lirra-helper.exe"));  // still running, not waited for
+  EXPECT_TRUE(CSystemProbe::KillProcessByName(L"lirra-helper.exe"));
+  WaitGone(L"lirra-helper.exe");
+}
+
+TEST_F(Win32Processes, EmptyNameReturnsAtOnceAndMissingFileGivesTheShellCode) {
+  std::wstring done = Widen(dir_.File("done"));
+  EXPECT_GT(LaunchAndWait(Installer(L"SDSS\\shandongshensi.exe"), L"", L"--linger 3000 --done \"" + done + L"\""), 32);
+  EXPECT_FALSE(FileThere(done));
+  EXPECT_TRUE(CSystemProbe::IsProcessRunning(L"shandongshensi.exe"));
+  WaitGone(L"shandongshensi.exe");
+  EXPECT_TRUE(FileThere(done));
+
+  EXPECT_EQ(LaunchAndWait(Widen(dir_.File("nowhere.exe")), L"nowhere.exe"), 2);  // SE_ERR_FNF
+  EXPECT_EQ(RunInstaller(Widen(dir_.File("nowhere.exe")), L"nowhere.exe"), 2);  // SE_ERR_FNF
+}
+
+TEST_F(Win32Processes, RunInstallerStopsACopyAlreadyRunning) {
+  std::wstring exe = Installer(L"NJYS\\clientsetup.exe");
+  ChildProcess old(exe, L"--linger 60000 --no-install");
+  ASSERT_TRUE(old.Running());
+  std::wstring done = Widen(dir_.File("done"));
+  EXPECT_GT(RunInstaller(exe, L"clientsetup.exe", L"--linger 300 --done \"" + done + L"\""), 32);
+  EXPECT_EQ(old.WaitExit(0), 0u);  // already ended, by termination
+  EXPECT_TRUE(FileThere(done));
+  EXPECT_TRUE(CIEHelper::IsNjysPluginRegistered());
+}
+
+TEST_F(Win32Processes, Regsvr32OnTheStandInPlugin) {
+  const std::wstring quoted = L"\"" + WinePath(FIXTURE_CARDX) + L"\"";
+  EXPECT_FALSE(CIEHelper::IsHidPluginRegistered());
+  EXPECT_GT(RunInstaller(L"regsvr32.exe", L"regsvr32.exe", quoted), 32);
+  EXPECT_TRUE(CIEHelper::IsHidPluginRegistered());
+  EXPECT_GT(RunInstaller(L"regsvr32.exe", L"regsvr32.exe", L"/u " + quoted), 32);
+  EXPECT_FALSE(CIEHelper::IsHidPluginRegistered());
+}
+
+}  // namespace
+}  // namespace lirra
