@@ -61,7 +61,10 @@ std::wstring ImageNameOf(const std::wstring& path) {
 }
 
 // A fixed-size text of the update record, which a bad answer may have left unterminated.
-std::string FieldText(const char* field, std::size_t size) { return std::string(field, strnlen(field, size)); }
+std::string FieldText(const char* field, std::size_t size) {
+  const void* end = std::memchr(field, '\0', size);
+  return std::string(field, end ? static_cast<const char*>(end) - field : size);
+}
 
 class Preparation {
  public:
