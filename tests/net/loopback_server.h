@@ -1,0 +1,61 @@
+// An HTTP server on 127.0.0.1 (any free port) inside the test process, answering each
+// connection with exact bytes: a fixed script or a handler of the request. It counts the
+// connections and keeps the requests it received. Same code natively and under Wine.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/socket.h"
+
+namespace lirra::test {
+
+struct Answer {
+  enum class Then { Close, Stall };
+  std::string bytes;          // sent once the request header has arrived
+  Then then = Then::Close;
+  unsigned stallMs = 0;       // how long a stall keeps the connection open, silent
+};
+
+// A whole response: status line, Content-Length and body.
+std::string Response(const std::string& status, const std::string& body);
+
+class LoopbackServer {
+ public:
+  using Handler = std::function<Answer(const std::string& request)>;
+
+  explicit LoopbackServer(Handler handler);
+  // Answers connection n with answers[n]; the last answer serves every further connection.
+  explicit LoopbackServer(std::vector<Answer> answers);
+  ~LoopbackServer();
+  LoopbackServer(const LoopbackServer&) = delete;
+  LoopbackServer& operator=(const LoopbackServer&) = delete;
+
+  int port() const { return port_; }
+  // "http://127.0.0.1:PORT" followed by path.
+  std::string Url(const std::string& path) const;
+  int connections() const { return connections_; }
+  std::vector<std::string> requests() const;
+
+ private:
+  void Run();
+  void Serve(Socket& client);
+
+  Handler handler_;
+  Socket listener_;
+  int port_ = 0;
+  std::atomic<bool> stop_{false};
+  std::atomic<int> connections_{0};
+  mutable std::mutex mutex_;
+  std::vector<std::string> requests_;
+  std::thread thread_;
+};
+
+// A port on 127.0.0.1 where nothing listens (a connection there is refused).
+int UnusedPort();
+
+}  // namespace lirra::test

@@ -1,0 +1,301 @@
+#include "net/package_table.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "loopback_server.h"
+#include "net/md5.h"
+#include "platform/platform.h"
+#include "support/fake_platform.h"
+#include "support/temp_dir.h"
+
+namespace lirra {
+namespace {
+
+using test::Answer;
+using test::LoopbackServer;
+using test::Response;
+
+const std::wstring kBase = L"http://dl.test/mervo/store/mervoDrivce/";
+const std::wstring kSep(1, kPathSep);
+
+std::string Md5Of(const std::string& bytes) {
+  Md5 md5;
+  md5.Update(bytes.data(), bytes.size());
+  std::uint8_t digest[16];
+  md5.Final(digest);
+  return Md5::ToHex(digest);
+}
+
+std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+// A fresh table for a folder in a TempDir, with the manifest text written to its file.ini.
+struct ManifestFixture {
+  test::TempDir dir;
+  std::wstring folder = OS().AnsiToWide(dir.path());
+
+  PackageTable Apply(const std::string& manifest, const std::wstring& os, int bits, bool* loaded = nullptr) {
+    PackageTable table = PackageTable::Create(folder, kBase, os, bits);
+    test::WriteFile(dir.File("file.ini"), manifest);
+    bool ok = LoadManifest(table);
+    if (loaded) *loaded = ok;
+    return table;
+  }
+};
+
+TEST(PackageTableTest, DefaultsPointIntoTheBaseAndTheFolder) {
+  PackageTable t = PackageTable::Create(L"C:\\lirra", kBase, L"7", 32);
+  EXPECT_EQ(t.m_strManifestUrl, kBase + L"file.ini");
+  EXPECT_EQ(t.m_strManifestPath, L"C:\\lirra" + kSep + L"file.ini");
+  EXPECT_EQ(t.m_NJYS.m_strRemoteUrl, kBase + L"NJYS\\clientsetup.exe");
+  EXPECT_EQ(t.m_NJYS.m_strLocalPath, L"C:\\lirra" + kSep + L"NJYS" + kSep + L"clientsetup.exe");
+  EXPECT_EQ(t.m_NJYS.m_strExpectedMd5, L"be16500187f8b550e01f955bad1399a1");
+  EXPECT_EQ(t.m_IE8.m_strRemoteUrl, kBase + L"IE8XP.exe");
+  EXPECT_EQ(t.m_IE8.m_strLocalPath, L"C:\\lirra" + kSep + L"IE8XP.exe");
+  EXPECT_FALSE(t.m_HID.m_bAvailable);
+  const char* keys[] = {"HID", "YSB", "NJYS", "WHJL", "SDSS", "IE8"};
+  PackageRecord* records[] = {&t.m_HID, &t.m_YSB, &t.m_NJYS, &t.m_WHJL, &t.m_SDSS, &t.m_IE8};
+  for (int i = 0; i < PackageTable::kRecordCount; ++i) {
+    EXPECT_STREQ(PackageTable::RecordKey(i), keys[i]);
+    EXPECT_EQ(&t.Record(i), records[i]);
+  }
+}
+
+TEST(PackageTableTest, BuiltInUrlsUseTheConfiguredHosts) {
+  EXPECT_EQ(DefaultBaseUrl(), Wide(std::string("http://") + LIRRA_DOWNLOAD_HOST + "/mervo/store/mervoDrivce/"));
+  EXPECT_EQ(VersionDataUrl(), Wide(std::string("http://") + LIRRA_PLATFORM_HOST + "/backend/plugin/version/get"));
+}
+
+TEST(PackageTableTest, TheProcessTableTakesThisPcFromThePlatform) {
+  test::FakePlatform fake;
+  fake.modulePath = std::wstring(L"C:\\shop") + kSep + L"lirra.exe";
+  fake.osVersion = {6, 1};
+  fake.is64Bit = true;
+  ResetPackageTable();
+  PackageTable& table = GetPackageTable();
+  EXPECT_EQ(&table, &GetPackageTable());
+  EXPECT_EQ(table.m_strModuleDir, L"C:\\shop");
+  EXPECT_EQ(table.m_strOsName, L"7");
+  EXPECT_EQ(table.m_nBits, 64);
+  EXPECT_EQ(table.m_strBaseUrl, DefaultBaseUrl());
+}
+
+// ---- manifests ----
+
+struct ManifestCase {
+  const char* name;
+  std::string manifest;
+  std::wstring os;
+  int bits;
+  int record;                  // index in table order
+  std::wstring remoteAfterBase;
+  std::wstring localAfterFolder;  // with kPathSep between parts, given here with '|'
+  std::wstring fileName;
+  std::wstring md5;
+  bool available;
+};
+
+std::wstring Local(std::wstring parts) {
+  for (wchar_t& c : parts)
+    if (c == L'|') c = kPathSep;
+  return parts;
+}
+
+const std::wstring kNjysMd5 = L"be16500187f8b550e01f955bad1399a1";
+const std::wstring kHidMd5 = L"6dc5143eacb9dc3c4ffee81bcff0206c";
+const std::wstring kIeMd5 = L"acde10a1f8659cf91a3a323590195b48";
+
+std::vector<ManifestCase> ManifestCases() {
+  return {
+      {"NewFileNameKeepsLocalPath", "[NJYS]\npath=newsetup.exe\nMD5=0123456789abcdef0123456789abcdef\n", L"7", 32, 2,
+       L"NJYS\\newsetup.exe", L"|NJYS|clientsetup.exe", L"newsetup.exe", L"0123456789abcdef0123456789abcdef", false},
+      {"IeGainsItsFolder", "[IE]\npath=ie8-new.exe\n", L"XP", 32, 5, L"IE\\ie8-new.exe", L"|IE8XP.exe",
+       L"ie8-new.exe", kIeMd5, false},
+      {"DoubleQuotesRemoved", "[NJYS]\npath=\"quoted.exe\"\nMD5=\"ffffffffffffffffffffffffffffffff\"\n", L"7", 32, 2,
+       L"NJYS\\quoted.exe", L"|NJYS|clientsetup.exe", L"quoted.exe", L"ffffffffffffffffffffffffffffffff", false},
+      {"SingleQuotesRemoved", "[YSB]\npath='single.exe'\n", L"7", 32, 1, L"YSB\\single.exe", L"|YSB|BTReader.exe",
+       L"single.exe", L"032493574ae689c119585f173ab9fe9d", false},
+      {"LoneQuoteChangesNothing", "[NJYS]\npath=\"\nMD5='\n", L"7", 32, 2, L"NJYS\\clientsetup.exe",
+       L"|NJYS|clientsetup.exe", L"clientsetup.exe", kNjysMd5, false},
+      {"HidForWindows7x64", "[HID]\nW764=hid764.exe\nW764MD5=11111111111111111111111111111111\nXP32=xp.exe\n", L"7",
+       64, 0, L"HID\\hid764.exe", L"|HID|hid764.exe", L"hid764.exe", L"11111111111111111111111111111111", true},
+      {"HidKeyMissingLeavesTheKeyAsName", "[HID]\nXP32=xp.exe\n", L"10", 64, 0, L"HID\\XP32.exe", L"|HID|XP32.exe",
+       L"W1064", kHidMd5, false},
+      {"UnsupportedWindowsLeavesHidUnavailable", "[HID]\nXP32=xp.exe\nW764=w.exe\nW1064=w10.exe\n", L"No", 64, 0,
+       L"HID\\XP32.exe", L"|HID|XP32.exe", L"XP32.exe", kHidMd5, false},
+      {"ParentFolderRefused", "[NJYS]\npath=..\\..\\evil.exe\n", L"7", 32, 2, L"NJYS\\clientsetup.exe",
+       L"|NJYS|clientsetup.exe", L"clientsetup.exe", kNjysMd5, false},
+      {"SlashRefused", "[WHJL]\npath=sub/evil.exe\n", L"7", 32, 3, L"WHJL\\jinglun.exe", L"|WHJL|jinglun.exe",
+       L"jinglun.exe", L"1e8e74316902caa99a3ffe089994059e", false},
+      {"DriveRefused", "[SDSS]\npath=C:evil.exe\n", L"7", 32, 4, L"SDSS\\shandongshensi.exe",
+       L"|SDSS|shandongshensi.exe", L"shandongshensi.exe", L"206a6ddc7a25940dde3a7316165c6cc2", false},
+      {"DotDotRefused", "[IE]\npath=..\n", L"XP", 32, 5, L"IE8XP.exe", L"|IE8XP.exe", L"IE8XP.exe", kIeMd5, false},
+      {"HidPathRefused", "[HID]\nXP32=..\\..\\Windows\\evil.exe\n", L"XP", 32, 0, L"HID\\XP32.exe", L"|HID|XP32.exe",
+       L"XP32", kHidMd5, false},
+  };
+}
+
+class ManifestTest : public testing::TestWithParam<ManifestCase> {};
+
+TEST_P(ManifestTest, AppliesToTheRecord) {
+  const ManifestCase& c = GetParam();
+  ManifestFixture f;
+  bool loaded = false;
+  PackageTable table = f.Apply(c.manifest, c.os, c.bits, &loaded);
+  ASSERT_TRUE(loaded);
+  const PackageRecord& r = table.Record(c.record);
+  EXPECT_EQ(r.m_strRemoteUrl, kBase + c.remoteAfterBase);
+  EXPECT_EQ(r.m_strLocalPath, f.folder + Local(c.localAfterFolder));
+  EXPECT_EQ(r.m_strFileName, c.fileName);
+  EXPECT_EQ(r.m_strExpectedMd5, c.md5);
+  EXPECT_EQ(r.m_bAvailable, c.available);
+}
+
+INSTANTIATE_TEST_SUITE_P(Manifests, ManifestTest, testing::ValuesIn(ManifestCases()),
+                         [](const testing::TestParamInfo<ManifestCase>& info) { return std::string(info.param.name); });
+
+TEST(ManifestTest, EveryHidKeyIsChosenByWindowsAndBitness) {
+  std::string manifest = "[HID]\r\n";
+  const char* keys[] = {"XP32", "XP64", "W732", "W764", "W832", "W864", "W1032", "W1064"};
+  for (const char* key : keys) manifest += std::string(key) + "=hid-" + key + ".exe\r\n";
+  struct Pc {
+    const wchar_t* os;
+    int bits;
+    const char* key;
+  } pcs[] = {{L"XP", 32, "XP32"}, {L"XP", 64, "XP64"}, {L"7", 32, "W732"},    {L"7", 64, "W764"},
+             {L"8", 32, "W832"},  {L"8", 64, "W864"},  {L"10", 32, "W1032"}, {L"10", 64, "W1064"}};
+  for (const Pc& pc : pcs) {
+    ManifestFixture f;
+    PackageTable table = f.Apply(manifest, pc.os, pc.bits);
+    std::wstring file = L"hid-" + Wide(pc.key) + L".exe";
+    EXPECT_EQ(table.m_HID.m_strFileName, file) << pc.key;
+    EXPECT_EQ(table.m_HID.m_strRemoteUrl, kBase + L"HID\\" + file) << pc.key;
+    EXPECT_TRUE(table.m_HID.m_bAvailable) << pc.key;
+  }
+}
+
+TEST(ManifestTest, MissingManifestLeavesTheTableAsItWas) {
+  test::TempDir dir;
+  PackageTable table = PackageTable::Create(OS().AnsiToWide(dir.path()), kBase, L"7", 32);
+  PackageTable before = table;
+  EXPECT_FALSE(LoadManifest(table));
+  EXPECT_EQ(table.m_NJYS.m_strRemoteUrl, before.m_NJYS.m_strRemoteUrl);
+  EXPECT_EQ(table.m_HID.m_strFileName, before.m_HID.m_strFileName);
+}
+
+TEST(ManifestTest, ALaterManifestKeepsWhatItDoesNotName) {
+  ManifestFixture f;
+  PackageTable table = PackageTable::Create(f.folder, kBase, L"7", 64);
+  test::WriteFile(f.dir.File("file.ini"), "[NJYS]\npath=first.exe\n[HID]\nW764=h.exe\n");
+  ASSERT_TRUE(LoadManifest(table));
+  test::WriteFile(f.dir.File("file.ini"), "[YSB]\npath=second.exe\n");
+  ASSERT_TRUE(LoadManifest(table));
+  EXPECT_EQ(table.m_NJYS.m_strFileName, L"first.exe");
+  EXPECT_EQ(table.m_YSB.m_strFileName, L"second.exe");
+  EXPECT_TRUE(table.m_HID.m_bAvailable);
+  EXPECT_EQ(table.m_HID.m_strFileName, L"W764");  // the key stands in until a manifest names the file
+}
+
+// ---- downloads ----
+
+// A download host serving one file; every other path is 404.
+struct Host {
+  std::string path;
+  std::string content;
+  LoopbackServer server{[this](const std::string& request) {
+    return request.rfind("GET " + path + " ", 0) == 0 ? Answer{Response("200 OK", content)}
+                                                      : Answer{Response("404 Not Found", "no")};
+  }};
+};
+
+struct DownloadFixture : testing::Test {
+  test::TempDir dir;
+  std::string local = dir.File("NJYS") + static_cast<char>(kPathSep) + "clientsetup.exe";
+  PackageRecord record;
+  void Point(const Host& host, const std::string& expectedMd5) {
+    record.m_strRemoteUrl = OS().AnsiToWide(host.server.Url("/store/NJYS\\clientsetup.exe"));
+    record.m_strLocalPath = OS().AnsiToWide(local);
+    record.m_strFileName = L"clientsetup.exe";
+    record.m_strExpectedMd5 = Wide(expectedMd5);
+  }
+};
+
+TEST_F(DownloadFixture, MatchingFileMakesNoConnection) {
+  Host host{"/store/NJYS/clientsetup.exe", "installer bytes"};
+  std::string md5 = Md5Of("installer bytes");
+  for (char& c : md5) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));  // case does not matter
+  Point(host, md5);
+  ASSERT_TRUE(OS().MakeDirectory(OS().AnsiToWide(dir.File("NJYS"))));
+  test::WriteFile(local, "installer bytes");
+  EXPECT_TRUE(EnsurePackage(record));
+  EXPECT_EQ(host.server.connections(), 0);
+}
+
+TEST_F(DownloadFixture, MissingFileIsDownloadedAndVerified) {
+  Host host{"/store/NJYS/clientsetup.exe", std::string(50000, 'i')};
+  Point(host, Md5Of(host.content));
+  EXPECT_TRUE(EnsurePackage(record));
+  EXPECT_EQ(test::ReadFile(local), host.content);
+  EXPECT_FALSE(test::FileExists(local + ".part"));
+  EXPECT_EQ(host.server.connections(), 1);
+  // Now it matches: no second transfer.
+  EXPECT_TRUE(EnsurePackage(record));
+  EXPECT_EQ(host.server.connections(), 1);
+}
+
+TEST_F(DownloadFixture, TamperedDownloadIsRefusedAndNeverLands) {
+  Host host{"/store/NJYS/clientsetup.exe", "tampered installer"};
+  Point(host, Md5Of("genuine installer"));
+  EXPECT_FALSE(EnsurePackage(record));
+  EXPECT_FALSE(test::FileExists(local));
+  EXPECT_FALSE(test::FileExists(local + ".part"));
+}
+
+TEST_F(DownloadFixture, FailedTransfersAreFailuresAndKeepTheOldFile) {
+  test::WriteFile(dir.File("old.exe"), "old");
+  struct Case {
+    const char* name;
+    Answer answer;
+  } cases[] = {
+      {"404", {Response("404 Not Found", "gone")}},
+      {"500", {Response("500 Internal Server Error", "err")}},
+      {"short", {"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nonly part"}},
+  };
+  for (const Case& c : cases) {
+    LoopbackServer server({c.answer});
+    record.m_strRemoteUrl = OS().AnsiToWide(server.Url("/x.exe"));
+    record.m_strLocalPath = OS().AnsiToWide(dir.File("old.exe"));
+    record.m_strExpectedMd5 = Wide(Md5Of("new"));
+    EXPECT_FALSE(EnsurePackage(record)) << c.name;
+    EXPECT_FALSE(DownloadFile(record.m_strRemoteUrl, record.m_strLocalPath)) << c.name;
+    EXPECT_EQ(test::ReadFile(dir.File("old.exe")), "old") << c.name;
+  }
+  int port = test::UnusedPort();
+  record.m_strRemoteUrl = L"http://127.0.0.1:" + std::to_wstring(port) + L"/x.exe";
+  EXPECT_FALSE(EnsurePackage(record));
+  EXPECT_FALSE(DownloadFile(record.m_strRemoteUrl, record.m_strLocalPath));
+  EXPECT_EQ(test::ReadFile(dir.File("old.exe")), "old");
+}
+
+TEST_F(DownloadFixture, DownloadFileReplacesTheManifest) {
+  Host host{"/store/file.ini", "[NJYS]\r\npath=new.exe\r\n"};
+  std::string target = dir.File("file.ini");
+  test::WriteFile(target, "[NJYS]\r\npath=old.exe\r\n");
+  EXPECT_TRUE(DownloadFile(OS().AnsiToWide(host.server.Url("/store/file.ini")), OS().AnsiToWide(target)));
+  EXPECT_EQ(test::ReadFile(target), host.content);
+}
+
+TEST(VersionDataTest, FetchesTheDocumentIntoTheBuffer) {
+  LoopbackServer server({Answer{Response("200 OK", "{\"code\":0}")}});
+  std::vector<char> buffer(1460, '\0');
+  EXPECT_TRUE(GetVersionData(OS().AnsiToWide(server.Url("/backend/plugin/version/get")), buffer.data(), buffer.size()));
+  EXPECT_STREQ(buffer.data(), "{\"code\":0}");
+  EXPECT_NE(server.requests().at(0).find("GET /backend/plugin/version/get HTTP/1.1\r\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace lirra
