@@ -15,6 +15,12 @@ inline std::wstring WinePath(const char* unixPath) {
   return out;
 }
 
+inline std::string WinePathA(const char* unixPath) {
+  std::string out = "Z:";
+  for (const char* p = unixPath; *p; ++p) out.push_back(*p == '/' ? '\\' : *p);
+  return out;
+}
+
 inline std::wstring Widen(const std::string& ansi) {
   std::wstring out;
   for (char c : ansi) out.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));

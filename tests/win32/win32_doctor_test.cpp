@@ -1,0 +1,100 @@
+// lirractl doctor in a Wine prefix: the report's lines, and that it changes nothing.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "app/system_probe.h"
+#include "net/md5.h"
+#include "support/temp_dir.h"
+#include "win32_test_util.h"
+
+namespace lirra {
+namespace {
+
+using test::CreateKey;
+using test::DeleteTree;
+using test::ReadFile;
+using test::TempDir;
+using test::Widen;
+using test::WinePath;
+using test::WriteFile;
+
+// Runs lirractl with its standard output in a file; returns the exit code.
+DWORD RunLirractl(const std::wstring& arguments, const std::string& outFile) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE out = CreateFileW(Widen(outFile).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (out == INVALID_HANDLE_VALUE) return 1000;
+  std::wstring exe = WinePath(LIRRACTL_PATH);
+  std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = out;
+  si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION pi{};
+  DWORD code = 1001;
+  if (CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+    if (WaitForSingleObject(pi.hProcess, 120000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
+  CloseHandle(out);
+  return code;
+}
+
+std::set<std::string> Listing(const std::string& dir) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) names.insert(entry.path().string());
+  return names;
+}
+
+TEST(Win32Doctor, ReportsWithoutChangingAnything) {
+  TempDir client;
+  // HID 0: the client's own load would reset this file; the report must not.
+  const std::string config = "[HID]\r\nvalue=0\r\n[NJYS]\r\nvalue=1\r\n";
+  WriteFile(client.File("config.ini"), config);
+  std::filesystem::create_directories(client.File("YSB"));
+  std::filesystem::create_directories(client.File("NJYS"));
+  const std::string installer = std::string(FIXTURE_INSTALLERS_DIR) + "/YSB/BTReader.exe";
+  std::string stub = ReadFile(test::WinePathA(installer.c_str()));
+  ASSERT_NE(stub, "<missing>");
+  WriteFile(client.File("YSB\\BTReader.exe"), stub);
+  WriteFile(client.File("NJYS\\clientsetup.exe"), stub);
+  char digest[kMd5TextSize];
+  ASSERT_TRUE(GetFileMd5(client.File("YSB\\BTReader.exe").c_str(), digest));
+  std::string upper = digest;
+  for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+  WriteFile(client.File("file.ini"), "[YSB]\r\npath=BTReader.exe\r\nMD5=" + upper +
+                                         "\r\n[NJYS]\r\npath=clientsetup.exe\r\nMD5=00000000000000000000000000000000\r\n");
+  const std::wstring hidKey = L"SOFTWARE\\Classes\\Interface\\{D18F137A-0549-4868-B49D-4AF69278E7AC}";
+  ASSERT_TRUE(CreateKey(HKEY_LOCAL_MACHINE, hidKey + L"\\ProxyStubClsid32"));
+  const std::set<std::string> before = Listing(client.path());
+
+  TempDir outDir;
+  const std::string report = outDir.File("report.txt");
+  EXPECT_EQ(RunLirractl(L"doctor --dir \"" + Widen(client.path()) + L"\"", report), 0u);
+  std::string text = ReadFile(report);
+  const std::wstring osName = CSystemProbe::GetOsVersionName();
+  const std::string os(osName.begin(), osName.end());
+  for (const std::string& line :
+       {"os: " + os, std::string("bits: 32"), std::string("service.upnphost: missing"),
+        std::string("service.SCardSvr: missing"), std::string("plugin.HID: registered"),
+        std::string("plugin.YSB: not registered"), std::string("omnikey: missing"), std::string("config.HID: 0"),
+        std::string("config.NJYS: 1"), std::string("config.SDSS: unset"), std::string("package.HID: missing"),
+        std::string("package.YSB: ok"), std::string("package.NJYS: digest mismatch"),
+        std::string("package.IE8: missing")}) {
+    EXPECT_NE(text.find(line + "\r\n"), std::string::npos) << line << "\n" << text;
+  }
+  for (const char* name : {"ie: ", "platform: ", "download: "}) EXPECT_NE(text.find(name), std::string::npos);
+
+  EXPECT_EQ(ReadFile(client.File("config.ini")), config);
+  EXPECT_EQ(Listing(client.path()), before);
+  DeleteTree(HKEY_LOCAL_MACHINE, hidKey);
+}
+
+}  // namespace
+}  // namespace lirra
