@@ -1,0 +1,80 @@
+#include "app/win32/application.h"
+
+#include <commctrl.h>
+#include <ole2.h>
+#include <windows.h>
+#include <winsock2.h>
+
+#include "app/prepare_worker.h"
+#include "app/win32/loading.h"
+#include "ui/skin_files.h"
+
+namespace lirra::win {
+
+// OLE for this thread, so windows can host ActiveX controls.
+class ScopedOleInit {
+ public:
+  ScopedOleInit() : ok_(SUCCEEDED(OleInitialize(nullptr))) {}
+  ~ScopedOleInit() {
+    if (ok_) OleUninitialize();
+  }
+  ScopedOleInit(const ScopedOleInit&) = delete;
+  ScopedOleInit& operator=(const ScopedOleInit&) = delete;
+
+ private:
+  bool ok_;
+};
+
+// Winsock, cleaned up when it goes if it was started.
+class ScopedWinsock {
+ public:
+  explicit ScopedWinsock(WORD version) : ok_(WSAStartup(version, &data_) == 0) {}
+  ~ScopedWinsock() { Cleanup(); }
+  ScopedWinsock(const ScopedWinsock&) = delete;
+  ScopedWinsock& operator=(const ScopedWinsock&) = delete;
+  bool Ok() const { return ok_; }
+  BYTE MajorVersion() const { return LOBYTE(data_.wVersion); }
+  void Cleanup() {
+    if (ok_) WSACleanup();
+    ok_ = false;
+  }
+
+ private:
+  WSADATA data_ = {};
+  bool ok_;
+};
+
+CmervoDrviceManageApp::CmervoDrviceManageApp() = default;
+CmervoDrviceManageApp::~CmervoDrviceManageApp() = default;
+
+bool CmervoDrviceManageApp::InitInstance() {
+  m_gdiplus = std::make_unique<GdiplusSession>();
+
+  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  m_ole = std::make_unique<ScopedOleInit>();
+  StartWinsock();
+  m_strRegistryKey = L"应用程序向导生成的本地应用程序";
+
+  {
+    CLoading loading(&PrepareThreadProc);
+    loading.DoModal(nullptr);
+  }
+  return false;
+}
+
+void CmervoDrviceManageApp::StartWinsock() {
+  m_winsock = std::make_unique<ScopedWinsock>(MAKEWORD(2, 0));
+  if (!m_winsock->Ok()) {
+    // The version is only known when the start succeeded.
+    MessageBoxW(nullptr, L"无法装载网络库.", ui::kAppTitle, MB_OK);
+    return;
+  }
+  if (m_winsock->MajorVersion() != 2) {
+    MessageBoxW(nullptr, L"无法找到合适的网络库.", ui::kAppTitle, MB_OK);
+    m_winsock->Cleanup();
+  }
+}
+
+}  // namespace lirra::win

@@ -1,0 +1,35 @@
+// CmervoDrviceManageApp: the client's life, from starting the libraries to the last window.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "ui/win32/gdi.h"
+
+namespace lirra::win {
+
+class ScopedOleInit;
+class ScopedWinsock;
+
+class CmervoDrviceManageApp {
+ public:
+  CmervoDrviceManageApp();
+  ~CmervoDrviceManageApp();
+  CmervoDrviceManageApp(const CmervoDrviceManageApp&) = delete;
+  CmervoDrviceManageApp& operator=(const CmervoDrviceManageApp&) = delete;
+
+  // Runs the start-up sequence and the windows in turn; always false (no message loop follows).
+  bool InitInstance();
+
+  const std::wstring& RegistryKey() const { return m_strRegistryKey; }
+
+ private:
+  void StartWinsock();
+
+  std::unique_ptr<GdiplusSession> m_gdiplus;
+  std::unique_ptr<ScopedOleInit> m_ole;
+  std::unique_ptr<ScopedWinsock> m_winsock;
+  std::wstring m_strRegistryKey;
+};
+
+}  // namespace lirra::win

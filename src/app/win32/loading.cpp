@@ -1,0 +1,87 @@
+#include "app/win32/loading.h"
+
+#include <process.h>
+
+#include "resource.h"
+#include "ui/skin_files.h"
+#include "ui/skin_layout.h"
+
+namespace lirra::win {
+
+CLoading::CLoading(ThreadProc worker) : CSkinDialog(IDD_LOADING), m_pfnWorker(worker) {
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  m_hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
+  m_hIconSmall =
+      static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                    GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+}
+
+CLoading::~CLoading() {
+  // The worker's last act is posting WM_LOADING_DONE; give it a moment to return from that.
+  if (m_hWorker.Valid()) WaitForSingleObject(m_hWorker.Get(), 2000);
+}
+
+bool CLoading::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (message == WM_LOADING_DONE) {
+    OnLoadingDone();
+    result = 1;
+    return true;
+  }
+  return CSkinDialog::OnMessage(message, wParam, lParam, result);
+}
+
+BOOL CLoading::OnInitDialog() {
+  LoadBackground(ui::kSkinLoadingBackground);
+  m_fontText.Reset(CreatePointFont(ui::kLoadingFontTenths, ui::kSkinFontFace));
+  HWND text = GetWindow(m_hWnd, GW_CHILD);
+  SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(m_fontText.Get()), FALSE);
+  m_prepareUi.Bind(m_hWnd, text);
+  // Templates sit at (0, 0); a window without owner goes to the middle of the screen.
+  RECT rc;
+  RECT work;
+  GetWindowRect(m_hWnd, &rc);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  SetWindowPos(m_hWnd, nullptr, work.left + (work.right - work.left - (rc.right - rc.left)) / 2,
+               work.top + (work.bottom - work.top - (rc.bottom - rc.top)) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  return TRUE;
+}
+
+bool CLoading::OnCommand(int id, int code, HWND control) {
+  // Esc, Enter and Alt+F4 arrive as IDOK/IDCANCEL; the window stays until the preparation is done.
+  if ((id == IDOK || id == IDCANCEL) && m_bWorkerRunning) return true;
+  return CSkinDialog::OnCommand(id, code, control);
+}
+
+void CLoading::OnShowWindow(bool show) {
+  if (!show) return;
+  SetAppTitle(m_hWnd);
+  SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+  SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIconSmall ? m_hIconSmall : m_hIcon));
+  if (!m_hWorker.Valid()) StartWorker();
+}
+
+void CLoading::StartWorker() {
+  if (!m_pfnWorker) return;
+  m_bWorkerRunning = true;
+  m_hWorker.Reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, m_pfnWorker, &m_prepareUi, 0, nullptr)));
+  if (!m_hWorker.Valid()) m_bWorkerRunning = false;
+}
+
+void CLoading::OnLoadingDone() {
+  m_bWorkerRunning = false;
+  EndDialog(IDOK);
+}
+
+HBRUSH CLoading::OnCtlColor(HDC dc, HWND control, UINT message) {
+  if (!m_brBackground) return nullptr;
+  if (message == WM_CTLCOLORSTATIC) {
+    SetBkMode(dc, TRANSPARENT);
+    AlignBrushToDialog(dc, control);
+    return m_brBackground.Get();
+  }
+  if (message == WM_CTLCOLORDLG) return m_brBackground.Get();
+  return nullptr;
+}
+
+}  // namespace lirra::win

@@ -1,0 +1,36 @@
+#include "ui/skin_layout.h"
+
+#include "resource.h"
+
+namespace lirra::ui {
+namespace {
+
+int Stretch(int value, int from, int to) {
+  if (from <= 0) return value;
+  return (value * to + from / 2) / from;
+}
+
+// Controls of dialog 166 as the template places them, in dialog units.
+constexpr ControlPlace kMessageBoxTemplatePlaces[] = {
+    {IDC_MSGBOX_SINGLE, {89, 111, 90, 24}},   {IDC_MSGBOX_TITLE, {33, 23, 188, 18}},
+    {IDC_MSGBOX_TEXT, {23, 47, 217, 48}},     {IDC_MSGBOX_CONFIRM, {37, 111, 101, 22}},
+    {IDC_MSGBOX_CANCEL, {142, 111, 104, 21}},
+};
+
+}  // namespace
+
+Rect StretchTemplateRect(const Rect& units, Size templ, Size window) {
+  return {Stretch(units.x, templ.cx, window.cx), Stretch(units.y, templ.cy, window.cy),
+          Stretch(units.cx, templ.cx, window.cx), Stretch(units.cy, templ.cy, window.cy)};
+}
+
+std::vector<ControlPlace> MessageBoxPlaces(Size window) {
+  std::vector<ControlPlace> places;
+  for (const ControlPlace& place : kMessageBoxTemplatePlaces)
+    places.push_back({place.id, StretchTemplateRect(place.rect, kMessageBoxTemplate, window)});
+  places.push_back(
+      {IDC_MSGBOX_CLOSE, {window.cx - kMessageBoxCloseRight, kCloseTop, kCloseButton.cx, kCloseButton.cy}});
+  return places;
+}
+
+}  // namespace lirra::ui

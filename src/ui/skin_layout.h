@@ -1,0 +1,53 @@
+// Sizes, positions, fonts and picture files of the skinned windows.
+#pragma once
+
+#include <vector>
+
+namespace lirra::ui {
+
+struct Size {
+  int cx = 0;
+  int cy = 0;
+};
+
+struct Rect {
+  int x = 0;
+  int y = 0;
+  int cx = 0;
+  int cy = 0;
+  bool operator==(const Rect& o) const { return x == o.x && y == o.y && cx == o.cx && cy == o.cy; }
+};
+
+// Message box: template in dialog units, window in pixels.
+inline constexpr Size kMessageBoxTemplate{251, 145};
+inline constexpr Size kMessageBoxWindow{418, 258};
+
+// Close buttons sit this far from the right edge and the top.
+inline constexpr int kMessageBoxCloseRight = 49;
+inline constexpr int kCloseTop = 8;
+inline constexpr Size kCloseButton{39, 39};
+
+// Button labels of the message box.
+inline constexpr int kMessageBoxLabelX = 28;
+inline constexpr int kMessageBoxLabelY = 7;
+inline constexpr int kMessageBoxLabelSize = 14;
+
+// Fonts in tenths of a point.
+inline constexpr int kTitleFontTenths = 130;
+inline constexpr int kMessageFontTenths = 95;
+inline constexpr int kLoadingFontTenths = 100;
+
+struct ControlPlace {
+  int id = 0;
+  Rect rect;
+};
+
+// The message box's controls in pixels: the template's layout stretched to the window, so the
+// controls keep their proportions whatever the dialog font's metrics are. The close button is
+// placed at (window width - 49, 8).
+std::vector<ControlPlace> MessageBoxPlaces(Size window);
+
+// A rectangle in template units stretched from `templ` to `window`.
+Rect StretchTemplateRect(const Rect& units, Size templ, Size window);
+
+}  // namespace lirra::ui

@@ -1,0 +1,46 @@
+// CMyMessageBox: the client's skinned message box (dialog 166) with one button or with confirm
+// and cancel. Construct, set the texts, DoModal, read m_bConfirmed.
+#pragma once
+
+#include <string>
+
+#include "ui/win32/png_button.h"
+#include "ui/win32/skin_dialog.h"
+
+namespace lirra::win {
+
+class CMyMessageBox : public CSkinDialog {
+ public:
+  CMyMessageBox();
+
+  void SetOneButton(const std::wstring& title, const std::wstring& text, const std::wstring& buttonText);
+  void SetTwoButtons(const std::wstring& title, const std::wstring& text, const std::wstring& singleText,
+                     const std::wstring& confirmText, const std::wstring& cancelText);
+
+  // True only when the box was closed by the confirm button.
+  bool m_bConfirmed = false;
+
+ protected:
+  BOOL OnInitDialog() override;
+  bool OnCommand(int id, int code, HWND control) override;
+  void OnShowWindow(bool show) override;
+  HBRUSH OnCtlColor(HDC dc, HWND control, UINT message) override;
+  bool OnEraseBkgnd(HDC dc) override;
+
+ private:
+  void PlaceWindowAndControls();
+  void DecorateButtons();
+
+  CPngButton m_btnSingle;
+  CPngButton m_btnConfirm;
+  CPngButton m_btnCancel;
+  CPngButton m_btnClose;
+  bool m_bHollowStatic = false;
+  std::wstring m_strTitle, m_strText;
+  std::wstring m_strSingle, m_strConfirm, m_strCancel;
+  ScopedFont m_fontTitle;
+  ScopedFont m_fontText;
+  bool m_bOneButton = false;
+};
+
+}  // namespace lirra::win

@@ -1,0 +1,42 @@
+// The frame every skinned dialog shares: background picture and static-text brushes, a window
+// region cut from the background by the key colour, dragging by any free point, transparent
+// static texts, and the shared close and title handlers.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "ui/win32/dialog_base.h"
+#include "ui/win32/gdi.h"
+
+namespace lirra::win {
+
+// Replaces the window's region by the runs of `bitmap` that are not the key colour; leaves it
+// alone when there is no bitmap.
+void BuildRegionFromBitmap(HDC reference, HBITMAP bitmap, HWND hwnd);
+
+// Titles the window that stands for the application: the thread's active window, or `fallback`.
+void SetAppTitle(HWND fallback);
+
+class CSkinDialog : public CDialogBase {
+ protected:
+  explicit CSkinDialog(int templateId) : CDialogBase(templateId) {}
+
+  // Decodes the background (kept as the source of the region) and makes its pattern brush.
+  void LoadBackground(const std::wstring& path);
+  void LoadStaticBrush(const std::wstring& path);
+  void CutRegion();
+  // Lines a pattern brush up with the dialog's own background under a child control.
+  void AlignBrushToDialog(HDC dc, HWND control) const;
+
+  LRESULT OnNcHitTest(POINT screenPoint) override;
+  // Closes with the OK result.
+  void OnCloseCommand() { EndDialog(IDOK); }
+
+  ScopedBitmap m_bmpBackground;
+  ScopedBrush m_brBackground;
+  ScopedBrush m_brStatic;
+};
+
+}  // namespace lirra::win

@@ -1,0 +1,71 @@
+// Shows the client's windows for the window tests: the message box in either mode, or the
+// loading window with a scripted worker that moves on when the driver signals it.
+//   ui_host msgbox one|two           exit code: 100 if confirmed, plus the dialog result
+//   ui_host loading <token>          exit code: the dialog result
+#include <windows.h>
+// after windows.h
+#include <shellapi.h>
+
+#include <string>
+
+#include "app/prepare_ui.h"
+#include "app/win32/loading.h"
+#include "ui/win32/gdi.h"
+#include "ui/win32/my_message_box.h"
+
+namespace {
+
+std::wstring g_token;
+
+// Waits (bounded) for the driver's go-ahead for step `step`.
+bool WaitForStep(int step) {
+  const std::wstring name = L"lirra-ui-test-" + g_token + L"-" + std::to_wstring(step);
+  HANDLE event = CreateEventW(nullptr, FALSE, FALSE, name.c_str());
+  if (!event) return false;
+  const bool signalled = WaitForSingleObject(event, 30000) == WAIT_OBJECT_0;
+  CloseHandle(event);
+  return signalled;
+}
+
+unsigned __stdcall ScriptedWorker(void* argument) {
+  auto* ui = static_cast<lirra::PrepareUi*>(argument);
+  if (WaitForStep(1)) ui->SetProgressText(L"正在检查系统环境，请稍候...");
+  if (WaitForStep(2)) ui->SetProgressText(L"初始化完成，正在启动系统，请稍候...");
+  WaitForStep(3);
+  ui->Done();
+  return 0;
+}
+
+int RunMessageBox(const std::wstring& mode) {
+  lirra::win::CMyMessageBox box;
+  if (mode == L"one")
+    box.SetOneButton(L"警告", L"安装HID失败，请尝试用管理员身份运行", L"确认");
+  else
+    box.SetTwoButtons(L"更新提醒", L"检测到当前版本需要更新，是否要更新？", L"更新", L"更新", L"取消");
+  const INT_PTR result = box.DoModal(nullptr);
+  return (box.m_bConfirmed ? 100 : 0) + static_cast<int>(result);
+}
+
+int RunLoading() {
+  lirra::win::CLoading loading(&ScriptedWorker);
+  return static_cast<int>(loading.DoModal(nullptr));
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  int argc = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (!argv || argc < 3) return 90;
+  const std::wstring what = argv[1];
+  const std::wstring detail = argv[2];
+  LocalFree(argv);
+
+  lirra::win::GdiplusSession gdiplus;
+  if (what == L"msgbox") return RunMessageBox(detail);
+  if (what == L"loading") {
+    g_token = detail;
+    return RunLoading();
+  }
+  return 91;
+}

@@ -1,0 +1,325 @@
+// Drives the client's windows in a separate process (ui_host.exe): finds them, reads their
+// texts, sends them the messages a user's clicks and keys produce, checks the answers and keeps
+// screenshots in the build tree (tests/win32/screenshots).
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "resource.h"
+#include "ui/skin_layout.h"
+#include "ui/win32/gdi.h"
+
+namespace {
+
+// A Unix path from the test environment as Wine sees it.
+std::wstring WinePath(const char* variable, const std::wstring& tail = L"") {
+  const char* value = std::getenv(variable);
+  std::wstring path = L"Z:";
+  for (const char* p = value ? value : ""; *p; ++p) path += (*p == '/') ? L'\\' : static_cast<wchar_t>(*p);
+  return path + tail;
+}
+
+std::wstring HostPath() {
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring path = self;
+  return path.substr(0, path.find_last_of(L'\\') + 1) + L"ui_host.exe";
+}
+
+// The host process, ended if the test leaves it running.
+class Host {
+ public:
+  explicit Host(const std::wstring& arguments) {
+    std::wstring command = L"\"" + HostPath() + L"\" " + arguments;
+    const std::wstring folder = WinePath("LIRRA_SOURCE_DIR");
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    started_ = CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                              &info_) != FALSE;
+  }
+  ~Host() {
+    if (!started_) return;
+    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 99);
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+  }
+  bool Started() const { return started_; }
+  DWORD Pid() const { return info_.dwProcessId; }
+  DWORD ThreadId() const { return info_.dwThreadId; }
+
+  // The exit code, or -1 when the process is still running after `ms`.
+  long WaitExit(DWORD ms) {
+    if (WaitForSingleObject(info_.hProcess, ms) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(info_.hProcess, &code);
+    return static_cast<long>(code);
+  }
+
+  // The host's visible dialog, waiting up to `ms` for it to appear.
+  HWND FindDialog(DWORD ms) const {
+    for (DWORD waited = 0; waited < ms; waited += 50) {
+      Search search = {Pid(), nullptr};
+      EnumWindows(&Host::Visit, reinterpret_cast<LPARAM>(&search));
+      if (search.found) return search.found;
+      Sleep(50);
+    }
+    return nullptr;
+  }
+
+ private:
+  struct Search {
+    DWORD pid;
+    HWND found;
+  };
+  static BOOL CALLBACK Visit(HWND hwnd, LPARAM argument) {
+    auto* search = reinterpret_cast<Search*>(argument);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    wchar_t cls[32] = {};
+    GetClassNameW(hwnd, cls, 32);
+    if (pid == search->pid && IsWindowVisible(hwnd) && std::wstring(cls) == L"#32770") {
+      search->found = hwnd;
+      return FALSE;
+    }
+    return TRUE;
+  }
+
+  PROCESS_INFORMATION info_ = {};
+  bool started_ = false;
+};
+
+std::wstring TextOf(HWND hwnd) {
+  wchar_t text[512] = {};
+  SendMessageTimeoutW(hwnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
+  return text;
+}
+
+// Polls until the control shows `expected` or `ms` pass; returns what it showed last.
+std::wstring WaitForText(HWND hwnd, const std::wstring& expected, DWORD ms) {
+  std::wstring text = TextOf(hwnd);
+  for (DWORD waited = 0; text != expected && waited < ms; waited += 50) {
+    Sleep(50);
+    text = TextOf(hwnd);
+  }
+  return text;
+}
+
+RECT ClientRectOnScreen(HWND hwnd, HWND child) {
+  RECT rc;
+  GetWindowRect(child, &rc);
+  MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&rc), 2);
+  return rc;
+}
+
+// Saves the screen area of the window as a PNG in the build tree.
+void SaveScreenshot(HWND hwnd, const std::wstring& name) {
+  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  Sleep(700);  // let the window's own thread finish painting
+  RECT rc;
+  GetWindowRect(hwnd, &rc);
+  const int width = rc.right - rc.left;
+  const int height = rc.bottom - rc.top;
+  lirra::win::ScopedWindowDc screen(nullptr);
+  lirra::win::ScopedMemoryDc memory(screen.Get());
+  lirra::win::ScopedBitmap bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
+  {
+    lirra::win::ScopedSelect select(memory.Get(), bitmap.Get());
+    BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), rc.left, rc.top, SRCCOPY);
+  }
+  const std::wstring folder = WinePath("LIRRA_BINARY_DIR", L"\\tests\\win32\\screenshots");
+  CreateDirectoryW(folder.c_str(), nullptr);
+  Gdiplus::Bitmap picture(bitmap.Get(), nullptr);
+  CLSID png = {};
+  UINT count = 0;
+  UINT bytes = 0;
+  Gdiplus::GetImageEncodersSize(&count, &bytes);
+  std::vector<BYTE> buffer(bytes);
+  auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+  Gdiplus::GetImageEncoders(count, bytes, encoders);
+  for (UINT i = 0; i < count; ++i)
+    if (std::wstring(encoders[i].MimeType) == L"image/png") png = encoders[i].Clsid;
+  EXPECT_EQ(Gdiplus::Ok, picture.Save((folder + L"\\" + name + L".png").c_str(), &png, nullptr)) << "screenshot";
+}
+
+class WindowTest : public testing::Test {
+ protected:
+  lirra::win::GdiplusSession gdiplus_;
+};
+
+// How the user ends a message box.
+enum class Answer { kConfirm, kCancel, kSingle, kCloseButton, kEnter, kEsc };
+
+void Give(const Host& host, HWND box, Answer answer) {
+  switch (answer) {
+    case Answer::kConfirm:
+      PostMessageW(GetDlgItem(box, IDC_MSGBOX_CONFIRM), BM_CLICK, 0, 0);
+      break;
+    case Answer::kCancel:
+      PostMessageW(GetDlgItem(box, IDC_MSGBOX_CANCEL), BM_CLICK, 0, 0);
+      break;
+    case Answer::kSingle:
+      PostMessageW(GetDlgItem(box, IDC_MSGBOX_SINGLE), BM_CLICK, 0, 0);
+      break;
+    case Answer::kCloseButton:
+      PostMessageW(GetDlgItem(box, IDC_MSGBOX_CLOSE), BM_CLICK, 0, 0);
+      break;
+    case Answer::kEnter:
+    case Answer::kEsc: {
+      // Keys go to the control that has the focus, through the dialog's own message loop.
+      GUITHREADINFO gui = {};
+      gui.cbSize = sizeof(gui);
+      HWND target = GetGUIThreadInfo(host.ThreadId(), &gui) && gui.hwndFocus ? gui.hwndFocus : box;
+      const WPARAM key = answer == Answer::kEnter ? VK_RETURN : VK_ESCAPE;
+      PostMessageW(target, WM_KEYDOWN, key, 1);
+      PostMessageW(target, WM_KEYUP, key, 0xC0000001);
+      break;
+    }
+  }
+}
+
+struct MessageBoxCase {
+  const char* name;
+  bool oneButton;
+  Answer answer;
+  long exitCode;  // 100 when confirmed, plus the dialog result (IDOK 1, IDCANCEL 2)
+};
+
+class MessageBoxAnswers : public WindowTest, public testing::WithParamInterface<MessageBoxCase> {};
+
+TEST_P(MessageBoxAnswers, OnlyTheConfirmButtonConfirms) {
+  const MessageBoxCase& c = GetParam();
+  Host host(c.oneButton ? L"msgbox one" : L"msgbox two");
+  ASSERT_TRUE(host.Started());
+  HWND box = host.FindDialog(20000);
+  ASSERT_NE(nullptr, box) << "message box did not appear";
+  ASSERT_FALSE(WaitForText(GetDlgItem(box, IDC_MSGBOX_TITLE), c.oneButton ? L"警告" : L"更新提醒", 5000).empty());
+  Give(host, box, c.answer);
+  EXPECT_EQ(c.exitCode, host.WaitExit(10000));
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, MessageBoxAnswers,
+                         testing::Values(MessageBoxCase{"two_confirm", false, Answer::kConfirm, 101},
+                                         MessageBoxCase{"two_cancel", false, Answer::kCancel, 1},
+                                         MessageBoxCase{"two_close_button", false, Answer::kCloseButton, 1},
+                                         MessageBoxCase{"two_enter", false, Answer::kEnter, 1},
+                                         MessageBoxCase{"two_esc", false, Answer::kEsc, 2},
+                                         MessageBoxCase{"one_single", true, Answer::kSingle, 1},
+                                         MessageBoxCase{"one_enter", true, Answer::kEnter, 1},
+                                         MessageBoxCase{"one_esc", true, Answer::kEsc, 2}),
+                         [](const testing::TestParamInfo<MessageBoxCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+struct LookCase {
+  const char* name;
+  bool oneButton;
+  const wchar_t* title;
+  const wchar_t* text;
+};
+
+class MessageBoxLook : public WindowTest, public testing::WithParamInterface<LookCase> {};
+
+TEST_P(MessageBoxLook, ShapeTextsAndButtons) {
+  const LookCase& c = GetParam();
+  Host host(c.oneButton ? L"msgbox one" : L"msgbox two");
+  ASSERT_TRUE(host.Started());
+  HWND box = host.FindDialog(20000);
+  ASSERT_NE(nullptr, box);
+  EXPECT_EQ(c.title, WaitForText(GetDlgItem(box, IDC_MSGBOX_TITLE), c.title, 5000));
+  EXPECT_EQ(c.text, TextOf(GetDlgItem(box, IDC_MSGBOX_TEXT)));
+
+  RECT window;
+  GetWindowRect(box, &window);
+  EXPECT_EQ(418, window.right - window.left);
+  EXPECT_EQ(258, window.bottom - window.top);
+
+  // The corners are cut by the key colour; the middle belongs to the window.
+  lirra::win::ScopedRegion region(CreateRectRgn(0, 0, 0, 0));
+  ASSERT_NE(ERROR, GetWindowRgn(box, region.Get()));
+  EXPECT_FALSE(PtInRegion(region.Get(), 0, 0));
+  EXPECT_FALSE(PtInRegion(region.Get(), 417, 257));
+  EXPECT_TRUE(PtInRegion(region.Get(), 209, 129));
+  EXPECT_TRUE(PtInRegion(region.Get(), 12, 0));
+
+  const bool two = !c.oneButton;
+  EXPECT_EQ(c.oneButton, IsWindowVisible(GetDlgItem(box, IDC_MSGBOX_SINGLE)) != FALSE);
+  EXPECT_EQ(two, IsWindowVisible(GetDlgItem(box, IDC_MSGBOX_CONFIRM)) != FALSE);
+  EXPECT_EQ(two, IsWindowVisible(GetDlgItem(box, IDC_MSGBOX_CANCEL)) != FALSE);
+  EXPECT_EQ(two, IsWindowVisible(GetDlgItem(box, IDC_MSGBOX_CLOSE)) != FALSE);
+
+  // Buttons take their pictures' sizes; the close button keeps 49 px from the right edge.
+  const RECT confirm = ClientRectOnScreen(box, GetDlgItem(box, c.oneButton ? IDC_MSGBOX_SINGLE : IDC_MSGBOX_CONFIRM));
+  EXPECT_EQ(110, confirm.right - confirm.left);
+  EXPECT_EQ(34, confirm.bottom - confirm.top);
+  RECT client;
+  GetClientRect(box, &client);
+  const RECT close = ClientRectOnScreen(box, GetDlgItem(box, IDC_MSGBOX_CLOSE));
+  EXPECT_EQ(client.right - lirra::ui::kMessageBoxCloseRight, close.left);
+  EXPECT_EQ(lirra::ui::kCloseTop, close.top);
+  EXPECT_EQ(39, close.right - close.left);
+
+  // Pressing on the free surface drags the window.
+  POINT free = {window.left + 30, window.top + 60};
+  EXPECT_EQ(HTCAPTION, SendMessageW(box, WM_NCHITTEST, 0, MAKELPARAM(free.x, free.y)));
+
+  SaveScreenshot(box, c.oneButton ? L"message-box-one-button" : L"message-box-two-buttons");
+  PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_NE(-1, host.WaitExit(10000));
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, MessageBoxLook,
+                         testing::Values(LookCase{"one", true, L"警告", L"安装HID失败，请尝试用管理员身份运行"},
+                                         LookCase{"two", false, L"更新提醒", L"检测到当前版本需要更新，是否要更新？"}),
+                         [](const testing::TestParamInfo<LookCase>& info) { return std::string(info.param.name); });
+
+class LoadingWindow : public WindowTest {
+ protected:
+  void Signal(int step) {
+    const std::wstring name = L"lirra-ui-test-" + token_ + L"-" + std::to_wstring(step);
+    HANDLE event = CreateEventW(nullptr, FALSE, FALSE, name.c_str());
+    ASSERT_NE(nullptr, event);
+    SetEvent(event);
+    events_.push_back(event);
+  }
+  void TearDown() override {
+    for (HANDLE event : events_) CloseHandle(event);
+  }
+
+  std::wstring token_ = std::to_wstring(GetCurrentProcessId());
+  std::vector<HANDLE> events_;
+};
+
+TEST_F(LoadingWindow, ShowsTheWorkersTextsStaysOpenUntilDoneAndCloses) {
+  // The events exist before the host waits on them, so no signal is lost.
+  Host host(L"loading " + token_);
+  ASSERT_TRUE(host.Started());
+  HWND loading = host.FindDialog(20000);
+  ASSERT_NE(nullptr, loading) << "loading window did not appear";
+  HWND text = GetWindow(loading, GW_CHILD);
+  ASSERT_NE(nullptr, text);
+  EXPECT_EQ(L"正在初始化Lirra·商户系统，请耐心等待...", TextOf(text));
+  EXPECT_EQ(L"Lirra·商户", TextOf(loading));
+  SaveScreenshot(loading, L"loading-window");
+
+  Signal(1);
+  EXPECT_EQ(L"正在检查系统环境，请稍候...", WaitForText(text, L"正在检查系统环境，请稍候...", 10000));
+
+  // Esc, Enter and Alt+F4 leave it open while the worker runs.
+  PostMessageW(text, WM_KEYDOWN, VK_ESCAPE, 1);
+  PostMessageW(text, WM_KEYDOWN, VK_RETURN, 1);
+  PostMessageW(loading, WM_SYSCOMMAND, SC_CLOSE, 0);
+  PostMessageW(loading, WM_CLOSE, 0, 0);
+  EXPECT_EQ(-1, host.WaitExit(1500));
+  EXPECT_TRUE(IsWindow(loading));
+
+  Signal(2);
+  EXPECT_EQ(L"初始化完成，正在启动系统，请稍候...", WaitForText(text, L"初始化完成，正在启动系统，请稍候...", 10000));
+  SaveScreenshot(loading, L"loading-window-last-step");
+  Signal(3);
+  EXPECT_EQ(IDOK, host.WaitExit(10000));
+}
+
+}  // namespace
