@@ -1,0 +1,165 @@
+// The start-up preparation against a shop server on loopback, through the real HTTP client,
+// package table and update check: what arrives is verified before it runs, and a server
+// that is down costs a failed check, not a hang.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/prepare_worker.h"
+#include "app/run_flags.h"
+#include "loopback_server.h"
+#include "net/md5.h"
+#include "net/package_table.h"
+#include "platform/utf8.h"
+#include "prepare_fakes.h"
+#include "support/temp_dir.h"
+
+namespace lirra {
+namespace {
+
+using test::Answer;
+using test::FileExists;
+using test::kHidPluginKey;
+using test::kIdle;
+using test::kIEValues;
+using test::Lines;
+using test::Local;
+using test::LoopbackServer;
+using test::ReadFile;
+using test::RecordingUi;
+using test::Response;
+using test::ScriptedPc;
+using test::TempDir;
+using test::Transcript;
+using test::WriteFile;
+
+const char kBase[] = "/mervo/store/mervoDrivce/";
+const char kVersionPath[] = "/backend/plugin/version/get";
+const std::string kInstaller = "MZ stand-in HID driver installer";
+
+std::string Md5Of(const std::string& bytes) {
+  Md5 md5;
+  md5.Update(bytes.data(), bytes.size());
+  std::uint8_t digest[16];
+  md5.Final(digest);
+  return Md5::ToHex(digest);
+}
+
+std::string ManifestFor(const std::string& installerDigest) {
+  return "[HID]\r\nW732=hid732.exe\r\nW732MD5=" + installerDigest + "\r\n";
+}
+
+// What the shop server holds, by request path.
+struct Shop {
+  std::string manifest;
+  std::string installer;
+  std::string versionDocument;
+
+  Answer Serve(const std::string& request) const {
+    std::string path = request.substr(4, request.find(' ', 4) - 4);
+    if (path == std::string(kBase) + "file.ini") return {Response("200 OK", manifest)};
+    if (path == std::string(kBase) + "HID/hid732.exe") return {Response("200 OK", installer)};
+    if (path == kVersionPath) return {Response("200 OK", versionDocument)};
+    return {Response("404 Not Found", "")};
+  }
+};
+
+class PrepareOverHttp : public testing::Test {
+ protected:
+  PrepareOverHttp() : pc_(log_) {
+    pc_.modulePath = Utf8ToWide(dir_.File("lirra.exe"));
+    log_.SetDir(Utf8ToWide(dir_.path()));
+    pc_.osVersion = {6, 1};
+    pc_.processes = {kIdle};
+    pc_.registryStrings[kIEValues + L"svcVersion"] = L"11.0.9600.18952";
+    pc_.registryKeys.insert(kHidPluginKey);
+    CRunFlags::GetInstance() = CRunFlags();
+  }
+
+  // Runs the worker against the server at host ("127.0.0.1:PORT"); returns standard output.
+  std::string Run(const std::string& host) {
+    std::wstring root = Utf8ToWide("http://" + host);
+    GetPackageTable() = PackageTable::Create(Utf8ToWide(dir_.path()), root + Utf8ToWide(kBase), L"7", 32);
+    HttpPrepareNetwork network(root + Utf8ToWide(kVersionPath));
+    testing::internal::CaptureStdout();
+    RunPreparation(ui_, network);
+    return testing::internal::GetCapturedStdout();
+  }
+
+  TempDir dir_;
+  Transcript log_;
+  ScriptedPc pc_;
+  RecordingUi ui_{log_};
+};
+
+const Lines kChecks = {
+    "text 正在检查系统环境，请稍候...", "service upnphost",          "service AxInstSV", "service SCardSvr",
+    "text 正在检查版本更新情况...",     "text 正在检查版本已经OK..."};
+const Lines kFinish = {"text 初始化完成，正在启动系统，请稍候...", "done"};
+
+Lines Join(std::initializer_list<Lines> parts) {
+  Lines out;
+  for (const Lines& part : parts) out.insert(out.end(), part.begin(), part.end());
+  return out;
+}
+
+TEST_F(PrepareOverHttp, VerifiedDriverIsFetchedAndRunAndNewerVersionOffered) {
+  Shop shop{ManifestFor(Md5Of(kInstaller)), kInstaller,
+            R"({"code":0,"msg":"ok","value":{"value":"1.0.0.10","downloadPage":"http://127.0.0.1/new.html"}})"};
+  LoopbackServer server([&](const std::string& request) { return shop.Serve(request); });
+  ui_.answers = {true};
+
+  std::string out = Run("127.0.0.1:" + std::to_string(server.port()));
+
+  const std::string openPage = "run \"C:\\Program Files\\Internet Explorer\\iexplore.exe\" http://127.0.0.1/new.html";
+  EXPECT_EQ(log_.lines,
+            Join({kChecks,
+                  {"ask 更新提醒|检测到当前版本需要更新，是否要更新？|更新|取消", openPage,
+                   "text 正在下载HID必备驱动...", "text 正在安装HID驱动【温馨提示：如果杀毒软件或360拦截安装，请允许】",
+                   "sleep 100", "open " + Local("HID/hid732.exe")},
+                  kFinish}));
+  EXPECT_EQ(ReadFile(dir_.File("file.ini")), shop.manifest);
+  EXPECT_EQ(ReadFile(dir_.path() + static_cast<char>(kPathSep) + "HID" + static_cast<char>(kPathSep) + "hid732.exe"),
+            kInstaller);
+  EXPECT_TRUE(CRunFlags::GetInstance().m_bOfferDriverSetup) << "no manifest was there before this start";
+  EXPECT_EQ(out.find("get latst Versioninfo Fail!"), std::string::npos) << out;
+}
+
+TEST_F(PrepareOverHttp, InstallerFailingItsDigestIsNeitherKeptNorRun) {
+  Shop shop{ManifestFor(Md5Of(kInstaller)), "MZ something else entirely", R"({"code":0,"value":{"value":"1.0.0.2"}})"};
+  LoopbackServer server([&](const std::string& request) { return shop.Serve(request); });
+
+  Run("127.0.0.1:" + std::to_string(server.port()));
+
+  EXPECT_EQ(log_.lines, Join({kChecks, {"text 正在下载HID必备驱动..."}, kFinish}));
+  std::string hidFolder = dir_.path() + static_cast<char>(kPathSep) + "HID" + static_cast<char>(kPathSep);
+  EXPECT_FALSE(FileExists(hidFolder + "hid732.exe"));
+  EXPECT_FALSE(FileExists(hidFolder + "hid732.exe.part"));
+}
+
+TEST_F(PrepareOverHttp, ServerDownEndsInFailedChecksNotAHang) {
+  // The manifest of an earlier start names the HID driver, which can't be fetched now.
+  WriteFile(dir_.File("file.ini"), ManifestFor(Md5Of(kInstaller)));
+
+  std::string out = Run("127.0.0.1:" + std::to_string(test::UnusedPort()));
+
+  EXPECT_EQ(log_.lines, Join({kChecks, {"text 正在下载HID必备驱动..."}, kFinish}));
+  EXPECT_NE(out.find("get latst Versioninfo Fail! ret=[-1].\r\n"), std::string::npos) << out;
+  EXPECT_FALSE(CRunFlags::GetInstance().m_bOfferDriverSetup);
+  EXPECT_EQ(ReadFile(dir_.File("file.ini")), ManifestFor(Md5Of(kInstaller))) << "a failed download keeps the old one";
+}
+
+TEST_F(PrepareOverHttp, ServerThatNeverAnswersEndsInFailedChecksNotAHang) {
+  WriteFile(dir_.File("file.ini"), ManifestFor(Md5Of(kInstaller)));
+  // Accepts every connection and says nothing for longer than the client waits for a header.
+  LoopbackServer server(std::vector<Answer>{{"", Answer::Then::Stall, 4500}});
+
+  std::string out = Run("127.0.0.1:" + std::to_string(server.port()));
+
+  EXPECT_EQ(log_.lines, Join({kChecks, {"text 正在下载HID必备驱动..."}, kFinish}));
+  EXPECT_NE(out.find("get latst Versioninfo Fail! ret=[-1].\r\n"), std::string::npos) << out;
+  EXPECT_EQ(ReadFile(dir_.File("file.ini")), ManifestFor(Md5Of(kInstaller)));
+}
+
+}  // namespace
+}  // namespace lirra
