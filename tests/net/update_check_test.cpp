@@ -142,7 +142,9 @@ TEST(UpdateCheckTest, ChineseDescriptionArrivesInTheAnsiCodePage) {
   EXPECT_EQ(std::string(info.szDesc), Utf8ToAnsi(kChineseUtf8.c_str()));
 #ifdef _WIN32
   // Under the code page of the shop PCs (936) the text is GBK.
-  if (OS().WideToAnsi(L"\u4E2D") == "\xD6\xD0") EXPECT_STREQ(info.szDesc, "\xD6\xD0\xCE\xC4\xB0\xE6\xB1\xBE");
+  if (OS().WideToAnsi(L"\u4E2D") == "\xD6\xD0") {
+    EXPECT_STREQ(info.szDesc, "\xD6\xD0\xCE\xC4\xB0\xE6\xB1\xBE");
+  }
 #else
   EXPECT_EQ(std::string(info.szDesc), kChineseUtf8);
 #endif

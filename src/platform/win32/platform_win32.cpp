@@ -6,8 +6,10 @@
 #include <tlhelp32.h>
 #include <winternl.h>
 
+#include <cstdio>
 #include <memory>
 #include <type_traits>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -243,12 +245,30 @@ bool Win32Platform::WriteDword(RegHive hive, const std::wstring& key, const std:
          ERROR_SUCCESS;
 }
 
+// The "ProductVersion" string of the executable's version resource, in its first
+// translation; empty when the executable has none.
 std::wstring Win32Platform::ProductVersion() {
-#ifdef LIRRA_PRODUCT_VERSION
-  return CodePageToWide(LIRRA_PRODUCT_VERSION, CP_ACP);
-#else
-  return L"0.0.0.0";
-#endif
+  char path[MAX_PATH] = "";
+  if (GetModuleFileNameA(nullptr, path, MAX_PATH) == 0) return {};
+  DWORD handle = 0;
+  DWORD size = GetFileVersionInfoSizeA(path, &handle);
+  if (size == 0) return {};
+  std::vector<char> block(size);
+  if (!GetFileVersionInfoA(path, 0, size, block.data())) return {};
+  struct Translation {
+    WORD language;
+    WORD codePage;
+  }* translation = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length) ||
+      length < sizeof *translation) {
+    return {};
+  }
+  char query[64];
+  std::snprintf(query, sizeof query, "\\StringFileInfo\\%04x%04x\\ProductVersion", translation->language, translation->codePage);
+  char* value = nullptr;
+  if (!VerQueryValueA(block.data(), query, reinterpret_cast<void**>(&value), &length) || length == 0 || !value) return {};
+  return CodePageToWide(value, CP_ACP);
 }
 
 }  // namespace
