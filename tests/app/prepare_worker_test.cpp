@@ -115,7 +115,8 @@ struct Situation {
   bool offerDriverSetup = true;
   bool hidFlag = true;
   bool njysFlag = false;
-  int exitCode = -1;
+  int exitCode = -1;  // -1: the process was not ended
+  PrepareResult result = PrepareResult::kDone;
   const char* configAfter = "<missing>";
 };
 
@@ -268,6 +269,7 @@ std::vector<Situation> Situations() {
   s.transcript =
       Join({Begin(), {"text 正在下载IE8...", "ensure IE8", kAskIe8Retry, kAskIeTooOld, kOpenIeDownloadPage, "exit 0"}});
   s.exitCode = 0;
+  s.result = PrepareResult::kIeTooOld;
   all.push_back(s);
 
   s = Named("XpIe8InstallLeavesOldVersionSoQuestionFollows");
@@ -278,6 +280,7 @@ std::vector<Situation> Situations() {
   s.transcript = Join(
       {Begin(), {"text 正在下载IE8...", "ensure IE8"}, Ie8Install(), {kAskIeTooOld, kOpenIeDownloadPage, "exit 0"}});
   s.exitCode = 0;
+  s.result = PrepareResult::kIeTooOld;
   all.push_back(s);
 
   s = Named("Win7WithOldIeInstallsNothingAndQuitEnds");
@@ -287,6 +290,7 @@ std::vector<Situation> Situations() {
   s.transcript = Join({Begin(), {kAskIeTooOld, kOpenIeDownloadPage, "exit 0"}});
   s.hidFlag = false;
   s.exitCode = 0;
+  s.result = PrepareResult::kIeTooOld;
   all.push_back(s);
 
   s = Named("NoIeVersionCountsAsZeroAndUpdateGoesOn");
@@ -324,6 +328,7 @@ std::vector<Situation> Situations() {
   s.transcript = Join({Begin(), RegisterPlugin(), {"warn 警告|安装HID失败，请尝试用管理员身份运行|确认", "exit 0"}});
   s.hidFlag = false;
   s.exitCode = 0;
+  s.result = PrepareResult::kPluginRefused;
   all.push_back(s);
 
   s = Named("PluginThatWontRegisterOnXpGoesOn");
@@ -346,6 +351,7 @@ std::vector<Situation> Situations() {
                        {"warn 警告|安装HID失败，请尝试用管理员身份运行|确认", "exit 0"}});
   s.hidFlag = false;
   s.exitCode = 0;
+  s.result = PrepareResult::kPluginRefused;
   all.push_back(s);
 
   return all;
@@ -383,12 +389,13 @@ TEST_P(PrepareWorker, RunsTheStepsOfTheSituation) {
   ui.answers = s.answers;
 
   testing::internal::CaptureStdout();
-  RunPreparation(ui, network);
+  PrepareResult result = RunPreparation(ui, network);
   std::string out = testing::internal::GetCapturedStdout();
 
   EXPECT_EQ(log.lines, s.transcript);
   EXPECT_TRUE(ui.answers.empty()) << "questions that were never asked";
   EXPECT_EQ(ui.exitCode, s.exitCode);
+  EXPECT_EQ(result, s.result);
   const CRunFlags& flags = CRunFlags::GetInstance();
   EXPECT_EQ(flags.m_bOfferDriverSetup, s.offerDriverSetup);
   EXPECT_EQ(flags.m_bHID, s.hidFlag);
