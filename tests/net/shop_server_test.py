@@ -1,0 +1,203 @@
+#!/usr/bin/env python3
+"""lirractl's network commands against the shop server (serve and scripted mode).
+
+usage: shop_server_test.py --lirractl PATH [--emulator CMD] [--source DIR]
+With --emulator (the Windows build's Wine runner) lirractl.exe runs under Wine, so the same
+cases cover Winsock and the Windows C runtime's files.
+"""
+import argparse
+import hashlib
+import json
+import os
+import re
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+ARGS = None
+
+
+def md5_of(path):
+    with open(path, "rb") as f:
+        return hashlib.md5(f.read()).hexdigest()
+
+
+class ShopServer:
+    """The server as a child process on any free port; its log goes to a file."""
+
+    def __init__(self, workdir, *server_args):
+        self.log_path = os.path.join(workdir, "server-%d.log" % time.monotonic_ns())
+        self.count_path = os.path.join(workdir, "connections-%d" % time.monotonic_ns())
+        script = os.path.join(ARGS.source, "tools", "shop-server", "shop_server.py")
+        self.log = open(self.log_path, "w")
+        self.process = subprocess.Popen(
+            [sys.executable, script, "--port", "0", "--count-file", self.count_path, *server_args],
+            stdout=subprocess.PIPE, stderr=self.log, text=True)
+        line = self.process.stdout.readline()
+        match = re.match(r"listening on (http://127\.0\.0\.1:\d+)/$", line.strip())
+        if not match:
+            self.stop()
+            raise RuntimeError("server did not start: %r" % line)
+        self.base = match.group(1)
+
+    def connections(self):
+        with open(self.count_path) as f:
+            return int(f.read())
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.send_signal(signal.SIGTERM)
+        code = self.process.wait(timeout=10)
+        self.process.stdout.close()
+        self.log.close()
+        return code
+
+
+def native_path(path):
+    """A path as lirractl takes it (a Windows path under Wine)."""
+    if ARGS.emulator:
+        return "Z:" + os.path.abspath(path).replace("/", "\\")
+    return path
+
+
+def lirractl(*args, timeout=60):
+    command = ([ARGS.emulator] if ARGS.emulator else []) + [ARGS.lirractl, *args]
+    started = time.monotonic()
+    done = subprocess.run(command, capture_output=True, timeout=timeout)
+    return done.returncode, done.stdout, done.stderr, time.monotonic() - started
+
+
+class ServeModeTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.tmp = tempfile.TemporaryDirectory()
+        cls.data = os.path.join(cls.tmp.name, "data")
+        subprocess.run([os.path.join(ARGS.source, "tools", "shop-server", "make-demo-data.sh"), cls.data],
+                       check=True, stdout=subprocess.DEVNULL)
+        cls.store = os.path.join(cls.data, "mervo", "store", "mervoDrivce")
+        cls.server = ShopServer(cls.tmp.name, "--root", cls.data)
+
+    @classmethod
+    def tearDownClass(cls):
+        code = cls.server.stop()
+        with open(cls.server.log_path) as f:
+            log = f.read()
+        cls.tmp.cleanup()
+        assert code == 0, "server did not stop cleanly: %d" % code
+        assert "stopped" in log
+
+    def fetch(self, path, name):
+        out = os.path.join(self.tmp.name, name)
+        code, _, err, _ = lirractl("http", "get", self.server.base + path, "-o", native_path(out))
+        return code, out, err
+
+    def test_installer_under_the_backslash_url(self):
+        code, out, err = self.fetch("/mervo/store/mervoDrivce/NJYS\\clientsetup.exe", "njys.exe")
+        self.assertEqual(code, 0, err)
+        self.assertIn(b"result 0", err)
+        self.assertEqual(md5_of(out), md5_of(os.path.join(self.store, "NJYS", "clientsetup.exe")))
+
+    def test_missing_file_is_3(self):
+        code, out, err = self.fetch("/mervo/store/mervoDrivce/nothing.exe", "nothing.exe")
+        self.assertEqual(code, 3, err)
+        self.assertFalse(os.path.exists(out))
+
+    def test_manifest_names_every_installer_with_its_true_digest(self):
+        code, manifest, err = self.fetch("/mervo/store/mervoDrivce/file.ini", "file.ini")
+        self.assertEqual(code, 0, err)
+        base = self.server.base + "/mervo/store/mervoDrivce/"
+        code, out, err, _ = lirractl("manifest", native_path(manifest), "--os", "7", "--bits", "64",
+                                     "--dir", "C:\\shop", "--base", base)
+        self.assertEqual(code, 0, err)
+        rows = [line.split("\t") for line in out.decode().splitlines()]
+        self.assertEqual([r[0] for r in rows], ["HID", "YSB", "NJYS", "WHJL", "SDSS", "IE8"])
+        self.assertEqual(rows[0][3], "W764.exe")
+        self.assertEqual(rows[0][5], "1")
+        for key, remote, local, name, digest, available in rows:
+            self.assertTrue(remote.startswith(base), remote)
+            served = os.path.join(self.store, *remote[len(base):].split("\\"))
+            self.assertEqual(md5_of(served), digest, key)
+            self.assertTrue(local.endswith(name), local)
+
+    def test_update_check(self):
+        code, out, err, _ = lirractl("update-check", self.server.base + "/backend/plugin/version/get")
+        self.assertEqual(code, 0, err)
+        lines = out.decode("utf-8", "replace").splitlines()
+        names = [line.split("=", 1)[0] for line in lines]
+        self.assertEqual(names, ["code", "msg", "key", "desc", "value", "feeInfo", "downloadPage", "downloadUrl",
+                                 "localVersion", "needUpdate", "ret"])
+        self.assertIn("code=0", lines)
+        self.assertIn("value=1.0.0.2", lines)
+        self.assertIn("ret=0", lines)
+
+    def test_pages_and_connection_count(self):
+        before = self.server.connections()
+        code, out, err, _ = lirractl("http", "get", self.server.base + "/jxsplatform/login.html")
+        self.assertEqual(code, 0, err)
+        self.assertIn(b"getpc", out)
+        self.assertIn(b'href="javascript:void(0);"', out)
+        self.assertIn(b'href="javascript:;"', out)
+        self.assertEqual(self.server.connections(), before + 1)
+
+
+class ScriptedModeTest(unittest.TestCase):
+    def run_script(self, entries, *request_args, timeout=60):
+        with tempfile.TemporaryDirectory() as tmp:
+            script = os.path.join(tmp, "script.json")
+            with open(script, "w") as f:
+                json.dump(entries, f)
+            server = ShopServer(tmp, "--script", script)
+            try:
+                results = []
+                for args in request_args:
+                    out = None
+                    if "-o" in args:
+                        out = os.path.join(tmp, "body")
+                        args = [a if a != "OUT" else native_path(out) for a in args]
+                    code, stdout, err, seconds = lirractl("http", "get", server.base + "/x", *args[1:], timeout=timeout)
+                    body = stdout
+                    if out and os.path.exists(out):
+                        with open(out, "rb") as f:
+                            body = f.read()
+                    results.append((code, body, seconds))
+                return results, server.connections()
+            finally:
+                self.assertEqual(server.stop(), 0)
+
+    def test_scripted_answers(self):
+        binary = "MZ\r\n\x00\x1a\n\r\xff" * 100
+        entries = [
+            {"send": "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello"},
+            {"send": "HTTP/1.1 404 Not Found\r\nContent-Length: 3\r\n\r\nno!"},
+            {"send": "HTTP/1.1 200 OK\r\nContent-Length:5\r\n\r\nhello"},
+            {"send": ["HTTP/1.1 200 OK\r\nContent-Length: 20\r\n\r\n", "first half"], "gap": 0.2},
+            {"send": "HTTP/1.1 200 OK\r\nContent-Length: %d\r\n\r\n%s" % (len(binary), binary)},
+            {"send": "", "then": "stall", "stall": 20},
+        ]
+        requests = [["get"], ["get"], ["get"], ["get", "-o", "OUT"], ["get", "-o", "OUT"], ["get"]]
+        results, connections = self.run_script(entries, *requests)
+        self.assertEqual(connections, len(requests))
+        codes = [r[0] for r in results]
+        self.assertEqual(codes, [0, 3, 8, 8, 0, 10])
+        self.assertEqual(results[0][1], b"hello")
+        self.assertEqual(results[2][1], b"hello")
+        self.assertEqual(results[3][1], b"first half")
+        self.assertEqual(results[4][1], binary.encode("latin-1"))  # bytes as sent, no text-mode changes
+        self.assertLess(results[5][2], 15)  # a silent server ends the request within seconds
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--lirractl", required=True)
+    parser.add_argument("--emulator", default="")
+    parser.add_argument("--source", default=os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+    ARGS, rest = parser.parse_known_args()
+    unittest.main(argv=[sys.argv[0], "-v", *rest])
+
+
+if __name__ == "__main__":
+    main()
