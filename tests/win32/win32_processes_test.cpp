@@ -76,11 +76,36 @@ TEST_F(Win32Processes, KillStopsOnlyTheFirstOfTwoAndIgnoresAsciiCase) {
   EXPECT_FALSE(CSystemProbe::KillProcessByName(L"iexplore"));  // the whole image name or nothing
 }
 
-TEST_F(Win32Processes, RunnerWaitsForTheInstallerToFinish) {
-  EXPECT_FALSE(CIEHelper::IsYsbPluginRegistered());
-  EXPECT_GT(RunInstaller(Installer(L"YSB\\BTReader.exe"), L"BTReader.exe"), 32);
-  EXPECT_FALSE(CSystemProbe::IsProcessRunning(L"BTReader.exe"));
-  EXPECT_TRUE(CIEHelper::IsYsbPluginRegistered());  // registered just before it ended
+bool OmnikeyPresent() { return OS().IsDirectory(L"C:\\Program Files\\HID Global\\OMNIKEY 3x2x"); }
+bool IE8Installed() { return CIEHelper::GetIEMajorVersion() == 8; }
+
+TEST_F(Win32Processes, RunnerWaitsForEachInstallerToFinish) {
+  // An old IE without svcVersion, as on XP, so the IE8 stand-in's work shows.
+  const wchar_t kIEKey[] = L"SOFTWARE\\Microsoft\\Internet Explorer";
+  ASSERT_TRUE(test::SetString(HKEY_LOCAL_MACHINE, kIEKey, L"Version", L"6.0.2900.5512"));
+  ASSERT_TRUE(test::SetString(HKEY_LOCAL_MACHINE, kIEKey, L"svcVersion", nullptr));
+  RemoveDirectoryW(L"C:\\Program Files\\HID Global\\OMNIKEY 3x2x");
+  const struct {
+    const wchar_t* file;
+    const wchar_t* image;
+    bool (*installed)();
+  } installers[] = {
+      {L"YSB\\BTReader.exe", L"BTReader.exe", CIEHelper::IsYsbPluginRegistered},
+      {L"NJYS\\clientsetup.exe", L"clientsetup.exe", CIEHelper::IsNjysPluginRegistered},
+      {L"WHJL\\jinglun.exe", L"jinglun.exe", CIEHelper::IsWhjlPluginRegistered},
+      {L"SDSS\\shandongshensi.exe", L"shandongshensi.exe", CIEHelper::IsSdssPluginRegistered},
+      {L"HID\\W764.exe", L"W764.exe", OmnikeyPresent},
+      {L"IE\\IE8XP.exe", L"IE8XP.exe", IE8Installed},
+  };
+  for (const auto& i : installers) {
+    SCOPED_TRACE(testing::Message() << std::string(i.image, i.image + lstrlenW(i.image)));
+    EXPECT_FALSE(i.installed());
+    // The stand-in does its work just before it ends, so this holds only after a full wait.
+    EXPECT_GT(RunInstaller(Installer(i.file), i.image, L"--linger 400"), 32);
+    EXPECT_FALSE(CSystemProbe::IsProcessRunning(i.image));
+    EXPECT_TRUE(i.installed());
+  }
+  ForgetPlugins();
 
   // An installer that fails leaves nothing registered.
   SetEnvironmentVariableW(L"LIRRA_FIXTURE_FAIL", L"1");
