@@ -1,0 +1,94 @@
+// Fuzzes the HTTP client's response handling: a loopback server in this process answers each
+// request with the input bytes and closes. The memory request (into a 1460-byte buffer with a
+// guard zone behind it, as the update check uses it) and, for odd first bytes, the file
+// request read the header, status and length; the memory text then goes through the update
+// check's document handling. Checked: the result is one of the five codes, the buffer stays
+// terminated and nothing is written past it, the file never outgrows the announced length.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/update_check.h"
+#include "loopback_server.h"
+#include "net/http_client.h"
+
+namespace {
+
+constexpr std::size_t kCapacity = 1460;
+constexpr std::size_t kGuard = 64;
+
+std::mutex g_mutex;
+std::string g_answer;
+
+lirra::test::LoopbackServer& Server() {
+  static auto* server = new lirra::test::LoopbackServer([](const std::string&) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    return lirra::test::Answer{g_answer};
+  });
+  return *server;
+}
+
+const std::string& WorkFile() {
+  static const std::string path = [] {
+    char pattern[] = "/tmp/lirra-fuzz-http-XXXXXX";
+    const char* dir = mkdtemp(pattern);
+    if (!dir) std::abort();
+    return std::string(dir) + "/body.bin";
+  }();
+  return path;
+}
+
+bool IsResultCode(int r) {
+  return r == lirra::kHttpOk || r == lirra::kHttpNotFound || r == lirra::kHttpIncomplete ||
+         r == lirra::kHttpWriteFailed || r == lirra::kHttpNoResponse;
+}
+
+long FileSize(const std::string& path) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return -1;
+  std::fseek(f, 0, SEEK_END);
+  long size = std::ftell(f);
+  std::fclose(f);
+  return size;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    g_answer.assign(reinterpret_cast<const char*>(data), size);
+  }
+  const std::string url = Server().Url("/backend/plugin/version/get");
+
+  std::vector<char> memory(kCapacity + kGuard, '\x5A');
+  std::memset(memory.data(), 0, kCapacity);
+  int result = lirra::CDownFile().HttpGetToMemory(url.c_str(), memory.data(), kCapacity);
+  if (!IsResultCode(result)) std::abort();
+  if (std::memchr(memory.data(), '\0', kCapacity) == nullptr) std::abort();
+  for (std::size_t i = kCapacity; i < memory.size(); ++i) {
+    if (memory[i] != '\x5A') std::abort();
+  }
+
+  lirra::UpdateInfo info{};
+  info.nCode = -1;
+  std::strcpy(info.szLocalVersion, "1.0.0.2");
+  int ret = lirra::ApplyVersionDocument(memory.data(), &info);
+  if (ret != 0 && ret != -1) std::abort();
+  if (ret == 0 && info.nCode != 0) std::abort();
+
+  if (size > 0 && (data[0] & 1)) {
+    std::remove(WorkFile().c_str());
+    result = lirra::CDownFile().HttpGetToFile(url.c_str(), WorkFile().c_str());
+    if (!IsResultCode(result)) std::abort();
+    // Never more body than the input carried.
+    if (FileSize(WorkFile()) > static_cast<long>(size)) std::abort();
+  }
+  return 0;
+}
