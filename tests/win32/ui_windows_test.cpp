@@ -4,11 +4,15 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "resource.h"
+#include "store/driver_state.h"
 #include "ui/skin_layout.h"
 #include "ui/win32/gdi.h"
 
@@ -17,6 +21,7 @@ namespace {
 // A Unix path from the test environment as Wine sees it.
 std::wstring WinePath(const char* variable, const std::wstring& tail = L"") {
   const char* value = std::getenv(variable);
+  if (!value) return L"";
   std::wstring path = L"Z:";
   for (const char* p = value ? value : ""; *p; ++p) path += (*p == '/') ? L'\\' : static_cast<wchar_t>(*p);
   return path + tail;
@@ -32,9 +37,9 @@ std::wstring HostPath() {
 // The host process, ended if the test leaves it running.
 class Host {
  public:
-  explicit Host(const std::wstring& arguments) {
-    std::wstring command = L"\"" + HostPath() + L"\" " + arguments;
-    const std::wstring folder = WinePath("LIRRA_SOURCE_DIR");
+  explicit Host(const std::wstring& arguments) : Host(HostPath(), arguments, WinePath("LIRRA_SOURCE_DIR")) {}
+  Host(const std::wstring& program, const std::wstring& arguments, const std::wstring& folder) {
+    std::wstring command = L"\"" + program + L"\" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     started_ = CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
@@ -320,6 +325,65 @@ TEST_F(LoadingWindow, ShowsTheWorkersTextsStaysOpenUntilDoneAndCloses) {
   SaveScreenshot(loading, L"loading-window-last-step");
   Signal(3);
   EXPECT_EQ(IDOK, host.WaitExit(10000));
+}
+
+std::string FileBytes(const std::wstring& path) {
+  std::ifstream in(path.c_str(), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The progress texts of a start in the order the loading window shows them.
+const std::vector<std::wstring> kProgressTexts = {
+    L"正在初始化Lirra·商户系统，请耐心等待...",
+    L"正在检查系统环境，请稍候...",
+    L"正在检查版本更新情况...",
+    L"正在检查版本已经OK...",
+    L"正在下载HID必备驱动...",
+    L"正在安装HID驱动【温馨提示：如果杀毒软件或360拦截安装，请允许】",
+    L"正在清除HID插件，如出错请用管理员权限运行...",
+    L"正在注册HID插件，如出错请用管理员权限运行",
+    L"初始化完成，正在启动系统，请稍候...",
+};
+
+// lirra.exe in a shop folder without file.ini, served by the shop server; first-start.sh sets
+// it up with a config.ini that records no HID driver.
+TEST(FirstStart, LoadingWindowRunsThePreparationAndCloses) {
+  const std::wstring shop = WinePath("LIRRA_SHOP_DIR");
+  if (shop.empty()) GTEST_SKIP() << "needs the shop folder and server of first-start.sh";
+
+  // With the plug-in already registered, no warning can stop the road.
+  Host regsvr(L"C:\\windows\\system32\\regsvr32.exe", L"/s \"" + shop + L"\\CardX.ocx\"", shop);
+  ASSERT_TRUE(regsvr.Started());
+  ASSERT_EQ(0, regsvr.WaitExit(60000));
+
+  Host client(shop + L"\\lirra.exe", L"", shop);
+  ASSERT_TRUE(client.Started());
+  HWND loading = client.FindDialog(30000);
+  ASSERT_NE(nullptr, loading) << "loading window did not appear";
+  HWND text = GetWindow(loading, GW_CHILD);
+
+  std::vector<std::wstring> seen;
+  long exitCode = -1;
+  for (DWORD waited = 0; exitCode == -1 && waited < 120000; waited += 20) {
+    const std::wstring shown = IsWindow(text) ? TextOf(text) : L"";
+    if (!shown.empty() && (seen.empty() || seen.back() != shown)) seen.push_back(shown);
+    exitCode = client.WaitExit(20);
+  }
+  EXPECT_EQ(0, exitCode) << "the client did not end by itself";
+  ASSERT_FALSE(seen.empty());
+  size_t last = 0;
+  for (const std::wstring& shown : seen) {
+    auto found = std::find(kProgressTexts.begin(), kProgressTexts.end(), shown);
+    ASSERT_NE(kProgressTexts.end(), found) << "unexpected text";
+    const size_t index = static_cast<size_t>(found - kProgressTexts.begin());
+    EXPECT_GE(index, last) << "texts out of order";
+    last = index;
+  }
+
+  const std::string manifest = FileBytes(WinePath("LIRRA_SHOP_MANIFEST"));
+  ASSERT_FALSE(manifest.empty());
+  EXPECT_EQ(manifest, FileBytes(shop + L"\\file.ini"));
+  EXPECT_EQ(std::string(lirra::kDefaultDriverState), FileBytes(shop + L"\\config.ini"));
 }
 
 }  // namespace
