@@ -21,6 +21,7 @@ namespace {
 constexpr const char kUserAgent[] = "Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)";
 constexpr int kMemoryStatusLineCapacity = 5120;
 constexpr int kFileStatusLineCapacity = 10240;
+constexpr std::size_t kFileWriteBuffer = 256 * 1024;
 
 bool IsHostChar(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-' ||
@@ -303,6 +304,9 @@ int CDownFile::HttpGetToFile(const char* url, const char* path) {
 
   std::FILE* file = std::fopen(path, "wb");
   if (!file) return m_nResult = kHttpWriteFailed;
+  // Blocks arrive in 10 KiB; the file takes them in larger writes.
+  std::vector<char> fileBuffer(kFileWriteBuffer);
+  std::setvbuf(file, fileBuffer.data(), _IOFBF, fileBuffer.size());
   std::vector<char> block(kHttpFileBlock);
   long long received = 0;
   while (received < expected) {
