@@ -11,16 +11,16 @@ namespace lirra {
 // Filled by GetLatestVersionInfo; texts zero-terminated in the ANSI code page, each cut to
 // one byte less than its field.
 struct UpdateInfo {
-  std::int32_t nCode;         // the response's "code"; -1 until one has been read
+  std::int32_t nCode;  // the response's "code"; -1 until one has been read
   char szMsg[32];
   char szKey[64];
-  char szDesc[256];           // converted from UTF-8
-  char szValue[32];           // the newest version, four dot-separated numbers
+  char szDesc[256];  // converted from UTF-8
+  char szValue[32];  // the newest version, four dot-separated numbers
   char szFeeInfo[256];
-  char szDownloadPage[256];   // handed to the browser unchanged
+  char szDownloadPage[256];  // handed to the browser unchanged
   char szDownloadUrl[256];
-  char szLocalVersion[64];    // this client's product version, or "0.0.0.0"
-  std::int32_t nNeedUpdate;   // 1 when the server's version is newer
+  char szLocalVersion[64];   // this client's product version, or "0.0.0.0"
+  std::int32_t nNeedUpdate;  // 1 when the server's version is newer
 };
 
 constexpr std::size_t kVersionDataCapacity = 1460;  // the version document's buffer

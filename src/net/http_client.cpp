@@ -24,8 +24,7 @@ constexpr int kFileStatusLineCapacity = 10240;
 constexpr std::size_t kFileWriteBuffer = 256 * 1024;
 
 bool IsHostChar(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-' ||
-         c == '_';
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '_';
 }
 
 // Bytes that can't stand in a request line (blanks, controls, non-ASCII) and, in the path,
@@ -81,7 +80,8 @@ bool SplitUrl(const std::string& url, UrlParts* parts) {
   if (scheme != std::string::npos && url.find_first_of("/\\?#") > scheme) start = scheme + 3;
 
   size_t authorityEnd = url.find_first_of("/\\?#", start);
-  std::string authority = url.substr(start, authorityEnd == std::string::npos ? std::string::npos : authorityEnd - start);
+  std::string authority =
+      url.substr(start, authorityEnd == std::string::npos ? std::string::npos : authorityEnd - start);
   size_t at = authority.rfind('@');
   if (at != std::string::npos) authority.erase(0, at + 1);
 

@@ -11,26 +11,26 @@
 namespace lirra {
 
 // Result codes of a request.
-constexpr int kHttpOk = 0;             // "200 OK" or "400 Bad Request", body read to its length
-constexpr int kHttpNotFound = 3;       // "404 Not Found" and no success line
-constexpr int kHttpIncomplete = 8;     // the connection closed, failed or timed out mid-body
-constexpr int kHttpWriteFailed = 9;    // the local file could not be opened or written
-constexpr int kHttpNoResponse = 10;    // no connection, send failed, limits exceeded or no known status
+constexpr int kHttpOk = 0;           // "200 OK" or "400 Bad Request", body read to its length
+constexpr int kHttpNotFound = 3;     // "404 Not Found" and no success line
+constexpr int kHttpIncomplete = 8;   // the connection closed, failed or timed out mid-body
+constexpr int kHttpWriteFailed = 9;  // the local file could not be opened or written
+constexpr int kHttpNoResponse = 10;  // no connection, send failed, limits exceeded or no known status
 
 // Limits, each set by a fixed buffer.
-constexpr int kHttpMaxHost = 255;          // host name bytes
-constexpr int kHttpMaxObject = 255;        // path and query bytes
-constexpr int kHttpRequestCapacity = 1024; // request text and terminator
-constexpr int kHttpHeaderCapacity = 1024;  // response header bytes
-constexpr int kHttpLengthCapacity = 128;   // Content-Length value text and terminator
+constexpr int kHttpMaxHost = 255;           // host name bytes
+constexpr int kHttpMaxObject = 255;         // path and query bytes
+constexpr int kHttpRequestCapacity = 1024;  // request text and terminator
+constexpr int kHttpHeaderCapacity = 1024;   // response header bytes
+constexpr int kHttpLengthCapacity = 128;    // Content-Length value text and terminator
 constexpr int kHttpMemoryBlock = 1024;
 constexpr int kHttpFileBlock = 10240;
 
 // Time limits, in milliseconds.
 constexpr unsigned kHttpConnectTimeoutMs = 5000;
-constexpr unsigned kHttpHeaderTimeoutMs = 4000;     // the whole header, both requests
-constexpr unsigned kHttpMemoryBodyTimeoutMs = 1500; // each body receive, memory request
-constexpr unsigned kHttpFileTimeoutMs = 4000;       // each receive, file request
+constexpr unsigned kHttpHeaderTimeoutMs = 4000;      // the whole header, both requests
+constexpr unsigned kHttpMemoryBodyTimeoutMs = 1500;  // each body receive, memory request
+constexpr unsigned kHttpFileTimeoutMs = 4000;        // each receive, file request
 
 // A URL split into what a request needs. The object is the path with its query, beginning
 // with "/"; backslashes in the path are sent as slashes and bytes that can't appear in a

@@ -86,7 +86,7 @@ void ApplySection(const PackageTable& table, const char* section, PackageRecord&
 void ChooseHidPackage(PackageTable& table) {
   const int architecture = table.m_nBits == 64 ? 9 : 0;  // AMD64 or x86
   NetTrace("si.wProcessorArchitecture = %d\nPROCESSOR_ARCHITECTURE_AMD64 = %d\nPROCESSOR_ARCHITECTURE_IA64 = %d\n",
-              architecture, 9, 6);
+           architecture, 9, 6);
   const std::wstring& os = table.m_strOsName;
   PackageRecord& hid = table.m_HID;
   if (os != L"XP" && os != L"7" && os != L"8" && os != L"10") {
@@ -178,9 +178,7 @@ const char* PackageTable::RecordKey(int index) { return kDefaults[index].key; }
 
 std::wstring DefaultBaseUrl() { return L"http://" + WidenAscii(LIRRA_DOWNLOAD_HOST) + L"/mervo/store/mervoDrivce/"; }
 
-std::wstring VersionDataUrl() {
-  return L"http://" + WidenAscii(LIRRA_PLATFORM_HOST) + L"/backend/plugin/version/get";
-}
+std::wstring VersionDataUrl() { return L"http://" + WidenAscii(LIRRA_PLATFORM_HOST) + L"/backend/plugin/version/get"; }
 
 PackageTable& GetPackageTable() {
   std::lock_guard<std::mutex> lock(g_tableMutex);

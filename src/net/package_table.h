@@ -33,8 +33,8 @@ struct PackageTable {
   int m_nBits = 32;                // 32 or 64: chooses the HID package
 
   // A table with the defaults for this folder, base URL and Windows.
-  static PackageTable Create(const std::wstring& moduleDir, const std::wstring& baseUrl,
-                             const std::wstring& osName, int bits);
+  static PackageTable Create(const std::wstring& moduleDir, const std::wstring& baseUrl, const std::wstring& osName,
+                             int bits);
 
   static constexpr int kRecordCount = 6;
   // The records in table order, with their keys ("HID", "YSB", "NJYS", "WHJL", "SDSS", "IE8").

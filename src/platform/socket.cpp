@@ -203,8 +203,8 @@ bool Socket::SetReceiveTimeout(unsigned timeoutMs) {
 #else
   timeval value{static_cast<time_t>(timeoutMs / 1000), static_cast<suseconds_t>((timeoutMs % 1000) * 1000)};
 #endif
-  return setsockopt(ToNative(handle_), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&value),
-                    sizeof value) == 0;
+  return setsockopt(ToNative(handle_), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&value), sizeof value) ==
+         0;
 }
 
 bool Socket::WaitReadable(unsigned timeoutMs) { return IsOpen() && WaitFor(ToNative(handle_), false, timeoutMs); }
@@ -219,7 +219,8 @@ bool Socket::Listen(const char* address, int port, int backlog) {
   addr.sin_port = htons(static_cast<unsigned short>(port));
   // inet_addr rather than inet_pton: Windows XP has only the former.
   addr.sin_addr.s_addr = inet_addr(address);
-  if (addr.sin_addr.s_addr == INADDR_NONE || bind(s, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0 || listen(s, backlog) != 0) {
+  if (addr.sin_addr.s_addr == INADDR_NONE || bind(s, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0 ||
+      listen(s, backlog) != 0) {
     Close();
     return false;
   }

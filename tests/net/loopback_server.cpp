@@ -76,7 +76,8 @@ void LoopbackServer::Serve(Socket& client) {
   if (!answer.bytes.empty()) client.SendAll(answer.bytes.data(), static_cast<int>(answer.bytes.size()));
   if (answer.then == Answer::Then::Stall) {
     auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(answer.stallMs);
-    while (!stop_ && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+    while (!stop_ && std::chrono::steady_clock::now() < until)
+      std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
   }
   // The client closes first (it holds the connection until its request object goes), so
   // nothing it has not read is lost to a reset.

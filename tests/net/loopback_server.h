@@ -16,9 +16,9 @@ namespace lirra::test {
 
 struct Answer {
   enum class Then { Close, Stall };
-  std::string bytes;          // sent once the request header has arrived
+  std::string bytes;  // sent once the request header has arrived
   Then then = Then::Close;
-  unsigned stallMs = 0;       // how long a stall keeps the connection open, silent
+  unsigned stallMs = 0;  // how long a stall keeps the connection open, silent
 };
 
 // A whole response: status line, Content-Length and body.

@@ -91,7 +91,7 @@ struct ManifestCase {
   std::string manifest;
   std::wstring os;
   int bits;
-  int record;                  // index in table order
+  int record;  // index in table order
   std::wstring remoteAfterBase;
   std::wstring localAfterFolder;  // with kPathSep between parts, given here with '|'
   std::wstring fileName;
@@ -113,16 +113,16 @@ std::vector<ManifestCase> ManifestCases() {
   return {
       {"NewFileNameKeepsLocalPath", "[NJYS]\npath=newsetup.exe\nMD5=0123456789abcdef0123456789abcdef\n", L"7", 32, 2,
        L"NJYS\\newsetup.exe", L"|NJYS|clientsetup.exe", L"newsetup.exe", L"0123456789abcdef0123456789abcdef", false},
-      {"IeGainsItsFolder", "[IE]\npath=ie8-new.exe\n", L"XP", 32, 5, L"IE\\ie8-new.exe", L"|IE8XP.exe",
-       L"ie8-new.exe", kIeMd5, false},
+      {"IeGainsItsFolder", "[IE]\npath=ie8-new.exe\n", L"XP", 32, 5, L"IE\\ie8-new.exe", L"|IE8XP.exe", L"ie8-new.exe",
+       kIeMd5, false},
       {"DoubleQuotesRemoved", "[NJYS]\npath=\"quoted.exe\"\nMD5=\"ffffffffffffffffffffffffffffffff\"\n", L"7", 32, 2,
        L"NJYS\\quoted.exe", L"|NJYS|clientsetup.exe", L"quoted.exe", L"ffffffffffffffffffffffffffffffff", false},
       {"SingleQuotesRemoved", "[YSB]\npath='single.exe'\n", L"7", 32, 1, L"YSB\\single.exe", L"|YSB|BTReader.exe",
        L"single.exe", L"032493574ae689c119585f173ab9fe9d", false},
       {"LoneQuoteChangesNothing", "[NJYS]\npath=\"\nMD5='\n", L"7", 32, 2, L"NJYS\\clientsetup.exe",
        L"|NJYS|clientsetup.exe", L"clientsetup.exe", kNjysMd5, false},
-      {"HidForWindows7x64", "[HID]\nW764=hid764.exe\nW764MD5=11111111111111111111111111111111\nXP32=xp.exe\n", L"7",
-       64, 0, L"HID\\hid764.exe", L"|HID|hid764.exe", L"hid764.exe", L"11111111111111111111111111111111", true},
+      {"HidForWindows7x64", "[HID]\nW764=hid764.exe\nW764MD5=11111111111111111111111111111111\nXP32=xp.exe\n", L"7", 64,
+       0, L"HID\\hid764.exe", L"|HID|hid764.exe", L"hid764.exe", L"11111111111111111111111111111111", true},
       {"HidKeyMissingLeavesTheKeyAsName", "[HID]\nXP32=xp.exe\n", L"10", 64, 0, L"HID\\XP32.exe", L"|HID|XP32.exe",
        L"W1064", kHidMd5, false},
       {"UnsupportedWindowsLeavesHidUnavailable", "[HID]\nXP32=xp.exe\nW764=w.exe\nW1064=w10.exe\n", L"No", 64, 0,
@@ -166,7 +166,7 @@ TEST(ManifestTest, EveryHidKeyIsChosenByWindowsAndBitness) {
     const wchar_t* os;
     int bits;
     const char* key;
-  } pcs[] = {{L"XP", 32, "XP32"}, {L"XP", 64, "XP64"}, {L"7", 32, "W732"},    {L"7", 64, "W764"},
+  } pcs[] = {{L"XP", 32, "XP32"}, {L"XP", 64, "XP64"}, {L"7", 32, "W732"},   {L"7", 64, "W764"},
              {L"8", 32, "W832"},  {L"8", 64, "W864"},  {L"10", 32, "W1032"}, {L"10", 64, "W1064"}};
   for (const Pc& pc : pcs) {
     ManifestFixture f;

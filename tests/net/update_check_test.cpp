@@ -125,8 +125,8 @@ TEST(UpdateCheckTest, ADocumentBeyondTheBufferFailsWithoutOverflow) {
 
 TEST(UpdateCheckTest, LongTextsAreCutToTheirFields) {
   std::string page(300, 'a');
-  std::string body = "{\"code\":0,\"msg\":\"" + std::string(40, 'm') + "\",\"value\":{\"value\":\"1.0.0.2\",\"downloadPage\":\"" +
-                     page + "\"}}";
+  std::string body = "{\"code\":0,\"msg\":\"" + std::string(40, 'm') +
+                     "\",\"value\":{\"value\":\"1.0.0.2\",\"downloadPage\":\"" + page + "\"}}";
   UpdateInfo info{};
   std::strcpy(info.szLocalVersion, "1.0.0.2");
   EXPECT_EQ(ApplyVersionDocument(&body[0], &info), 0);

@@ -48,9 +48,10 @@ int RunManifest(const lirractl::Args& args) {
   }
   for (int i = 0; i < lirra::PackageTable::kRecordCount; ++i) {
     const lirra::PackageRecord& r = table.Record(i);
-    std::printf("%s\t%s\t%s\t%s\t%s\t%d\n", lirra::PackageTable::RecordKey(i), platform.WideToAnsi(r.m_strRemoteUrl).c_str(),
-                platform.WideToAnsi(r.m_strLocalPath).c_str(), platform.WideToAnsi(r.m_strFileName).c_str(),
-                platform.WideToAnsi(r.m_strExpectedMd5).c_str(), r.m_bAvailable ? 1 : 0);
+    std::printf("%s\t%s\t%s\t%s\t%s\t%d\n", lirra::PackageTable::RecordKey(i),
+                platform.WideToAnsi(r.m_strRemoteUrl).c_str(), platform.WideToAnsi(r.m_strLocalPath).c_str(),
+                platform.WideToAnsi(r.m_strFileName).c_str(), platform.WideToAnsi(r.m_strExpectedMd5).c_str(),
+                r.m_bAvailable ? 1 : 0);
   }
   return 0;
 }
