@@ -13,6 +13,7 @@
 #include "net/md5.h"
 #include "net/trace.h"
 #include "platform/platform.h"
+#include "platform/utf8.h"
 #include "store/atomic_file.h"
 #include "store/ini_store.h"
 
@@ -38,8 +39,6 @@ constexpr PackageDefault kDefaults[PackageTable::kRecordCount] = {
     {"SDSS", L"SDSS", L"shandongshensi.exe", L"206a6ddc7a25940dde3a7316165c6cc2"},
     {"IE8", L"", L"IE8XP.exe", L"acde10a1f8659cf91a3a323590195b48"},
 };
-
-std::wstring WidenAscii(const char* text) { return std::wstring(text, text + std::strlen(text)); }
 
 std::wstring RemoteUrl(const std::wstring& base, const std::wstring& folder, const std::wstring& file) {
   return folder.empty() ? base + file : base + folder + L"\\" + file;
@@ -77,7 +76,7 @@ void ApplySection(const PackageTable& table, const char* section, PackageRecord&
   std::string file = ReadManifestValue(section, "path");
   if (!file.empty() && IsPlainFileName(file)) {
     std::wstring name = OS().AnsiToWide(file);
-    record.m_strRemoteUrl = RemoteUrl(table.m_strBaseUrl, WidenAscii(section), name);
+    record.m_strRemoteUrl = RemoteUrl(table.m_strBaseUrl, Utf8ToWide(section), name);
     record.m_strFileName = name;
   }
   ApplyDigest(section, "MD5", record);
@@ -176,9 +175,9 @@ PackageRecord& PackageTable::Record(int index) {
 
 const char* PackageTable::RecordKey(int index) { return kDefaults[index].key; }
 
-std::wstring DefaultBaseUrl() { return L"http://" + WidenAscii(LIRRA_DOWNLOAD_HOST) + L"/mervo/store/mervoDrivce/"; }
+std::wstring DefaultBaseUrl() { return L"http://" + Utf8ToWide(LIRRA_DOWNLOAD_HOST) + L"/mervo/store/mervoDrivce/"; }
 
-std::wstring VersionDataUrl() { return L"http://" + WidenAscii(LIRRA_PLATFORM_HOST) + L"/backend/plugin/version/get"; }
+std::wstring VersionDataUrl() { return L"http://" + Utf8ToWide(LIRRA_PLATFORM_HOST) + L"/backend/plugin/version/get"; }
 
 PackageTable& GetPackageTable() {
   std::lock_guard<std::mutex> lock(g_tableMutex);
