@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -107,6 +108,24 @@ TEST(HttpRequestTest, SendsTheExactBytesOnTheWire) {
   ASSERT_EQ(server.requests().size(), 1u);
   EXPECT_EQ(server.requests()[0], "GET /mervo/store/mervoDrivce/NJYS/clientsetup.exe HTTP/1.1\r\nHost:127.0.0.1:" +
                                       std::to_string(server.port()) + "\r\n" + kTail);
+}
+
+// On the well-known ports themselves, when this machine lets the test listen there.
+TEST(HttpRequestTest, WireBytesOnPorts80And8080) {
+  for (int port : {80, 8080}) {
+    LoopbackServer server({Answer{Response("200 OK", "x")}}, port);
+    if (server.port() != port) {
+      std::printf("port %d is not available here; skipped\n", port);
+      continue;
+    }
+    char buffer[16] = "";
+    std::string url =
+        port == 80 ? "http://127.0.0.1/backend/plugin/version/get" : server.Url("/backend/plugin/version/get");
+    EXPECT_EQ(CDownFile().HttpGetToMemory(url.c_str(), buffer, sizeof buffer), kHttpOk);
+    std::string host = port == 80 ? "127.0.0.1" : "127.0.0.1:8080";
+    ASSERT_EQ(server.requests().size(), 1u);
+    EXPECT_EQ(server.requests()[0], "GET /backend/plugin/version/get HTTP/1.1\r\nHost:" + host + "\r\n" + kTail);
+  }
 }
 
 // ---- responses ----

@@ -30,18 +30,20 @@ std::string Response(const std::string& status, const std::string& body) {
   return "HTTP/1.1 " + status + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
 }
 
-LoopbackServer::LoopbackServer(Handler handler) : handler_(std::move(handler)) {
+LoopbackServer::LoopbackServer(Handler handler, int port) : handler_(std::move(handler)) {
   (void)g_socketsStarted;
-  if (listener_.Listen("127.0.0.1", 0)) port_ = listener_.LocalPort();
+  if (listener_.Listen("127.0.0.1", port)) port_ = listener_.LocalPort();
   thread_ = std::thread([this] { Run(); });
 }
 
-LoopbackServer::LoopbackServer(std::vector<Answer> answers)
-    : LoopbackServer([answers, next = size_t{0}](const std::string&) mutable {
-        Answer a = answers[next < answers.size() ? next : answers.size() - 1];
-        ++next;
-        return a;
-      }) {}
+LoopbackServer::LoopbackServer(std::vector<Answer> answers, int port)
+    : LoopbackServer(
+          [answers, next = size_t{0}](const std::string&) mutable {
+            Answer a = answers[next < answers.size() ? next : answers.size() - 1];
+            ++next;
+            return a;
+          },
+          port) {}
 
 LoopbackServer::~LoopbackServer() {
   stop_ = true;

@@ -28,9 +28,10 @@ class LoopbackServer {
  public:
   using Handler = std::function<Answer(const std::string& request)>;
 
-  explicit LoopbackServer(Handler handler);
+  // Listens on the port (0: any free port); port() is 0 when it can't.
+  explicit LoopbackServer(Handler handler, int port = 0);
   // Answers connection n with answers[n]; the last answer serves every further connection.
-  explicit LoopbackServer(std::vector<Answer> answers);
+  explicit LoopbackServer(std::vector<Answer> answers, int port = 0);
   ~LoopbackServer();
   LoopbackServer(const LoopbackServer&) = delete;
   LoopbackServer& operator=(const LoopbackServer&) = delete;
