@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/run_flags.h"
+#include "ordinary_user.h"
 #include "store/ini_store.h"
 #include "support/fake_platform.h"
 #include "support/temp_dir.h"
@@ -218,19 +219,22 @@ TEST_F(DriverStateTest, SaveOverReadOnlyFileKeepsIt) {
 #else
   ASSERT_EQ(chmod(Config().c_str(), 0444), 0);
 #endif
-  if (std::FILE* f = std::fopen(Config().c_str(), "ab")) {
-    std::fclose(f);
-    GTEST_SKIP() << "read-only files are writable for this user";
-  }
-  EXPECT_EQ(SaveDriverState(FlagsFromMask(1)), 0);
-  EXPECT_EQ(ReadFile(Config()), kDefaultForm);
-  EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"config.ini"});
+  test::AsOrdinaryUser({dir.path(), Config()}, [&] {
+    if (std::FILE* f = std::fopen(Config().c_str(), "ab")) {
+      std::fclose(f);
+      GTEST_SKIP() << "read-only files are writable for this user";
+    }
+    EXPECT_EQ(SaveDriverState(FlagsFromMask(1)), 0);
+    EXPECT_EQ(ReadFile(Config()), kDefaultForm);
+    EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"config.ini"});
 
-  // Loading with HID at 0 can't reset it either; the result is still 0.
-  CRunFlags flags = FlagsFromMask(0b00010);
-  EXPECT_EQ(LoadDriverState(flags), 0);
-  EXPECT_EQ(MaskOf(flags), 0b00010u);
-  EXPECT_EQ(ReadFile(Config()), kDefaultForm);
+    // Loading with HID at 0 can't reset it either; the result is still 0.
+    CRunFlags flags = FlagsFromMask(0b00010);
+    EXPECT_EQ(LoadDriverState(flags), 0);
+    EXPECT_EQ(MaskOf(flags), 0b00010u);
+    EXPECT_EQ(ReadFile(Config()), kDefaultForm);
+    EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"config.ini"});
+  });
 }
 
 TEST_F(DriverStateTest, SaveIntoReadOnlyFolderCreatesNothing) {
@@ -238,14 +242,16 @@ TEST_F(DriverStateTest, SaveIntoReadOnlyFolderCreatesNothing) {
   GTEST_SKIP() << "the read-only attribute of a Windows folder does not stop file creation";
 #else
   ASSERT_EQ(chmod(dir.path().c_str(), 0555), 0);
-  std::string probe = dir.File("probe");
-  if (std::FILE* f = std::fopen(probe.c_str(), "wb")) {
-    std::fclose(f);
-    std::remove(probe.c_str());
-    GTEST_SKIP() << "read-only folders are writable for this user";
-  }
-  EXPECT_EQ(SaveDriverState(FlagsFromMask(1)), 0);
-  EXPECT_TRUE(Listing(dir.path()).empty());
+  test::AsOrdinaryUser({dir.path()}, [&] {
+    std::string probe = dir.File("probe");
+    if (std::FILE* f = std::fopen(probe.c_str(), "wb")) {
+      std::fclose(f);
+      std::remove(probe.c_str());
+      GTEST_SKIP() << "read-only folders are writable for this user";
+    }
+    EXPECT_EQ(SaveDriverState(FlagsFromMask(1)), 0);
+    EXPECT_TRUE(Listing(dir.path()).empty());
+  });
 #endif
 }
 
@@ -276,11 +282,19 @@ TEST_F(DriverStateTest, SaveCutShortKeepsPreviousState) {
 // The folder name goes through the ANSI code page both ways.
 TEST_F(DriverStateTest, FolderWithChineseName) {
   std::wstring folder = NativePlatform().AnsiToWide(dir.path()) + kPathSep + L"\u5546\u6237";
-  ASSERT_TRUE(std::filesystem::create_directory(WidePath(folder)));
+  if (!NativePlatform().MakeDirectory(folder)) {
+#ifdef _WIN32
+    // Wine without a UTF-8 glibc locale for its LANG can't map such names to the host's files.
+    GTEST_SKIP() << "this system can't create a folder with a Chinese name";
+#else
+    FAIL() << "can't create the folder";
+#endif
+  }
   platform.modulePath = folder + kPathSep + L"lirra.exe";
   SaveDriverState(FlagsFromMask(0b01001));
   EXPECT_EQ(ReadFile(DriverStatePath()), SavedForm(0b01001));
   EXPECT_TRUE(std::filesystem::exists(WidePath(folder + kPathSep + L"config.ini")));
+  EXPECT_TRUE(NativePlatform().IsDirectory(folder));
   CRunFlags flags;
   EXPECT_EQ(LoadDriverState(flags), 1);
   EXPECT_EQ(MaskOf(flags), 0b01001u);

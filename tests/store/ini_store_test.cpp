@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "ordinary_user.h"
 #include "support/temp_dir.h"
 
 #ifndef _WIN32
@@ -71,7 +72,6 @@ bool CanStillCreateIn(const TempDir& dir) {
 
 class IniStoreTest : public testing::Test {
  protected:
-  void SetUp() override { lock_ = LockIniStore(); }
   void TearDown() override { IniFreeFile(); }
 
   // A file in the temp folder, written and loaded.
@@ -83,9 +83,6 @@ class IniStoreTest : public testing::Test {
   }
 
   TempDir dir;
-
- private:
-  std::unique_lock<std::recursive_mutex> lock_;
 };
 
 TEST_F(IniStoreTest, ReadWithoutTextGivesEmptyNotDefault) {
@@ -208,26 +205,31 @@ TEST_F(IniStoreTest, SuccessfulWritesLeaveNoTemporaryFiles) {
 TEST_F(IniStoreTest, ReadOnlyFileKeepsContent) {
   std::string path = Loaded("a.ini", "[s]\r\nk=1\r\n");
   MakeReadOnly(path, false);
-  if (CanStillOpenForWriting(path)) GTEST_SKIP() << "read-only files are writable for this user";
-  EXPECT_EQ(IniWriteString("s", "k", "2"), 0);
-  EXPECT_EQ(IniWriteString("t", "k", "2"), 0);
-  EXPECT_EQ(IniWriteString("s", "k", nullptr), 0);
-  EXPECT_EQ(ReadFile(path), "[s]\r\nk=1\r\n");
-  EXPECT_EQ(Get("s", "k"), std::make_pair(1, std::string("1")));
-  EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"a.ini"});
+  test::AsOrdinaryUser({dir.path(), path}, [&] {
+    if (CanStillOpenForWriting(path)) GTEST_SKIP() << "read-only files are writable for this user";
+    EXPECT_EQ(IniWriteString("s", "k", "2"), 0);
+    EXPECT_EQ(IniWriteString("t", "k", "2"), 0);
+    EXPECT_EQ(IniWriteString("s", "k", nullptr), 0);
+    EXPECT_EQ(ReadFile(path), "[s]\r\nk=1\r\n");
+    EXPECT_EQ(Get("s", "k"), std::make_pair(1, std::string("1")));
+    EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"a.ini"});
+  });
 }
 
+// The file itself could be written in place; the rewrite still refuses rather than risk it.
 TEST_F(IniStoreTest, ReadOnlyFolderKeepsFile) {
 #ifdef _WIN32
   GTEST_SKIP() << "the read-only attribute of a Windows folder does not stop file creation";
 #endif
   std::string path = Loaded("a.ini", "[s]\nk=1\n");
   MakeReadOnly(dir.path(), true);
-  if (CanStillCreateIn(dir)) GTEST_SKIP() << "read-only folders are writable for this user";
-  EXPECT_EQ(IniWriteString("s", "k", "2"), 0);
-  EXPECT_EQ(IniWriteString("t", "k", "2"), 0);
-  EXPECT_EQ(ReadFile(path), "[s]\nk=1\n");
-  EXPECT_EQ(Get("s", "k"), std::make_pair(1, std::string("1")));
+  test::AsOrdinaryUser({dir.path(), path}, [&] {
+    if (CanStillCreateIn(dir)) GTEST_SKIP() << "read-only folders are writable for this user";
+    EXPECT_EQ(IniWriteString("s", "k", "2"), 0);
+    EXPECT_EQ(IniWriteString("t", "k", "2"), 0);
+    EXPECT_EQ(ReadFile(path), "[s]\nk=1\n");
+    EXPECT_EQ(Get("s", "k"), std::make_pair(1, std::string("1")));
+  });
 }
 
 #ifndef _WIN32
