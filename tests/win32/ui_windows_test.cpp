@@ -271,6 +271,15 @@ TEST_P(MessageBoxLook, ShapeTextsAndButtons) {
   EXPECT_EQ(HTCAPTION, SendMessageW(box, WM_NCHITTEST, 0, MAKELPARAM(free.x, free.y)));
 
   SaveScreenshot(box, c.oneButton ? L"message-box-one-button" : L"message-box-two-buttons");
+  if (two) {
+    // The pointer over the close and confirm buttons shows their hover pictures.
+    for (int id : {IDC_MSGBOX_CLOSE, IDC_MSGBOX_CONFIRM}) {
+      HWND button = GetDlgItem(box, id);
+      SendMessageTimeoutW(button, WM_SETCURSOR, reinterpret_cast<WPARAM>(button), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE),
+                          SMTO_ABORTIFHUNG, 5000, nullptr);
+    }
+    SaveScreenshot(box, L"message-box-two-buttons-hover");
+  }
   PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
   EXPECT_NE(-1, host.WaitExit(10000));
 }
@@ -279,6 +288,23 @@ INSTANTIATE_TEST_SUITE_P(Modes, MessageBoxLook,
                          testing::Values(LookCase{"one", true, L"警告", L"安装HID失败，请尝试用管理员身份运行"},
                                          LookCase{"two", false, L"更新提醒", L"检测到当前版本需要更新，是否要更新？"}),
                          [](const testing::TestParamInfo<LookCase>& info) { return std::string(info.param.name); });
+
+// Without its pictures the box still works: buttons shrink to nothing, the window stays square.
+TEST_F(WindowTest, MessageBoxWithoutSkinPicturesStillAnswers) {
+  Host host(HostPath(), L"msgbox two", WinePath("LIRRA_BINARY_DIR"));
+  ASSERT_TRUE(host.Started());
+  HWND box = host.FindDialog(20000);
+  ASSERT_NE(nullptr, box);
+  EXPECT_EQ(L"更新提醒", WaitForText(GetDlgItem(box, IDC_MSGBOX_TITLE), L"更新提醒", 5000));
+  RECT confirm;
+  GetWindowRect(GetDlgItem(box, IDC_MSGBOX_CONFIRM), &confirm);
+  EXPECT_EQ(0, confirm.right - confirm.left);
+  EXPECT_EQ(0, confirm.bottom - confirm.top);
+  lirra::win::ScopedRegion region(CreateRectRgn(0, 0, 0, 0));
+  EXPECT_EQ(ERROR, GetWindowRgn(box, region.Get()));
+  Give(host, box, Answer::kEsc);
+  EXPECT_EQ(2, host.WaitExit(10000));
+}
 
 class LoadingWindow : public WindowTest {
  protected:
