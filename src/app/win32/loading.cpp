@@ -7,6 +7,12 @@
 #include "ui/skin_layout.h"
 
 namespace lirra::win {
+namespace {
+
+// A hairline around the borderless panel keeps it apart from a light desktop.
+constexpr COLORREF kFrameColour = RGB(0xCF, 0xD7, 0xE4);
+
+}  // namespace
 
 CLoading::CLoading(ThreadProc worker) : CSkinDialog(IDD_LOADING), m_pfnWorker(worker) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -33,6 +39,7 @@ bool CLoading::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
 BOOL CLoading::OnInitDialog() {
   LoadBackground(ui::kSkinLoadingBackground);
   m_fontText.Reset(CreatePointFont(ui::kLoadingFontTenths, ui::kSkinFontFace));
+  m_brFrame.Reset(CreateSolidBrush(kFrameColour));
   HWND text = GetWindow(m_hWnd, GW_CHILD);
   SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(m_fontText.Get()), FALSE);
   m_prepareUi.Bind(m_hWnd, text);
@@ -82,6 +89,16 @@ HBRUSH CLoading::OnCtlColor(HDC dc, HWND control, UINT message) {
   }
   if (message == WM_CTLCOLORDLG) return m_brBackground.Get();
   return nullptr;
+}
+
+bool CLoading::OnPaint() {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(m_hWnd, &paint);
+  RECT client;
+  GetClientRect(m_hWnd, &client);
+  FrameRect(dc, &client, m_brFrame.Get());
+  EndPaint(m_hWnd, &paint);
+  return true;
 }
 
 }  // namespace lirra::win

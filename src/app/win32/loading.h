@@ -26,6 +26,7 @@ class CLoading : public CSkinDialog {
   bool OnCommand(int id, int code, HWND control) override;
   void OnShowWindow(bool show) override;
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT message) override;
+  bool OnPaint() override;
 
  private:
   void StartWorker();
@@ -35,6 +36,7 @@ class CLoading : public CSkinDialog {
   HICON m_hIcon = nullptr;
   HICON m_hIconSmall = nullptr;
   ScopedFont m_fontText;
+  ScopedBrush m_brFrame;
   CLoadingPrepareUi m_prepareUi;
   ScopedHandle m_hWorker;
   bool m_bWorkerRunning = false;
