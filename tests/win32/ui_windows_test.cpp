@@ -333,6 +333,15 @@ TEST_F(LoadingWindow, ShowsTheWorkersTextsStaysOpenUntilDoneAndCloses) {
   ASSERT_NE(nullptr, text);
   EXPECT_EQ(L"正在初始化Lirra·商户系统，请耐心等待...", TextOf(text));
   EXPECT_EQ(L"Lirra·商户", TextOf(loading));
+
+  // The text lets the mouse through, and the panel answers as a caption: it drags from anywhere.
+  RECT panel;
+  GetWindowRect(text, &panel);
+  const LPARAM middle = MAKELPARAM((panel.left + panel.right) / 2, (panel.top + panel.bottom) / 2);
+  EXPECT_EQ(HTTRANSPARENT, static_cast<LONG>(SendMessageW(text, WM_NCHITTEST, 0, middle)));
+  EXPECT_EQ(HTCAPTION, SendMessageW(loading, WM_NCHITTEST, 0, middle));
+  GetWindowRect(loading, &panel);
+  EXPECT_EQ(HTCAPTION, SendMessageW(loading, WM_NCHITTEST, 0, MAKELPARAM(panel.left + 2, panel.top + 2)));
   SaveScreenshot(loading, L"loading-window");
 
   Signal(1);
