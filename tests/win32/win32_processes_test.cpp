@@ -106,6 +106,10 @@ TEST_F(Win32Processes, RunnerWaitsForEachInstallerToFinish) {
     EXPECT_TRUE(i.installed());
   }
   ForgetPlugins();
+  RemoveDirectoryW(L"C:\\Program Files\\HID Global\\OMNIKEY 3x2x");
+  RemoveDirectoryW(L"C:\\Program Files\\HID Global");
+  test::SetString(HKEY_LOCAL_MACHINE, kIEKey, L"Version", L"9.11.9600.18952");
+  test::SetString(HKEY_LOCAL_MACHINE, kIEKey, L"svcVersion", L"11.0.9600.18952");
 
   // An installer that fails leaves nothing registered.
   SetEnvironmentVariableW(L"LIRRA_FIXTURE_FAIL", L"1");
