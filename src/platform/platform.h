@@ -72,7 +72,8 @@ class Platform {
   // returns the shell's code (> 32 on success, 2 for a missing file, 0 when refused).
   virtual int ShellOpen(const std::wstring& file, const std::wstring& parameters,
                         const std::wstring& directory = {}) = 0;
-  // Runs a command line without waiting; returns the launcher's code (> 31 on success).
+  // Runs a command line without waiting, its window maximised (a browser on a page);
+  // returns the launcher's code (> 31 on success).
   virtual int RunCommandLine(const std::string& commandLine) = 0;
 
   // Registry.
