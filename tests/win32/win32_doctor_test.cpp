@@ -1,7 +1,6 @@
 // lirractl doctor in a Wine prefix: the report's lines, and that it changes nothing.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <filesystem>
 #include <set>
@@ -68,8 +67,9 @@ TEST(Win32Doctor, ReportsWithoutChangingAnything) {
   ASSERT_TRUE(GetFileMd5(client.File("YSB\\BTReader.exe").c_str(), digest));
   std::string upper = digest;
   for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-  WriteFile(client.File("file.ini"), "[YSB]\r\npath=BTReader.exe\r\nMD5=" + upper +
-                                         "\r\n[NJYS]\r\npath=clientsetup.exe\r\nMD5=00000000000000000000000000000000\r\n");
+  WriteFile(client.File("file.ini"),
+            "[YSB]\r\npath=BTReader.exe\r\nMD5=" + upper +
+                "\r\n[NJYS]\r\npath=clientsetup.exe\r\nMD5=00000000000000000000000000000000\r\n");
   const std::wstring hidKey = L"SOFTWARE\\Classes\\Interface\\{D18F137A-0549-4868-B49D-4AF69278E7AC}";
   ASSERT_TRUE(CreateKey(HKEY_LOCAL_MACHINE, hidKey + L"\\ProxyStubClsid32"));
   const std::set<std::string> before = Listing(client.path());

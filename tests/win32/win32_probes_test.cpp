@@ -1,7 +1,6 @@
 // The probes and the engine settings against the registry of a Wine prefix.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <filesystem>
 
@@ -29,7 +28,7 @@ TEST(Win32OsVersionName, FollowsWinesVersionSettingInANewProcess) {
   const struct {
     const wchar_t* wineVersion;
     const char* name;
-  } cases[] = {{L"winxp", "XP"}, {L"win7", "7"},   {L"win8", "8"},        {L"win81", "8"},
+  } cases[] = {{L"winxp", "XP"}, {L"win7", "7"},  {L"win8", "8"},    {L"win81", "8"},
                {L"win10", "10"}, {L"vista", "7"}, {L"win2003", "No"}};
   TempDir dir;
   for (const auto& c : cases) {
@@ -131,7 +130,8 @@ void ExpectEngineSettings(const std::wstring& ownName) {
   };
   for (const auto& f : features) {
     std::wstring key = kFeatures + std::wstring(f.feature);
-    EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, key, ownName), static_cast<long long>(f.own)) << std::string(key.begin(), key.end());
+    EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, key, ownName), static_cast<long long>(f.own))
+        << std::string(key.begin(), key.end());
     EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, key, L"iexplore.exe"), static_cast<long long>(f.iexplore));
   }
   EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, kDomains + std::wstring(L"*.") + Widen(LIRRA_PRIMARY_DOMAIN), L"http"), 2);

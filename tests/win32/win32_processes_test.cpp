@@ -1,8 +1,7 @@
 // The process list, stopping processes and the installer runner with the installer and
 // plug-in stand-ins, in a Wine prefix.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "app/ie_helper.h"
 #include "app/system_probe.h"
@@ -138,7 +137,7 @@ TEST_F(Win32Processes, EmptyNameReturnsAtOnceAndMissingFileGivesTheShellCode) {
   EXPECT_TRUE(FileThere(done));
 
   EXPECT_EQ(LaunchAndWait(Widen(dir_.File("nowhere.exe")), L"nowhere.exe"), 2);  // SE_ERR_FNF
-  EXPECT_EQ(RunInstaller(Widen(dir_.File("nowhere.exe")), L"nowhere.exe"), 2);  // SE_ERR_FNF
+  EXPECT_EQ(RunInstaller(Widen(dir_.File("nowhere.exe")), L"nowhere.exe"), 2);   // SE_ERR_FNF
 }
 
 TEST_F(Win32Processes, RunInstallerStopsACopyAlreadyRunning) {

@@ -1,8 +1,7 @@
 // Starting services through the service control manager of a Wine prefix, with a fixture
 // service registered by the test.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "app/system_probe.h"
 #include "platform/platform.h"
@@ -20,15 +19,16 @@ class FixtureService {
       : name_(name) {
     manager_ = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
     std::wstring command = L"\"" + WinePath(FIXTURE_SERVICE) + L"\" " + name + L" " + options;
-    service_ = CreateServiceW(manager_, name.c_str(), name.c_str(), SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
-                              startType, SERVICE_ERROR_NORMAL, command.c_str(), nullptr, nullptr, nullptr, nullptr,
-                              nullptr);
+    service_ =
+        CreateServiceW(manager_, name.c_str(), name.c_str(), SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS, startType,
+                       SERVICE_ERROR_NORMAL, command.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
   }
   ~FixtureService() {
     if (service_) {
       SERVICE_STATUS status{};
       ControlService(service_, SERVICE_CONTROL_STOP, &status);
-      for (int i = 0; i < 50 && QueryServiceStatus(service_, &status) && status.dwCurrentState != SERVICE_STOPPED; ++i) {
+      for (int i = 0; i < 50 && QueryServiceStatus(service_, &status) && status.dwCurrentState != SERVICE_STOPPED;
+           ++i) {
         Sleep(100);
       }
       DeleteService(service_);

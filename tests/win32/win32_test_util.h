@@ -45,14 +45,16 @@ inline bool DeleteTree(HKEY root, const std::wstring& path) {
 
 inline bool CreateKey(HKEY root, const std::wstring& path) {
   HKEY key = nullptr;
-  if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS) return false;
+  if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    return false;
   RegCloseKey(key);
   return true;
 }
 
 inline bool SetString(HKEY root, const std::wstring& path, const wchar_t* value, const wchar_t* data) {
   HKEY key = nullptr;
-  if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS) return false;
+  if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    return false;
   LONG rc = data ? RegSetValueExW(key, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
                                   static_cast<DWORD>((lstrlenW(data) + 1) * sizeof(wchar_t)))
                  : RegDeleteValueW(key, value);
