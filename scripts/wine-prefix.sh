@@ -6,7 +6,9 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX="${LIRRA_WINEPREFIX:-$here/build/wine-prefix}"
 export WINEARCH=win32
 export WINEDEBUG="${WINEDEBUG:--all}"
-export LANG=zh_CN.UTF-8
+# Wine 8 takes the ANSI code page (936, GBK, as on the shop PCs) from LC_ALL; LANG alone gives 1252.
+# Set through env so that bash itself does not look for the glibc locale.
+wine_env=(env LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8)
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree=}"
 
 [ -f "$WINEPREFIX/.lirra-ready" ] && exit 0
@@ -15,7 +17,7 @@ exec 9>"$WINEPREFIX.lock"
 flock 9
 [ -f "$WINEPREFIX/.lirra-ready" ] && exit 0
 
-wineboot -i >/dev/null 2>&1 || true
+"${wine_env[@]}" wineboot -i >/dev/null 2>&1 || true
 wineserver -w
 python3 - "$WINEPREFIX/lirra-fonts.reg" <<'PY'
 import sys
@@ -25,6 +27,6 @@ lines = ["Windows Registry Editor Version 5.00", "",
 lines += ['"%s"="WenQuanYi Micro Hei"' % n for n in names]
 open(sys.argv[1], "w", encoding="utf-16").write("\r\n".join(lines) + "\r\n")
 PY
-wine regedit /S "$WINEPREFIX/lirra-fonts.reg" >/dev/null 2>&1
+"${wine_env[@]}" wine regedit /S "$WINEPREFIX/lirra-fonts.reg" >/dev/null 2>&1
 wineserver -w
 touch "$WINEPREFIX/.lirra-ready"

@@ -7,9 +7,11 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX="${LIRRA_WINEPREFIX:-$here/build/wine-prefix}"
 export WINEARCH=win32
 export WINEDEBUG="${WINEDEBUG:--all}"
-export LANG=zh_CN.UTF-8
+# Wine 8 takes the ANSI code page (936, GBK, as on the shop PCs) from LC_ALL; LANG alone gives 1252.
+# Set through env so that bash itself does not look for the glibc locale.
+wine_env=(env LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8)
 # No Mono in the prefix; the browser engine (mshtml) stays registered.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree=}"
 
 "$here/scripts/wine-prefix.sh"
-exec wine "$@"
+exec "${wine_env[@]}" wine "$@"
