@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "app/system_probe.h"
 #include "platform/platform.h"
@@ -34,9 +35,7 @@ bool ReadInstalled(const char* section) {
 
 }  // namespace
 
-std::string DriverStatePath() {
-  return OS().WideToAnsi(CSystemProbe::GetModuleDir() + kPathSep + L"config.ini");
-}
+std::string DriverStatePath() { return OS().WideToAnsi(CSystemProbe::GetModuleDir() + kPathSep + L"config.ini"); }
 
 int LoadDriverState(CRunFlags& flags) {
   std::printf("load file %s\n\n", "config.ini");
@@ -60,7 +59,8 @@ int SaveDriverState(const CRunFlags& flags) {
   std::string path = DriverStatePath();
   // The new file is built beside the old one and moved over it at the end, so a save
   // cut short leaves the previous state whole.
-  std::string fresh = path + ".new";
+  // config.new: as long as config.ini's path, so the store takes it whenever it takes the target.
+  std::string fresh = path.substr(0, path.size() - std::strlen(".ini")) + ".new";
   auto lock = LockIniStore();
   if (std::FILE* f = std::fopen(fresh.c_str(), "wb")) std::fclose(f);
   IniLoadFile(fresh.c_str());

@@ -300,6 +300,36 @@ TEST_F(DriverStateTest, FolderWithChineseName) {
   EXPECT_EQ(MaskOf(flags), 0b01001u);
 }
 
+// config.ini at the longest path the store accepts is saved and loaded like any other.
+TEST_F(DriverStateTest, LongestAcceptedPath) {
+  std::string base = dir.File("");
+  size_t folderLength = 255 - std::string(1, '/').size() - std::string("config.ini").size();
+  ASSERT_LT(base.size(), folderLength);
+  std::string folder = base + std::string(folderLength - base.size(), 'd');
+  ASSERT_TRUE(NativePlatform().MakeDirectory(NativePlatform().AnsiToWide(folder)));
+  platform.modulePath = NativePlatform().AnsiToWide(folder) + kPathSep + L"lirra.exe";
+  ASSERT_EQ(DriverStatePath().size(), 255u);
+
+  EXPECT_EQ(SaveDriverState(FlagsFromMask(0b00111)), 0);
+  EXPECT_EQ(ReadFile(DriverStatePath()), SavedForm(0b00111));
+  CRunFlags flags;
+  EXPECT_EQ(LoadDriverState(flags), 1);
+  EXPECT_EQ(MaskOf(flags), 0b00111u);
+  EXPECT_EQ(Listing(folder), std::vector<std::string>{"config.ini"});
+
+  // One byte more and the store refuses the path: nothing is read or written.
+  std::string longer = folder + "e";
+  ASSERT_TRUE(NativePlatform().MakeDirectory(NativePlatform().AnsiToWide(longer)));
+  platform.modulePath = NativePlatform().AnsiToWide(longer) + kPathSep + L"lirra.exe";
+  WriteFile(DriverStatePath(), "[HID]\r\nvalue=1\r\n");
+  CRunFlags untouched = FlagsFromMask(0b11110);
+  EXPECT_EQ(LoadDriverState(untouched), -1);
+  EXPECT_EQ(MaskOf(untouched), 0b11110u);
+  SaveDriverState(FlagsFromMask(0));
+  EXPECT_EQ(ReadFile(DriverStatePath()), "[HID]\r\nvalue=1\r\n");
+  EXPECT_EQ(Listing(longer), std::vector<std::string>{"config.ini"});
+}
+
 TEST(RunFlags, DefaultsAndOneInstance) {
   CRunFlags fresh;
   EXPECT_TRUE(fresh.m_bOfferDriverSetup);
