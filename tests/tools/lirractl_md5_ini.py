@@ -159,6 +159,20 @@ class IniGet(Base):
         self.assert_failure_line(err, "missing.ini")
         self.assertFalse(os.path.exists(os.path.join(self.dir, "missing.ini")))
 
+    def test_folder(self):
+        os.mkdir(os.path.join(self.dir, "folder.ini"))
+        code, out, err = self.lirractl("ini", "get", "folder.ini", "HID", "value")
+        self.assertEqual((code, out), (2, b""))
+        self.assert_failure_line(err, "folder.ini")
+
+    def test_too_large_to_hold(self):
+        with open(os.path.join(self.dir, "huge.ini"), "wb") as f:
+            f.write(b"[HID]\nvalue=1\n")
+            f.truncate(64 * 1024 * 1024 + 1)
+        code, out, err = self.lirractl("ini", "get", "huge.ini", "HID", "value")
+        self.assertEqual((code, out), (2, b""))
+        self.assert_failure_line(err, "huge.ini")
+
     def test_path_too_long(self):
         name = "p" * 256
         code, out, err = self.lirractl("ini", "get", name, "HID", "value")
