@@ -246,7 +246,8 @@ def main():
     parser.add_argument("--emulator")
     parser.add_argument("lirractl")
     args, rest = parser.parse_known_args()
-    LIRRACTL, EMULATOR = os.path.abspath(args.lirractl), args.emulator
+    LIRRACTL = os.path.abspath(args.lirractl)
+    EMULATOR = os.path.abspath(args.emulator) if args.emulator and os.sep in args.emulator else args.emulator
     if EMULATOR:
         start_emulator()
     unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
