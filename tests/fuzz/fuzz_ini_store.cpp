@@ -19,12 +19,23 @@ const char* const kKeys[] = {"value", "VALUE", "k", "a", "b", "key"};
 constexpr int kSectionCount = sizeof kSections / sizeof kSections[0];
 constexpr int kKeyCount = sizeof kKeys / sizeof kKeys[0];
 
+// A private folder for the one file the store works on, removed when the run ends.
+std::string g_workDir;
+
+void RemoveWorkDir() {
+  std::remove((g_workDir + "/fuzz.ini").c_str());
+  std::remove((g_workDir + "/fuzz.ini.tmp").c_str());
+  rmdir(g_workDir.c_str());
+}
+
 const std::string& WorkFile() {
   static const std::string path = [] {
     char pattern[] = "/tmp/lirra-fuzz-ini-XXXXXX";
     const char* dir = mkdtemp(pattern);
     if (!dir) std::abort();
-    return std::string(dir) + "/fuzz.ini";
+    g_workDir = dir;
+    std::atexit(RemoveWorkDir);
+    return g_workDir + "/fuzz.ini";
   }();
   return path;
 }
