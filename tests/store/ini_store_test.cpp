@@ -179,16 +179,24 @@ TEST_F(IniStoreTest, NullOutputStillAnswers) {
   EXPECT_EQ(IniReadString("s", "j", nullptr, 64, "dflt"), 0);
 }
 
-TEST_F(IniStoreTest, FileOverSizeLimitIsNotHeld) {
-  std::string path = dir.File("huge.ini");
-  {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fputs("[s]\nk=1\n", f);
-    ASSERT_EQ(std::fseek(f, 64L * 1024 * 1024, SEEK_SET), 0);  // sparse where the file system allows
-    std::fputc('\n', f);
-    std::fclose(f);
-  }
+// A file of `size` bytes that starts with a key line; sparse where the file system allows.
+void WriteSparseIni(const std::string& path, long size) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  std::fputs("[s]\nk=1\n", f);
+  ASSERT_EQ(std::fseek(f, size - 1, SEEK_SET), 0);
+  std::fputc('\n', f);
+  std::fclose(f);
+}
+
+TEST_F(IniStoreTest, FileSizeLimit) {
+  constexpr long kLimit = 64L * 1024 * 1024;
+  std::string path = dir.File("big.ini");
+  WriteSparseIni(path, kLimit);
+  EXPECT_EQ(IniLoadFile(path.c_str()), 1);
+  EXPECT_EQ(Get("s", "k"), std::make_pair(1, std::string("1")));
+
+  WriteSparseIni(path, kLimit + 1);
   EXPECT_EQ(IniLoadFile(path.c_str()), 0);
   EXPECT_EQ(Get("s", "k"), std::make_pair(0, std::string()));
   EXPECT_EQ(IniWriteString("s", "k", "2"), 0);
