@@ -34,4 +34,4 @@ for _ in $(seq 1 100); do
 done
 
 export LIRRA_SHOP_DIR="$work/shop" LIRRA_SHOP_MANIFEST="$work/data/mervo/store/mervoDrivce/file.ini"
-"$here/tests/win32/with-display.sh" "$emulator" "$driver" --gtest_filter='FirstStart.*'
+"$here/scripts/with-display.sh" "$emulator" "$driver" --gtest_filter='FirstStart.*'
