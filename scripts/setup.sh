@@ -7,7 +7,7 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 
 packages=(
-  build-essential cmake ninja-build pkg-config python3 clang clang-format
+  build-essential cmake ninja-build pkg-config python3 clang clang-format curl
   libgtest-dev libgmock-dev googletest libjsoncpp-dev
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
   wine wine32:i386 xvfb x11-utils xdotool imagemagick fonts-wqy-microhei
