@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libjsoncpp-dev
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
   wine wine32:i386 xvfb x11-utils xdotool imagemagick fonts-wqy-microhei
-  dpkg-dev
+  dpkg-dev locales
 )
 
 missing() {
@@ -42,6 +42,13 @@ if missing || ! apt-cache showsrc libjsoncpp >/dev/null 2>&1 || [ -z "$(apt-cach
   add_deb_src
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${packages[@]}"
+fi
+
+# Wine maps Chinese file names and arguments to the host through the glibc locale it runs in.
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+  $sudo sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+  $sudo locale-gen >/dev/null
 fi
 
 [ "${1:-}" = "--packages-only" ] || "$here/scripts/build-jsoncpp-mingw.sh"

@@ -8,4 +8,7 @@ export WINEPREFIX="${LIRRA_WINEPREFIX:-$here/build/wine-prefix}"
 "$here/scripts/wine-prefix.sh"
 wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
+# Wine's background services start with the first program of a session and inherit its
+# output; start them here, away from ctest's pipes, or the first test seems never to end.
+"$here/scripts/wine-run.sh" cmd /c exit >/dev/null 2>&1 </dev/null
 "$@"
