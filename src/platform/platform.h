@@ -1,4 +1,3 @@
-// NOTE TO HELPERS (temporary, the lead removes it): read /work/main/HELPER_RULES.md now: commit only your own paths (git commit -- <paths>, never git add -A), never mention the spec/Parts in code/comments/commits, finish and commit by 14:20 UTC.
 // The one interface through which portable code reaches the operating system.
 // win32/ implements it on Windows, posix/ implements what Linux has, and tests
 // install a scriptable fake with SetPlatform.

@@ -1,4 +1,3 @@
-// NOTE TO HELPERS (temporary, the lead removes it): read /work/main/HELPER_RULES.md now: commit only your own paths (git commit -- <paths>, never git add -A), never mention the spec/Parts in code/comments/commits, finish and commit by 14:20 UTC.
 // What Linux can answer of the platform seam; Windows-only facilities say "not available".
 #include <dirent.h>
 #include <fcntl.h>
