@@ -148,6 +148,14 @@ std::string Md5::ToHex(const std::uint8_t digest[16]) {
   return text;
 }
 
+std::string Md5Hex(const void* data, std::size_t size) {
+  Md5 md5;
+  md5.Update(data, size);
+  std::uint8_t digest[16];
+  md5.Final(digest);
+  return Md5::ToHex(digest);
+}
+
 char* GetFileMd5(const char* path, char* out) {
   std::FILE* file = std::fopen(path, "rb");
   if (!file) return nullptr;

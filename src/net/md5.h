@@ -24,6 +24,9 @@ class Md5 {
   std::uint8_t buffer_[64];
 };
 
+// The digest text of bytes in memory.
+std::string Md5Hex(const void* data, std::size_t size);
+
 constexpr std::size_t kMd5TextSize = 33;  // 32 digits and the terminator
 
 // Writes the digest text of the file at path (ANSI code page) into out, which holds at least

@@ -37,13 +37,7 @@ const char kBase[] = "/mervo/store/mervoDrivce/";
 const char kVersionPath[] = "/backend/plugin/version/get";
 const std::string kInstaller = "MZ stand-in HID driver installer";
 
-std::string Md5Of(const std::string& bytes) {
-  Md5 md5;
-  md5.Update(bytes.data(), bytes.size());
-  std::uint8_t digest[16];
-  md5.Final(digest);
-  return Md5::ToHex(digest);
-}
+std::string Md5Of(const std::string& bytes) { return Md5Hex(bytes.data(), bytes.size()); }
 
 std::string ManifestFor(const std::string& installerDigest) {
   return "[HID]\r\nW732=hid732.exe\r\nW732MD5=" + installerDigest + "\r\n";

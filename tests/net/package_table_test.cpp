@@ -23,13 +23,7 @@ using test::Response;
 const std::wstring kBase = L"http://dl.test/mervo/store/mervoDrivce/";
 const std::wstring kSep(1, kPathSep);
 
-std::string Md5Of(const std::string& bytes) {
-  Md5 md5;
-  md5.Update(bytes.data(), bytes.size());
-  std::uint8_t digest[16];
-  md5.Final(digest);
-  return Md5::ToHex(digest);
-}
+std::string Md5Of(const std::string& bytes) { return Md5Hex(bytes.data(), bytes.size()); }
 
 std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
