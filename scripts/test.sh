@@ -12,6 +12,9 @@ step() { printf '\n==== %s\n' "$*"; }
 step "set-up"
 scripts/setup.sh
 
+step "formatting"
+git ls-files -z '*.cpp' '*.h' '*.c' | xargs -0 clang-format --dry-run -Werror
+
 step "native"
 cmake --preset native >/dev/null
 cmake --build --preset native

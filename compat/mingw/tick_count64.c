@@ -4,14 +4,14 @@
    back to GetTickCount. Link it as an object file so it wins over the import library. */
 #include <windows.h>
 
-typedef ULONGLONG(WINAPI *TickCount64Fn)(void);
+typedef ULONGLONG(WINAPI* TickCount64Fn)(void);
 
 static ULONGLONG WINAPI TickCount64Fallback(void) {
   static TickCount64Fn real;
   static int looked;
   if (!looked) {
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    real = kernel ? (TickCount64Fn)(void *)GetProcAddress(kernel, "GetTickCount64") : NULL;
+    real = kernel ? (TickCount64Fn)(void*)GetProcAddress(kernel, "GetTickCount64") : NULL;
     looked = 1;
   }
   return real ? real() : (ULONGLONG)GetTickCount();

@@ -77,12 +77,11 @@ class Platform {
 
   // Registry.
   virtual KeyStatus OpenKeyStatus(RegHive hive, const std::wstring& key, RegView view) = 0;
-  virtual std::optional<std::wstring> ReadString(RegHive hive, const std::wstring& key,
-                                                 const std::wstring& value, std::uint32_t maxBytes) = 0;
+  virtual std::optional<std::wstring> ReadString(RegHive hive, const std::wstring& key, const std::wstring& value,
+                                                 std::uint32_t maxBytes) = 0;
   virtual bool WriteString(RegHive hive, const std::wstring& key, const std::wstring& value,
                            const std::wstring& data) = 0;
-  virtual bool WriteDword(RegHive hive, const std::wstring& key, const std::wstring& value,
-                          std::uint32_t data) = 0;
+  virtual bool WriteDword(RegHive hive, const std::wstring& key, const std::wstring& value, std::uint32_t data) = 0;
 
   virtual void SleepMs(unsigned milliseconds) = 0;
 };

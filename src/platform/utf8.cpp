@@ -64,9 +64,15 @@ std::wstring Utf8ToWide(const std::string& text) {
     char32_t cp = extra == 0 ? lead : extra == 1 ? (lead & 0x1F) : extra == 2 ? (lead & 0x0F) : (lead & 0x07);
     bool ok = extra >= 0;
     for (int k = 1; ok && k <= extra; ++k) {
-      if (i + k >= text.size()) { ok = false; break; }
+      if (i + k >= text.size()) {
+        ok = false;
+        break;
+      }
       unsigned char c = static_cast<unsigned char>(text[i + k]);
-      if ((c & 0xC0) != 0x80) { ok = false; break; }
+      if ((c & 0xC0) != 0x80) {
+        ok = false;
+        break;
+      }
       cp = (cp << 6) | (c & 0x3F);
     }
     static const char32_t kMin[] = {0, 0x80, 0x800, 0x10000};

@@ -7,8 +7,8 @@
 
 namespace lirra {
 
-constexpr int kIniMaxPath = 255;        // longest accepted path, in bytes
-constexpr int kIniMaxContent = 1023;    // longest line content that counts
+constexpr int kIniMaxPath = 255;      // longest accepted path, in bytes
+constexpr int kIniMaxContent = 1023;  // longest line content that counts
 
 // Returns 1 when loaded, 0 when the text could not be held in memory, -1 when the path is
 // too long (nothing recorded) or the file can't be opened (the path becomes the current file).

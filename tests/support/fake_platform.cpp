@@ -59,8 +59,8 @@ KeyStatus FakePlatform::OpenKeyStatus(RegHive hive, const std::wstring& key, Reg
   return registryKeys.count(name) ? KeyStatus::Present : KeyStatus::NotFound;
 }
 
-std::optional<std::wstring> FakePlatform::ReadString(RegHive hive, const std::wstring& key,
-                                                     const std::wstring& value, std::uint32_t maxBytes) {
+std::optional<std::wstring> FakePlatform::ReadString(RegHive hive, const std::wstring& key, const std::wstring& value,
+                                                     std::uint32_t maxBytes) {
   auto it = registryStrings.find(KeyName(hive, key) + L"\\" + value);
   if (it == registryStrings.end()) return std::nullopt;
   if ((it->second.size() + 1) * 2 > maxBytes) return std::nullopt;  // too long for the buffer

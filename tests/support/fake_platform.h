@@ -24,9 +24,9 @@ class FakePlatform : public Platform {
   bool is64Bit = false;
   std::map<std::wstring, ServiceState> services;  // missing names answer Missing
   std::vector<ProcessEntry> processes;
-  std::map<std::wstring, int> shellResults;       // by file; others answer 42
-  std::set<std::wstring> registryKeys;            // "HKLM\\path" (case as written), view ignored
-  std::set<std::wstring> deniedKeys;              // keys that exist but refuse access
+  std::map<std::wstring, int> shellResults;              // by file; others answer 42
+  std::set<std::wstring> registryKeys;                   // "HKLM\\path" (case as written), view ignored
+  std::set<std::wstring> deniedKeys;                     // keys that exist but refuse access
   std::map<std::wstring, std::wstring> registryStrings;  // "HKLM\\key\\value" -> data
   std::map<std::wstring, std::uint32_t> registryDwords;
 
@@ -50,14 +50,12 @@ class FakePlatform : public Platform {
   ServiceState QueryService(const std::wstring& name) override;
   std::vector<ProcessEntry> ListProcesses() override { return processes; }
   bool KillProcess(std::uint32_t pid) override;
-  int ShellOpen(const std::wstring& file, const std::wstring& parameters,
-                const std::wstring& directory = {}) override;
+  int ShellOpen(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory = {}) override;
   int RunCommandLine(const std::string& commandLine) override;
   KeyStatus OpenKeyStatus(RegHive hive, const std::wstring& key, RegView view) override;
   std::optional<std::wstring> ReadString(RegHive hive, const std::wstring& key, const std::wstring& value,
                                          std::uint32_t maxBytes) override;
-  bool WriteString(RegHive hive, const std::wstring& key, const std::wstring& value,
-                   const std::wstring& data) override;
+  bool WriteString(RegHive hive, const std::wstring& key, const std::wstring& value, const std::wstring& data) override;
   bool WriteDword(RegHive hive, const std::wstring& key, const std::wstring& value, std::uint32_t data) override;
   void SleepMs(unsigned milliseconds) override { sleptMs += milliseconds; }
 

@@ -17,8 +17,8 @@ std::atomic<unsigned> g_counter{0};
 
 TempDir::TempDir() {
   auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-  fs::path base = fs::temp_directory_path() / ("lirra-test-" + std::to_string(stamp) + "-" +
-                                               std::to_string(g_counter++));
+  fs::path base =
+      fs::temp_directory_path() / ("lirra-test-" + std::to_string(stamp) + "-" + std::to_string(g_counter++));
   fs::create_directories(base);
   path_ = base.string();
 }

@@ -19,10 +19,10 @@ bool Load(const std::string& file) {
   errno = 0;
   int loaded = lirra::IniLoadFile(file.c_str());
   if (loaded == 1) return true;
-  const char* reason = loaded == 0                                         ? "file too large to hold in memory"
+  const char* reason = loaded == 0                                             ? "file too large to hold in memory"
                        : file.size() > static_cast<size_t>(lirra::kIniMaxPath) ? "path longer than 255 bytes"
-                       : errno                                              ? std::strerror(errno)
-                                                                            : "cannot open";
+                       : errno                                                 ? std::strerror(errno)
+                                                                               : "cannot open";
   std::fprintf(stderr, "lirractl: cannot load %s: %s\n", file.c_str(), reason);
   return false;
 }

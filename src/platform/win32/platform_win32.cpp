@@ -264,9 +264,11 @@ std::wstring Win32Platform::ProductVersion() {
     return {};
   }
   char query[64];
-  std::snprintf(query, sizeof query, "\\StringFileInfo\\%04x%04x\\ProductVersion", translation->language, translation->codePage);
+  std::snprintf(query, sizeof query, "\\StringFileInfo\\%04x%04x\\ProductVersion", translation->language,
+                translation->codePage);
   char* value = nullptr;
-  if (!VerQueryValueA(block.data(), query, reinterpret_cast<void**>(&value), &length) || length == 0 || !value) return {};
+  if (!VerQueryValueA(block.data(), query, reinterpret_cast<void**>(&value), &length) || length == 0 || !value)
+    return {};
   return CodePageToWide(value, CP_ACP);
 }
 

@@ -24,7 +24,9 @@ class ScopedHandle {
 class ScopedKey {
  public:
   ScopedKey() = default;
-  ~ScopedKey() { if (key_) RegCloseKey(key_); }
+  ~ScopedKey() {
+    if (key_) RegCloseKey(key_);
+  }
   ScopedKey(const ScopedKey&) = delete;
   ScopedKey& operator=(const ScopedKey&) = delete;
   HKEY* Receive() { return &key_; }
