@@ -1,0 +1,36 @@
+// How a driver install run talks to the driver manager: the vendors the user has selected, the
+// status line, the conflict questions and the end of the run. The Windows client implements it
+// in CmervoDrviceManageDlg; tests record it.
+#pragma once
+
+#include <string>
+
+namespace lirra {
+
+// The vendors in the order a run processes them.
+enum class Vendor { kHID, kYSB, kNJYS, kWHJL, kSDSS };
+inline constexpr int kVendorCount = 5;
+
+// Every call comes from the run's thread; each one returns only when it is done.
+class InstallUi {
+ public:
+  virtual ~InstallUi() = default;
+
+  // Asked each time the run reaches the vendor: the user may change the selection meanwhile.
+  virtual bool IsSelected(Vendor vendor) = 0;
+  // "重装" started the run: selected vendors are processed even when installed.
+  virtual bool IsReinstall() = 0;
+
+  // Replaces the status line's text.
+  virtual void SetStatusText(const std::wstring& text) = 0;
+
+  // A two-button message box run modally on the calling thread; true only when the confirm
+  // button was pressed.
+  virtual bool AskTwoButtons(const std::wstring& title, const std::wstring& text, const std::wstring& confirmText,
+                             const std::wstring& cancelText) = 0;
+
+  // The run's last call: the buttons that were locked for the run come back.
+  virtual void RunEnded() = 0;
+};
+
+}  // namespace lirra
