@@ -7,6 +7,7 @@
 
 #include "app/prepare_worker.h"
 #include "app/win32/loading.h"
+#include "browser/win32/mervo_web_brower.h"
 #include "ui/skin_files.h"
 
 namespace lirra::win {
@@ -61,6 +62,8 @@ bool CmervoDrviceManageApp::InitInstance() {
     CLoading loading(&PrepareThreadProc);
     loading.DoModal(nullptr);
   }
+  CMervoWebBrower browser;
+  browser.DoModal(nullptr);
   return false;
 }
 

@@ -1,0 +1,36 @@
+// CWebBrowserEvents: the DWebBrowserEvents2 sink of the hosted control. It turns each event's
+// arguments into a call on the navigation policy and writes back the one answer the policy
+// gives (the cancel flag of a new window); events it does not use are accepted and ignored.
+#pragma once
+
+#include <oaidl.h>
+#include <windows.h>
+
+#include "browser/navigation_policy.h"
+
+namespace lirra::win {
+
+class CWebBrowserEvents : public IDispatch {
+ public:
+  // Starts with one reference, which the creator owns.
+  explicit CWebBrowserEvents(browser::CNavigationPolicy& policy) : m_policy(policy) {}
+  CWebBrowserEvents(const CWebBrowserEvents&) = delete;
+  CWebBrowserEvents& operator=(const CWebBrowserEvents&) = delete;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+  ULONG STDMETHODCALLTYPE AddRef() override;
+  ULONG STDMETHODCALLTYPE Release() override;
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) override;
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                   EXCEPINFO* exception, UINT* argumentError) override;
+
+ private:
+  virtual ~CWebBrowserEvents() = default;
+
+  browser::CNavigationPolicy& m_policy;
+  LONG m_nReferences = 1;
+};
+
+}  // namespace lirra::win

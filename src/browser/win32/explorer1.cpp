@@ -1,0 +1,114 @@
+#include "browser/win32/explorer1.h"
+
+#include <ocidl.h>
+
+#include "mingw/atl_exports.h"
+
+namespace lirra::win {
+namespace {
+
+// atl.dll stays loaded for the life of the process: its class is registered from it.
+HMODULE AtlModule() {
+  static HMODULE atl = LoadLibraryW(L"atl.dll");
+  return atl;
+}
+
+// GetProcAddress's result as the export's real type.
+template <typename Fn>
+Fn AtlExport(const char* name) {
+  HMODULE atl = AtlModule();
+  return atl ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(atl, name))) : nullptr;
+}
+
+}  // namespace
+
+bool CExplorer1::RegisterHostClass() {
+  static const bool registered = [] {
+    auto init = AtlExport<AtlAxWinInitFn>("AtlAxWinInit");
+    return init && init() != FALSE;
+  }();
+  return registered;
+}
+
+bool CExplorer1::Create(const wchar_t* className, const wchar_t* windowName, DWORD style, const RECT& rect, HWND parent,
+                        UINT id, void* context) {
+  (void)className;
+  (void)context;
+  if (!RegisterHostClass()) return false;
+  const wchar_t* control = windowName && *windowName ? windowName : kWebBrowserClsid;
+  HWND host = CreateWindowExW(0, kHostClass, control, style | WS_CHILD, rect.left, rect.top, rect.right - rect.left,
+                              rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
+                              GetModuleHandleW(nullptr), nullptr);
+  if (!host) return false;
+  if (Attach(host)) return true;
+  DestroyWindow(host);
+  return false;
+}
+
+bool CExplorer1::Attach(HWND host) {
+  Detach();
+  if (!host) return false;
+  auto getControl = AtlExport<AtlAxGetControlFn>("AtlAxGetControl");
+  if (!getControl) return false;
+  ComPtr<IUnknown> control;
+  if (FAILED(getControl(host, control.Receive())) || !control) return false;
+  m_browser = control.As<IWebBrowser2>(IID_IWebBrowser2);
+  if (!m_browser) return false;
+  m_hWnd = host;
+  return true;
+}
+
+void CExplorer1::Detach() {
+  DisconnectEvents();
+  m_browser.Reset();
+  m_hWnd = nullptr;
+}
+
+bool CExplorer1::GoBack() { return m_browser && SUCCEEDED(m_browser->GoBack()); }
+
+bool CExplorer1::GoForward() { return m_browser && SUCCEEDED(m_browser->GoForward()); }
+
+bool CExplorer1::Refresh() { return m_browser && SUCCEEDED(m_browser->Refresh()); }
+
+bool CExplorer1::Navigate(const std::wstring& url) {
+  if (!m_browser) return false;
+  ScopedBstr address(url);
+  // Absent optional arguments are VT_ERROR with DISP_E_PARAMNOTFOUND.
+  VARIANT absent;
+  VariantInit(&absent);
+  V_VT(&absent) = VT_ERROR;
+  V_ERROR(&absent) = DISP_E_PARAMNOTFOUND;
+  return SUCCEEDED(m_browser->Navigate(address.Get(), &absent, &absent, &absent, &absent));
+}
+
+bool CExplorer1::SetSilent(bool silent) {
+  return m_browser && SUCCEEDED(m_browser->put_Silent(silent ? VARIANT_TRUE : VARIANT_FALSE));
+}
+
+ComPtr<IDispatch> CExplorer1::GetDocument() {
+  ComPtr<IDispatch> document;
+  if (m_browser && FAILED(m_browser->get_Document(document.Receive()))) document.Reset();
+  return document;
+}
+
+bool CExplorer1::ConnectEvents(IDispatch* sink) {
+  DisconnectEvents();
+  if (!m_browser || !sink) return false;
+  ComPtr<IConnectionPointContainer> container = m_browser.As<IConnectionPointContainer>(IID_IConnectionPointContainer);
+  if (!container) return false;
+  ComPtr<IConnectionPoint> point;
+  if (FAILED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, point.Receive())) || !point) return false;
+  DWORD cookie = 0;
+  if (FAILED(point->Advise(sink, &cookie))) return false;
+  m_events = std::move(point);
+  m_dwEventsCookie = cookie;
+  return true;
+}
+
+void CExplorer1::DisconnectEvents() {
+  if (m_events) m_events->Unadvise(m_dwEventsCookie);
+  m_events.Reset();
+  m_dwEventsCookie = 0;
+}
+
+}  // namespace lirra::win

@@ -1,0 +1,65 @@
+// CExplorer1: the browser window's handle on the WebBrowser control (Internet Explorer's
+// engine). The control lives in a window of atl.dll's host class "AtlAxWin", made from the
+// dialog template or by Create; this class drives it through IWebBrowser2 and connects the
+// event sink. Every call reports whether the control accepted it.
+//
+// atl.dll's host was chosen over an OLE container of our own: every Windows from XP on ships
+// it, it does the in-place activation, focus and sizing of the control, and it answers
+// WM_FORWARDMSG by handing keys to the control's TranslateAccelerator.
+#pragma once
+
+#include <windows.h>
+// after windows.h
+#include <exdisp.h>
+
+#include <string>
+
+#include "browser/win32/com.h"
+
+namespace lirra::win {
+
+class CExplorer1 {
+ public:
+  // The host window class; its window text names the control.
+  static constexpr wchar_t kHostClass[] = L"AtlAxWin";
+  static constexpr wchar_t kWebBrowserClsid[] = L"{8856F961-340A-11D0-A96B-00C04FD705A2}";
+
+  CExplorer1() = default;
+  ~CExplorer1() { Detach(); }
+  CExplorer1(const CExplorer1&) = delete;
+  CExplorer1& operator=(const CExplorer1&) = delete;
+
+  // Loads atl.dll and registers its host class, once per process; false without it.
+  static bool RegisterHostClass();
+
+  // Creates the control as a child window by code; the class name and context are ignored.
+  bool Create(const wchar_t* className, const wchar_t* windowName, DWORD style, const RECT& rect, HWND parent, UINT id,
+              void* context);
+  // Takes the control of an existing host window (one from a dialog template).
+  bool Attach(HWND host);
+  void Detach();
+  HWND GetSafeHwnd() const { return m_hWnd; }
+  bool HasControl() const { return static_cast<bool>(m_browser); }
+
+  bool GoBack();
+  bool GoForward();
+  bool Refresh();
+  // Loads the URL in the main frame with no flags, frame, post data or headers.
+  bool Navigate(const std::wstring& url);
+  bool SetSilent(bool silent);
+  // The top-level document, or empty.
+  ComPtr<IDispatch> GetDocument();
+
+  // Connects a DWebBrowserEvents2 sink; it stays connected until Detach.
+  bool ConnectEvents(IDispatch* sink);
+
+ private:
+  void DisconnectEvents();
+
+  HWND m_hWnd = nullptr;
+  ComPtr<IWebBrowser2> m_browser;
+  ComPtr<IConnectionPoint> m_events;
+  DWORD m_dwEventsCookie = 0;
+};
+
+}  // namespace lirra::win

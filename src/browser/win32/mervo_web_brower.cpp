@@ -1,0 +1,407 @@
+// The browser window runs modally in DialogBoxParam's loop, which has no place for a
+// pre-translation step; a WH_MSGFILTER hook sees every message that loop hands to
+// IsDialogMessage, so the page gets its keys before the dialog manager does.
+#include "browser/win32/mervo_web_brower.h"
+
+#include <algorithm>
+
+#include "app/ie_helper.h"
+#include "browser/win32/browser_events.h"
+#include "browser/win32/html_document.h"
+#include "platform/utf8.h"
+#include "resource.h"
+#include "ui/skin_files.h"
+
+namespace lirra::win {
+namespace {
+
+const wchar_t kBackground[] = L"res\\bg2.png";
+const wchar_t kTrayTip[] = L"双击使用Lirra·商户\r\n右击关闭Lirra.商户";
+constexpr int kTitleFontTenths = 100;
+constexpr UINT WM_FORWARDMSG = 0x037F;
+constexpr UINT kDoubleClickMs = 300;
+
+// The first show's work (settings, placement, start page) runs once per process.
+bool g_bFirstShowDone = false;
+// The window whose messages the filter hook pre-translates.
+CMervoWebBrower* g_pFiltering = nullptr;
+
+std::wstring StartUrl() { return L"http://" + Utf8ToWide(LIRRA_PLATFORM_HOST) + L"/jxsplatform/login.html"; }
+
+// A menu loaded from the resources, destroyed when it goes.
+class ScopedMenu {
+ public:
+  explicit ScopedMenu(HMENU menu) : m_hMenu(menu) {}
+  ~ScopedMenu() {
+    if (m_hMenu) DestroyMenu(m_hMenu);
+  }
+  ScopedMenu(const ScopedMenu&) = delete;
+  ScopedMenu& operator=(const ScopedMenu&) = delete;
+  HMENU Get() const { return m_hMenu; }
+
+ private:
+  HMENU m_hMenu;
+};
+
+bool IsKeyboardOrMouse(UINT message) {
+  return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST);
+}
+
+}  // namespace
+
+CMervoWebBrower::CMervoWebBrower()
+    : CSkinDialog(IDD_BROWSER), m_policy(*this, browser::PrimaryDomain(), browser::PaymentDomain()) {
+  m_hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP));
+  // The template's control 1007 is a window of atl.dll's host class.
+  CExplorer1::RegisterHostClass();
+}
+
+CMervoWebBrower::~CMervoWebBrower() = default;
+
+BOOL CMervoWebBrower::OnInitDialog() {
+  SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+  SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+  m_nid.cbSize = sizeof(m_nid);
+  m_nid.hWnd = m_hWnd;
+  m_nid.uID = browser::kTrayIconId;
+  m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  m_nid.uCallbackMessage = WM_TRAYNOTIFY;
+  m_nid.hIcon = m_hIcon;
+  lstrcpynW(m_nid.szTip, kTrayTip, ARRAYSIZE(m_nid.szTip));
+  m_fontTitle.Reset(CreatePointFont(kTitleFontTenths, ui::kSkinFontFace));
+  SendDlgItemMessageW(m_hWnd, IDC_BROWSER_TITLE, WM_SETFONT, reinterpret_cast<WPARAM>(m_fontTitle.Get()), FALSE);
+  m_uTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+
+  for (int id : {IDC_BROWSER_CLOSE, IDC_BROWSER_MAX, IDC_BROWSER_MIN, IDC_BROWSER_DRIVER, IDC_BROWSER_REFRESH,
+                 IDC_BROWSER_FORWARD, IDC_BROWSER_BACK, IDC_BROWSER_LOGO, IDC_BROWSER_ABOUT})
+    Button(id)->Attach(GetDlgItem(id));
+  if (m_browser.Attach(GetDlgItem(IDC_BROWSER_CONTROL))) {
+    m_events = ComPtr<CWebBrowserEvents>(new CWebBrowserEvents(m_policy));
+    m_browser.ConnectEvents(m_events.Get());
+  }
+  g_pFiltering = this;
+  m_messageFilter.Reset(
+      SetWindowsHookExW(WH_MSGFILTER, &CMervoWebBrower::MessageFilterProc, nullptr, GetCurrentThreadId()));
+  return TRUE;
+}
+
+void CMervoWebBrower::OnDestroy() {
+  m_messageFilter.Reset();
+  if (g_pFiltering == this) g_pFiltering = nullptr;
+  // The icon must not outlive its window.
+  if (m_bInTray) RemoveTrayIcon();
+  m_browser.Detach();
+  m_events.Reset();
+}
+
+CPngButton* CMervoWebBrower::Button(int id) {
+  switch (id) {
+    case IDC_BROWSER_CLOSE:
+      return &m_btnClose;
+    case IDC_BROWSER_MAX:
+      return &m_btnMax;
+    case IDC_BROWSER_MIN:
+      return &m_btnMin;
+    case IDC_BROWSER_DRIVER:
+      return &m_btnDriver;
+    case IDC_BROWSER_REFRESH:
+      return &m_btnRefresh;
+    case IDC_BROWSER_FORWARD:
+      return &m_btnForward;
+    case IDC_BROWSER_BACK:
+      return &m_btnBack;
+    case IDC_BROWSER_LOGO:
+      return &m_btnLogo;
+    default:
+      return &m_btnAbout;
+  }
+}
+
+void CMervoWebBrower::OnShowWindow(bool show) {
+  if (!show || g_bFirstShowDone) return;
+  g_bFirstShowDone = true;
+  OnFirstShow();
+}
+
+void CMervoWebBrower::OnFirstShow() {
+  CIEHelper::ApplyBrowserSettings();
+  RECT window;
+  GetWindowRect(m_hWnd, &window);
+  for (const auto& [id, pictures] : browser::TitleStripPictures())
+    Button(id)->SetImages(pictures.normal, pictures.hover, pictures.pressed);
+  for (const ui::ControlPlace& place : browser::FirstShowPlaces(window.right - window.left, window.bottom - window.top))
+    Place(place);
+  ShowWindow(m_btnAbout.GetSafeHwnd(), SW_HIDE);
+  m_bAboutShown = false;
+  LoadBackground(kBackground);
+  PlaceDefault();
+  NavigateSilently(StartUrl());
+  // System-wide, as the shop's other programs have always seen it with this client.
+  SetDoubleClickTime(kDoubleClickMs);
+  SetAppTitle(m_hWnd);
+}
+
+void CMervoWebBrower::Place(const ui::ControlPlace& place) {
+  // A minimised window reports a zero client size; nothing gets a negative one.
+  SetWindowPos(GetDlgItem(place.id), nullptr, place.rect.x, place.rect.y, std::max(0, place.rect.cx),
+               std::max(0, place.rect.cy), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+browser::ScreenMetrics CMervoWebBrower::Screen() const {
+  RECT work = {};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  return {GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN), static_cast<int>(work.bottom)};
+}
+
+void CMervoWebBrower::PlaceDefault() {
+  const ui::Rect rc = browser::DefaultPlacement(Screen());
+  MoveWindow(m_hWnd, rc.x, rc.y, rc.cx, rc.cy, TRUE);
+}
+
+void CMervoWebBrower::ToggleMaximize() {
+  HideAboutPopup();
+  if (m_bMaximized) {
+    ShowWindow(m_hWnd, SW_SHOWNORMAL);
+    PlaceDefault();
+    m_bMaximized = false;
+  } else {
+    const ui::Rect rc = browser::EnlargedPlacement(Screen());
+    MoveWindow(m_hWnd, rc.x, rc.y, rc.cx, rc.cy, TRUE);
+    m_bMaximized = true;
+  }
+  SetMaximizePictures();
+}
+
+void CMervoWebBrower::SetMaximizePictures() {
+  const browser::ButtonPictures pictures = browser::MaximizePictures(m_bMaximized);
+  m_btnMax.SetImages(pictures.normal, pictures.hover, pictures.pressed);
+}
+
+void CMervoWebBrower::OnSize(UINT type, int cx, int cy) {
+  if (m_browser.GetSafeHwnd() || GetDlgItem(IDC_BROWSER_CONTROL)) {
+    RECT window;
+    GetWindowRect(m_hWnd, &window);
+    SetMaximizePictures();
+    for (const ui::ControlPlace& place : browser::ResizePlaces(window.right - window.left, cx, cy)) Place(place);
+    SetDlgItemTextW(m_hWnd, IDC_BROWSER_TITLE, browser::kNormalTitle);
+  }
+  if (type == SIZE_MINIMIZED) ShowWindow(m_hWnd, SW_HIDE);
+}
+
+bool CMervoWebBrower::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (message == WM_SIZE) {
+    OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
+    return false;
+  }
+  if (message == WM_NCLBUTTONDBLCLK) {
+    ToggleMaximize();
+    return false;
+  }
+  if (message == WM_TRAYNOTIFY) {
+    result = OnTrayNotify(static_cast<UINT>(wParam), static_cast<UINT>(lParam));
+    return true;
+  }
+  if (m_uTaskbarCreated && message == m_uTaskbarCreated) {
+    // Explorer restarted: the icon it showed is gone.
+    if (m_bInTray) AddTrayIcon();
+    return false;
+  }
+  return CSkinDialog::OnMessage(message, wParam, lParam, result);
+}
+
+bool CMervoWebBrower::OnCommand(int id, int code, HWND control) {
+  switch (id) {
+    case IDC_BROWSER_BACK:
+      HideAboutPopup();
+      m_browser.GoBack();
+      return true;
+    case IDC_BROWSER_FORWARD:
+      HideAboutPopup();
+      m_browser.GoForward();
+      return true;
+    case IDC_BROWSER_REFRESH:
+      HideAboutPopup();
+      m_browser.Refresh();
+      return true;
+    case IDC_BROWSER_DRIVER:
+      HideAboutPopup();
+      OpenDriverManager();
+      return true;
+    case IDC_BROWSER_MIN:
+      HideAboutPopup();
+      MinimizeToTray();
+      return true;
+    case IDC_BROWSER_CLOSE:
+      MinimizeToTray();
+      return true;
+    case IDC_BROWSER_MAX:
+      ToggleMaximize();
+      return true;
+    case IDC_BROWSER_LOGO:
+      ToggleAboutPopup();
+      return true;
+    case IDC_BROWSER_ABOUT:
+      HideAboutPopup();
+      OpenAboutBox();
+      return true;
+    case ID_TRAY_ABOUT:
+      OpenAboutBox();
+      return true;
+    case ID_TRAY_EXIT:
+      RemoveTrayIcon();
+      ExitProcess(0);
+    default:
+      return CSkinDialog::OnCommand(id, code, control);
+  }
+}
+
+void CMervoWebBrower::OpenDriverManager() {
+  // The driver manager dialog is not part of this build yet.
+}
+
+void CMervoWebBrower::OpenAboutBox() {
+  // The About box is not part of this build yet.
+}
+
+void CMervoWebBrower::HideAboutPopup() {
+  ShowWindow(m_btnAbout.GetSafeHwnd(), SW_HIDE);
+  m_bAboutShown = false;
+}
+
+void CMervoWebBrower::ToggleAboutPopup() {
+  if (m_bAboutShown) {
+    HideAboutPopup();
+    return;
+  }
+  // The pop-up lies over the browser, which comes first in the template and so on top.
+  SetWindowPos(m_btnAbout.GetSafeHwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ShowWindow(m_btnAbout.GetSafeHwnd(), SW_SHOWNORMAL);
+  m_bAboutShown = true;
+}
+
+void CMervoWebBrower::MinimizeToTray() {
+  // The WM_SIZE of the minimise hides the window.
+  ShowWindow(m_hWnd, SW_SHOWMINIMIZED);
+  AddTrayIcon();
+}
+
+void CMervoWebBrower::AddTrayIcon() { m_bInTray = Shell_NotifyIconW(NIM_ADD, &m_nid) != FALSE || m_bInTray; }
+
+void CMervoWebBrower::RemoveTrayIcon() {
+  NOTIFYICONDATAW nid = {};
+  nid.cbSize = sizeof(nid);
+  nid.hWnd = m_hWnd;
+  nid.uID = browser::kTrayIconId;
+  nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  nid.uCallbackMessage = WM_TRAYNOTIFY;
+  nid.hIcon = m_hIcon;
+  Shell_NotifyIconW(NIM_DELETE, &nid);
+  m_bInTray = false;
+}
+
+LRESULT CMervoWebBrower::OnTrayNotify(UINT iconId, UINT mouseMessage) {
+  switch (browser::TrayActionFor(iconId, mouseMessage)) {
+    case browser::TrayAction::kNotOurs:
+      return 1;
+    case browser::TrayAction::kRestore:
+      ShowWindow(m_hWnd, SW_SHOWNORMAL);
+      RemoveTrayIcon();
+      return 0;
+    case browser::TrayAction::kShowMenu:
+      ShowTrayMenu();
+      return 0;
+    case browser::TrayAction::kIgnore:
+      return 0;
+  }
+  return 0;
+}
+
+void CMervoWebBrower::ShowTrayMenu() {
+  POINT cursor = {};
+  GetCursorPos(&cursor);
+  ScopedMenu menu(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_TRAY_MENU)));
+  HMENU popup = menu.Get() ? GetSubMenu(menu.Get(), 0) : nullptr;
+  if (!popup) return;
+  // Our window must be foreground or the menu will not close when the user clicks away.
+  SetForegroundWindow(m_hWnd);
+  TrackPopupMenu(popup, 0, cursor.x, cursor.y, 0, m_hWnd, nullptr);
+  PostMessageW(m_hWnd, WM_NULL, 0, 0);
+}
+
+void CMervoWebBrower::NavigateSilently(const std::wstring& url) {
+  m_browser.Navigate(url);
+  m_browser.SetSilent(true);
+}
+
+void CMervoWebBrower::SetTitleText(const std::wstring& text) {
+  SetDlgItemTextW(m_hWnd, IDC_BROWSER_TITLE, text.c_str());
+}
+
+void CMervoWebBrower::EnableBackButton(bool enable) { EnableWindow(m_btnBack.GetSafeHwnd(), enable); }
+
+void CMervoWebBrower::EnableForwardButton(bool enable) { EnableWindow(m_btnForward.GetSafeHwnd(), enable); }
+
+void CMervoWebBrower::RunScriptInTopDocument(const std::wstring& code, const std::wstring& language) {
+  ComPtr<IDispatch> document = m_browser.GetDocument();
+  RunScriptInDocument(document.Get(), code, language);
+}
+
+HBRUSH CMervoWebBrower::OnCtlColor(HDC dc, HWND control, UINT message) {
+  if (control == m_hWnd || message == WM_CTLCOLORDLG) return m_brBackground.Get();
+  if (message != WM_CTLCOLORSTATIC) return nullptr;
+  if (GetDlgCtrlID(control) == IDC_BROWSER_TITLE) {
+    SetTextColor(dc, RGB(0, 0, 0));
+    SelectObject(dc, m_fontTitle.Get());
+  }
+  SetBkMode(dc, TRANSPARENT);
+  if (!m_brBackground) return nullptr;
+  AlignBrushToDialog(dc, control);
+  return m_brBackground.Get();
+}
+
+bool CMervoWebBrower::OnEraseBkgnd(HDC dc) {
+  RECT client;
+  GetClientRect(m_hWnd, &client);
+  const int cx = client.right - client.left;
+  const int cy = client.bottom - client.top;
+  const int centreX = (client.left + client.right) / 2;
+  const int centreY = (client.top + client.bottom) / 2;
+  ScopedMemoryDc memory(dc);
+  ScopedBitmap picture(CreateCompatibleBitmap(dc, cx, cy));
+  if (!memory.Get() || !picture) return false;
+  {
+    ScopedSelect select(memory.Get(), picture.Get());
+    ScopedBrush fill(CreateSolidBrush(GetBkColor(dc)));
+    FillRect(memory.Get(), &client, fill.Get());
+    // Drawn off-screen and copied in one go so the rings do not flicker.
+    for (int radius = 200; radius >= 10; radius -= 10)
+      Ellipse(memory.Get(), centreX - radius, centreY - radius, centreX + radius, centreY + radius);
+    BitBlt(dc, 0, 0, cx, cy, memory.Get(), 0, 0, SRCCOPY);
+  }
+  return true;
+}
+
+bool CMervoWebBrower::PreTranslateMessage(MSG& msg) {
+  if (msg.hwnd != m_hWnd && !IsChild(m_hWnd, msg.hwnd)) return false;
+  if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN) {
+    // Enter belongs to the page (a form, a link), never to a default button.
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+    return true;
+  }
+  if (!IsKeyboardOrMouse(msg.message)) return false;
+  HWND focus = GetFocus();
+  if (!focus || !IsChild(m_hWnd, focus)) return false;
+  HWND child = focus;
+  while (GetParent(child) != m_hWnd) child = GetParent(child);
+  return SendMessageW(child, WM_FORWARDMSG, 0, reinterpret_cast<LPARAM>(&msg)) != 0;
+}
+
+LRESULT CALLBACK CMervoWebBrower::MessageFilterProc(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == MSGF_DIALOGBOX && g_pFiltering && lParam) {
+    if (g_pFiltering->PreTranslateMessage(*reinterpret_cast<MSG*>(lParam))) return 1;
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace lirra::win
