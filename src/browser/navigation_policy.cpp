@@ -22,7 +22,7 @@ CNavigationPolicy::CNavigationPolicy(IBrowserHost& host, std::wstring primaryDom
 bool CNavigationPolicy::OnNewWindow2() { return true; }
 
 bool CNavigationPolicy::OnNewWindow3(const std::wstring& urlToOpen) {
-  m_host.NavigateSilently(urlToOpen);
+  if (!urlToOpen.empty()) m_host.NavigateSilently(urlToOpen);
   // Cancelled here too: not every engine raises NewWindow2 after this event.
   return true;
 }

@@ -56,7 +56,7 @@ class CNavigationPolicy {
 
   // Answers the cancel flag: a second browser window is never created.
   bool OnNewWindow2();
-  // Loads the target in the hosted browser; answers the cancel flag.
+  // Loads the target (if any) in the hosted browser; answers the cancel flag.
   bool OnNewWindow3(const std::wstring& urlToOpen);
   void OnCommandStateChange(long command, bool enable);
   void OnProgressChange(long progress, long progressMax);

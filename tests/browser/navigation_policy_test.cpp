@@ -71,6 +71,9 @@ TEST_F(NavigationPolicyTest, NoSecondWindowAndTheTargetReplacesThePage) {
   // Any page, not only the operator's, is kept in the hosted browser.
   EXPECT_TRUE(policy.OnNewWindow3(L"http://example.org/"));
   EXPECT_EQ(L"http://example.org/", host.navigated.back());
+  // Without a target there is nothing to load, and still no second window.
+  EXPECT_TRUE(policy.OnNewWindow3(L""));
+  EXPECT_EQ(2u, host.navigated.size());
 }
 
 TEST_F(NavigationPolicyTest, BackAndForwardFollowTheirCommandsOnly) {

@@ -173,8 +173,15 @@ void CMervoWebBrower::ToggleMaximize() {
 }
 
 void CMervoWebBrower::SetMaximizePictures() {
+  if (m_bMaxPicturesEnlarged == m_bMaximized) return;
+  m_bMaxPicturesEnlarged = m_bMaximized;
   const browser::ButtonPictures pictures = browser::MaximizePictures(m_bMaximized);
   m_btnMax.SetImages(pictures.normal, pictures.hover, pictures.pressed);
+  // New pictures are not drawn by themselves; the strip under the button goes first.
+  RECT rc;
+  GetWindowRect(m_btnMax.GetSafeHwnd(), &rc);
+  MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
+  RedrawWindow(m_hWnd, &rc, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void CMervoWebBrower::OnSize(UINT type, int cx, int cy) {
@@ -373,6 +380,9 @@ bool CMervoWebBrower::OnEraseBkgnd(HDC dc) {
     ScopedSelect select(memory.Get(), picture.Get());
     ScopedBrush fill(CreateSolidBrush(GetBkColor(dc)));
     FillRect(memory.Get(), &client, fill.Get());
+    // The strip picture goes under the title-strip buttons: their glyphs are white.
+    RECT strip = {0, 0, cx, browser::kTitleStripHeight};
+    if (m_brBackground) FillRect(memory.Get(), &strip, m_brBackground.Get());
     // Drawn off-screen and copied in one go so the rings do not flicker.
     for (int radius = 200; radius >= 10; radius -= 10)
       Ellipse(memory.Get(), centreX - radius, centreY - radius, centreX + radius, centreY + radius);

@@ -97,6 +97,7 @@ class CMervoWebBrower : public CSkinDialog, private browser::IBrowserHost {
   CPngButton m_btnAbout;
   ScopedFont m_fontTitle;
   bool m_bMaximized = false;
+  bool m_bMaxPicturesEnlarged = false;  // which pictures button 1008 holds
   bool m_bAboutShown = false;
   bool m_bInTray = false;
   NOTIFYICONDATAW m_nid = {};
