@@ -14,6 +14,28 @@
 #define IDC_MSGBOX_CLOSE 1026
 #define IDC_MSGBOX_SINGLE 1035
 
+// About box (dialog 100).
+#define IDD_ABOUTBOX 100
+#define IDC_ABOUT_CLOSE 1008
+#define IDC_ABOUT_HEADING 1027
+#define IDC_ABOUT_VERSION 1028
+
+// Driver manager (dialog 102). Its "使用"/"退出" button has IDCANCEL's value, so Esc and
+// the window's close request act as it does.
+#define IDD_DRIVER_MANAGER 102
+#define IDC_DRV_USE 2
+#define IDC_DRV_STATUS 1005
+#define IDC_DRV_INSTALL 1006
+#define IDC_DRV_REINSTALL 1007
+#define IDC_DRV_YSB 1009
+#define IDC_DRV_HEADING 1012
+#define IDC_DRV_CLOSE 1016
+#define IDC_DRV_NJYS 1030
+#define IDC_DRV_WHJL 1031
+#define IDC_DRV_SDSS 1032
+#define IDC_DRV_HID 1033
+#define IDM_ABOUTBOX 0x0010
+
 // Browser window (dialog 130) and its tray menu (167).
 #define IDD_BROWSER 130
 #define IDR_TRAY_MENU 167

@@ -1,0 +1,55 @@
+#include "drivers/driver_manager_layout.h"
+
+#include "resource.h"
+
+namespace lirra::drivers {
+namespace {
+
+// Vendor buttons take the size of "res\\select.png"; bottom buttons that of "res\\button.png".
+constexpr ui::Size kVendorButton{134, 28};
+constexpr ui::Size kBottomButton{112, 32};
+constexpr int kColumnGap = 24;
+constexpr int kFirstRowY = 96;
+constexpr int kSecondRowY = 150;
+constexpr int kFooterTop = 256;  // where the background's footer begins
+
+int CentredLeft(int width, int inside) { return (inside - width) / 2; }
+
+}  // namespace
+
+int VendorLabelX(Vendor vendor) {
+  switch (vendor) {
+    case Vendor::kHID:
+      return 48;
+    case Vendor::kYSB:
+      return 17;
+    default:
+      return 28;
+  }
+}
+
+std::vector<ui::ControlPlace> DriverManagerPlaces(ui::Size client) {
+  const int rowWidth = 3 * kVendorButton.cx + 2 * kColumnGap;
+  const int left = CentredLeft(rowWidth, client.cx);
+  const int column = kVendorButton.cx + kColumnGap;
+  const int bottomLeft = CentredLeft(3 * kBottomButton.cx + 2 * kColumnGap, client.cx);
+  const int bottomStep = kBottomButton.cx + kColumnGap;
+  const int bottomY = kFooterTop + (client.cy - kFooterTop - kBottomButton.cy) / 2;
+  const ui::Size v = kVendorButton;
+  const ui::Size b = kBottomButton;
+  return {
+      {IDC_DRV_HEADING, {left, 30, rowWidth, 34}},
+      {IDC_DRV_HID, {left, kFirstRowY, v.cx, v.cy}},
+      {IDC_DRV_YSB, {left + column, kFirstRowY, v.cx, v.cy}},
+      {IDC_DRV_NJYS, {left + 2 * column, kFirstRowY, v.cx, v.cy}},
+      {IDC_DRV_WHJL, {left, kSecondRowY, v.cx, v.cy}},
+      {IDC_DRV_SDSS, {left + column, kSecondRowY, v.cx, v.cy}},
+      {IDC_DRV_STATUS, {left, 204, rowWidth, 28}},
+      {IDC_DRV_REINSTALL, {bottomLeft, bottomY, b.cx, b.cy}},
+      {IDC_DRV_INSTALL, {bottomLeft + bottomStep, bottomY, b.cx, b.cy}},
+      {IDC_DRV_USE, {bottomLeft + 2 * bottomStep, bottomY, b.cx, b.cy}},
+      {IDC_DRV_CLOSE, {client.cx - kDriverManagerCloseRight, ui::kCloseTop, ui::kCloseButton.cx, ui::kCloseButton.cy}},
+  };
+}
+
+}  // namespace lirra::drivers

@@ -1,0 +1,29 @@
+// Where the driver manager's controls sit in its 578 x 338 window, and its button labels.
+#pragma once
+
+#include <vector>
+
+#include "drivers/install_ui.h"
+#include "ui/skin_layout.h"
+
+namespace lirra::drivers {
+
+inline constexpr ui::Size kDriverManagerWindow{578, 338};
+// The close button keeps this distance from the right edge of the client area.
+inline constexpr int kDriverManagerCloseRight = 47;
+
+// Labels: vendor names in 10-point "宋体", the bottom buttons' in 12-point white.
+inline constexpr int kVendorLabelSize = 10;
+inline constexpr int kBottomLabelSize = 12;
+inline constexpr int kLabelY = 7;
+inline constexpr int kBottomLabelX = 32;
+
+// The x of a vendor's label inside its button.
+int VendorLabelX(Vendor vendor);
+
+// Every control of dialog 102 in client pixels for a client area of this size: the heading,
+// the five vendor buttons in two rows, the status line, the three bottom buttons centred in
+// the footer, and the close button in the top right corner.
+std::vector<ui::ControlPlace> DriverManagerPlaces(ui::Size client);
+
+}  // namespace lirra::drivers

@@ -1,0 +1,93 @@
+// Shows the driver manager or the About box for the window tests. The driver manager's runs are
+// scripted: a run reports the selection it sees, asks a conflict question when the driver
+// signals it, and ends at the next signal. HID and SDSS count as installed.
+//   driver_host manager startup|browser <token>   exit code: the dialog result, plus 100 when
+//                                                  config.ini was saved (the close button at
+//                                                  start-up ends the process with 0)
+//   driver_host about <token>                      exit code: the dialog result
+#include <windows.h>
+// after windows.h
+#include <shellapi.h>
+
+#include <atomic>
+#include <string>
+
+#include "app/run_flags.h"
+#include "app/system_probe.h"
+#include "browser/win32/about_dlg.h"
+#include "drivers/install_ui.h"
+#include "drivers/install_worker.h"
+#include "drivers/win32/driver_manager_dlg.h"
+#include "ui/win32/gdi.h"
+
+namespace {
+
+std::wstring g_token;
+std::atomic<int> g_runs{0};
+
+// Waits (bounded) for the driver's go-ahead for step `step`.
+bool WaitForStep(int step) {
+  const std::wstring name = g_token + L"-" + std::to_wstring(step);
+  HANDLE event = CreateEventW(nullptr, FALSE, FALSE, name.c_str());
+  if (!event) return false;
+  const bool signalled = WaitForSingleObject(event, 30000) == WAIT_OBJECT_0;
+  CloseHandle(event);
+  return signalled;
+}
+
+// Run n waits for steps 10n+1 (the question) and 10n+2 (the end).
+unsigned __stdcall ScriptedRun(void* argument) {
+  auto* ui = static_cast<lirra::InstallUi*>(argument);
+  const int base = 10 * ++g_runs;
+  std::wstring seen;
+  for (lirra::Vendor v :
+       {lirra::Vendor::kHID, lirra::Vendor::kYSB, lirra::Vendor::kNJYS, lirra::Vendor::kWHJL, lirra::Vendor::kSDSS}) {
+    if (ui->IsSelected(v)) seen += lirra::VendorLabel(v) + std::wstring(L" ");
+  }
+  ui->SetStatusText(seen + (ui->IsReinstall() ? L"重装" : L"安装"));
+  if (WaitForStep(base + 1)) {
+    const bool confirmed =
+        ui->AskTwoButtons(L"安装提醒", L"南京亿数和山东神思在部分机型上会冲突，\r\n继续安装？", L"安装", L"取消");
+    ui->SetStatusText(confirmed ? L"confirmed" : L"cancelled");
+  }
+  WaitForStep(base + 2);
+  ui->RunEnded();
+  return 0;
+}
+
+std::wstring ConfigPath() { return lirra::CSystemProbe::GetModuleDir() + L"\\config.ini"; }
+
+int RunManager(const std::wstring& mode) {
+  DeleteFileW(ConfigPath().c_str());
+  lirra::CRunFlags& flags = lirra::CRunFlags::GetInstance();
+  flags.m_bHID = true;
+  flags.m_bSDSS = true;
+  lirra::win::CmervoDrviceManageDlg manager(&ScriptedRun);
+  manager.m_bFromStartup = mode == L"startup";
+  const int result = static_cast<int>(manager.DoModal(nullptr));
+  const bool saved = GetFileAttributesW(ConfigPath().c_str()) != INVALID_FILE_ATTRIBUTES;
+  DeleteFileW(ConfigPath().c_str());
+  return result + (saved ? 100 : 0);
+}
+
+int RunAbout() {
+  lirra::win::CAboutDlg about;
+  return static_cast<int>(about.DoModal(nullptr));
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  int argc = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (!argv || argc < 3) return 90;
+  const std::wstring what = argv[1];
+  const std::wstring detail = argv[2];
+  g_token = argc > 3 ? argv[3] : L"";
+  LocalFree(argv);
+
+  lirra::win::GdiplusSession gdiplus;
+  if (what == L"manager") return RunManager(detail);
+  if (what == L"about") return RunAbout();
+  return 91;
+}
