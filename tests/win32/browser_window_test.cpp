@@ -138,6 +138,7 @@ class BrowserWindow : public testing::Test {
   struct Search {
     DWORD pid;
     HWND found;
+    HWND except;
   };
 
   static BOOL CALLBACK Visit(HWND hwnd, LPARAM argument) {
@@ -147,12 +148,14 @@ class BrowserWindow : public testing::Test {
     wchar_t cls[32] = {};
     GetClassNameW(hwnd, cls, 32);
     if (pid != search->pid || !IsWindowVisible(hwnd) || std::wstring(cls) != L"#32770") return TRUE;
+    if (hwnd == search->except) return TRUE;
     search->found = hwnd;
     return FALSE;
   }
 
-  HWND FindWindowOfHost() const {
-    Search search = {process_.dwProcessId, nullptr};
+  // A visible dialog of the host other than `except`.
+  HWND FindWindowOfHost(HWND except = nullptr) const {
+    Search search = {process_.dwProcessId, nullptr, except};
     EnumWindows(&BrowserWindow::Visit, reinterpret_cast<LPARAM>(&search));
     return search.found;
   }
@@ -288,6 +291,52 @@ TEST_F(BrowserWindow, CloseAndMinimiseHideInTheTrayAndADoubleClickBringsItBack) 
   EXPECT_EQ(0, SendBounded(window_, kTrayNotify, 128, WM_LBUTTONDBLCLK));
   ASSERT_TRUE(WaitUntil([&] { return Visible(window_); }, 5000));
   EXPECT_FALSE(Visible(about)) << "the minimise button hides the pop-up";
+}
+
+TEST_F(BrowserWindow, DriverSettingsAndAboutOpenTheirDialogsOverTheWindow) {
+  HWND manager = nullptr;
+  Click(IDC_BROWSER_DRIVER);
+  ASSERT_TRUE(WaitUntil([&] { return (manager = FindWindowOfHost(window_)) != nullptr; }, 10000));
+  EXPECT_NE(nullptr, GetDlgItem(manager, IDC_DRV_STATUS)) << "not the driver manager";
+  EXPECT_FALSE(IsWindowEnabled(window_)) << "a second manager could be opened beside it";
+  PostMessageW(GetDlgItem(manager, IDC_DRV_CLOSE), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(manager); }, 10000));
+  EXPECT_EQ(-1, WaitExit(500)) << "closing the manager opened from here must not end the client";
+  EXPECT_TRUE(IsWindowEnabled(window_));
+
+  HWND about = nullptr;
+  Click(IDC_BROWSER_LOGO);
+  ASSERT_TRUE(WaitUntil([&] { return Visible(Item(IDC_BROWSER_ABOUT)); }, 5000));
+  Click(IDC_BROWSER_ABOUT);
+  ASSERT_TRUE(WaitUntil([&] { return (about = FindWindowOfHost(window_)) != nullptr; }, 10000));
+  EXPECT_EQ(L"Lirra·商户1.0.0.1 版", TextOf(GetDlgItem(about, IDC_ABOUT_VERSION)));
+  EXPECT_FALSE(Visible(Item(IDC_BROWSER_ABOUT)));
+  PostMessageW(GetDlgItem(about, IDC_ABOUT_CLOSE), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }, 10000));
+
+  // From the tray menu while the window is in the tray: it stays there afterwards.
+  Click(IDC_BROWSER_CLOSE);
+  ASSERT_TRUE(WaitUntil([&] { return !Visible(window_); }, 5000));
+  PostMessageW(window_, WM_COMMAND, ID_TRAY_ABOUT, 0);
+  ASSERT_TRUE(WaitUntil([&] { return (about = FindWindowOfHost(window_)) != nullptr; }, 10000));
+  PostMessageW(GetDlgItem(about, IDC_ABOUT_CLOSE), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }, 10000));
+  Sleep(300);
+  EXPECT_FALSE(Visible(window_));
+  EXPECT_EQ(-1, WaitExit(0));
+}
+
+TEST_F(BrowserWindow, EnterStaysWithThePageAndEscEndsTheWindow) {
+  GUITHREADINFO gui = {};
+  gui.cbSize = sizeof(gui);
+  HWND focus = GetGUIThreadInfo(process_.dwThreadId, &gui) && gui.hwndFocus ? gui.hwndFocus : window_;
+  PostMessageW(focus, WM_KEYDOWN, VK_RETURN, 1);
+  PostMessageW(focus, WM_KEYUP, VK_RETURN, 0xC0000001);
+  Sleep(1500);
+  EXPECT_TRUE(IsWindow(window_) && Visible(window_)) << "Enter acted as a default button";
+  PostMessageW(focus, WM_KEYDOWN, VK_ESCAPE, 1);
+  PostMessageW(focus, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+  EXPECT_EQ(IDCANCEL, WaitExit(10000));
 }
 
 TEST_F(BrowserWindow, TrayMenuExitEndsTheProcessWithZero) {

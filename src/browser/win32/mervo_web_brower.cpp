@@ -6,8 +6,10 @@
 #include <algorithm>
 
 #include "app/ie_helper.h"
+#include "browser/win32/about_dlg.h"
 #include "browser/win32/browser_events.h"
 #include "browser/win32/html_document.h"
+#include "drivers/win32/driver_manager_dlg.h"
 #include "platform/utf8.h"
 #include "resource.h"
 #include "ui/skin_files.h"
@@ -263,11 +265,16 @@ bool CMervoWebBrower::OnCommand(int id, int code, HWND control) {
 }
 
 void CMervoWebBrower::OpenDriverManager() {
-  // The driver manager dialog is not part of this build yet.
+  CmervoDrviceManageDlg manager;
+  // Opened from here, its close button only closes it. Owned by this window, which is disabled
+  // meanwhile, so a second manager (and a second install run) can't be opened beside it.
+  manager.m_bFromStartup = false;
+  manager.DoModal(m_hWnd);
 }
 
 void CMervoWebBrower::OpenAboutBox() {
-  // The About box is not part of this build yet.
+  CAboutDlg about;
+  about.DoModal(m_hWnd);
 }
 
 void CMervoWebBrower::HideAboutPopup() {
