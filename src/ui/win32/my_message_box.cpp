@@ -71,6 +71,7 @@ void CMyMessageBox::OnShowWindow(bool show) {
   DecorateButtons();
   SetDlgItemTextW(m_hWnd, IDC_MSGBOX_TITLE, m_strTitle.c_str());
   SetDlgItemTextW(m_hWnd, IDC_MSGBOX_TEXT, m_strText.c_str());
+  CentreMessage();
   const int twoButtons = m_bOneButton ? SW_HIDE : SW_SHOW;
   ShowWindow(m_btnConfirm.GetSafeHwnd(), twoButtons);
   ShowWindow(m_btnCancel.GetSafeHwnd(), twoButtons);
@@ -94,6 +95,26 @@ void CMyMessageBox::PlaceWindowAndControls() {
     SetWindowPos(GetDlgItem(place.id), nullptr, place.rect.x, place.rect.y, place.rect.cx, place.rect.cy,
                  SWP_NOZORDER | SWP_NOACTIVATE);
   }
+}
+
+// A message may span lines (the driver conflict questions do), which a static centred both
+// ways can't show: it draws one line. So the static wraps, and is itself centred on its place.
+void CMyMessageBox::CentreMessage() {
+  HWND text = GetDlgItem(IDC_MSGBOX_TEXT);
+  RECT place;
+  GetWindowRect(text, &place);
+  MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&place), 2);
+  const int width = place.right - place.left;
+  const int room = place.bottom - place.top;
+  RECT need = {0, 0, width, 0};
+  {
+    ScopedWindowDc dc(text);
+    ScopedSelect font(dc.Get(), m_fontText.Get());
+    DrawTextW(dc.Get(), m_strText.c_str(), -1, &need, DT_CALCRECT | DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
+  }
+  const int height = need.bottom < room ? static_cast<int>(need.bottom) : room;
+  SetWindowPos(text, nullptr, place.left, place.top + (room - height) / 2, width, height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CMyMessageBox::DecorateButtons() {

@@ -30,6 +30,7 @@ class CMyMessageBox : public CSkinDialog {
  private:
   void PlaceWindowAndControls();
   void DecorateButtons();
+  void CentreMessage();
 
   CPngButton m_btnSingle;
   CPngButton m_btnConfirm;
