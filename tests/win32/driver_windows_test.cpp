@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "resource.h"
@@ -232,5 +234,45 @@ INSTANTIATE_TEST_SUITE_P(Keys, AboutBoxKeys,
                          testing::Values(AboutKey{"close_button", IDC_ABOUT_CLOSE, IDOK}, AboutKey{"enter", IDOK, IDOK},
                                          AboutKey{"esc", IDCANCEL, IDCANCEL}),
                          [](const testing::TestParamInfo<AboutKey>& info) { return std::string(info.param.name); });
+
+// The real lirra.exe at its first start against the shop server (first-start.sh): the user
+// installs 南京亿数 with the fixture installer, then goes on with "使用", which saves it.
+TEST(FirstStart, DriverManagerInstallsAVendorAndUseSavesIt) {
+  const std::wstring shop = EnvWinePath("LIRRA_SHOP_DIR");
+  if (shop.empty()) GTEST_SKIP() << "needs the shop folder and server of first-start.sh";
+  // The fixture installer registers the vendor's interface; it is removed before and after.
+  struct NjysCleanUp {
+    NjysCleanUp() { Remove(); }
+    ~NjysCleanUp() { Remove(); }
+    static void Remove() {
+      const std::wstring key = L"SOFTWARE\\Classes\\Interface\\{2C4CE648-A725-4FC8-9F54-F3CB680A42BD}";
+      RegDeleteKeyW(HKEY_LOCAL_MACHINE, (key + L"\\ProxyStubClsid32").c_str());
+      RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.c_str());
+    }
+  } cleanUp;
+
+  WindowHost regsvr(L"C:\\windows\\system32\\regsvr32.exe", L"/s \"" + shop + L"\\CardX.ocx\"", shop);
+  ASSERT_TRUE(regsvr.Started());
+  ASSERT_EQ(0, regsvr.WaitExit(60000));
+
+  WindowHost client(shop + L"\\lirra.exe", L"", shop);
+  ASSERT_TRUE(client.Started());
+  HWND manager = client.FindDialogWith(IDC_DRV_STATUS, 120000);
+  ASSERT_NE(nullptr, manager) << "the driver manager did not follow the loading window";
+  PostMessageW(GetDlgItem(manager, IDC_DRV_NJYS), BM_CLICK, 0, 0);
+  PostMessageW(GetDlgItem(manager, IDC_DRV_INSTALL), BM_CLICK, 0, 0);
+  EXPECT_EQ(L"安装南京亿数成功", WaitForText(GetDlgItem(manager, IDC_DRV_STATUS), L"安装南京亿数成功", 90000));
+  ASSERT_TRUE(WaitForEnabled(GetDlgItem(manager, IDC_DRV_USE), true, 10000));
+
+  PostMessageW(GetDlgItem(manager, IDC_DRV_USE), BM_CLICK, 0, 0);
+  std::string config;
+  for (int waited = 0; config.find("[NJYS]\nvalue = 1\n") == std::string::npos && waited < 10000; waited += 100) {
+    Sleep(100);
+    std::ifstream in((shop + L"\\config.ini").c_str(), std::ios::binary);
+    config.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  EXPECT_NE(std::string::npos, config.find("[NJYS]\nvalue = 1\n")) << config;
+  EXPECT_NE(std::string::npos, config.find("[HID]\nvalue = 1\n")) << config;
+}
 
 }  // namespace
