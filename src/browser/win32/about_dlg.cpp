@@ -101,13 +101,4 @@ HBRUSH CAboutDlg::OnCtlColor(HDC dc, HWND control, UINT message) {
   return m_brStatic.Get();
 }
 
-bool CAboutDlg::OnEraseBkgnd(HDC dc) {
-  if (!m_brBackground) return false;
-  RECT client;
-  GetClientRect(m_hWnd, &client);
-  SetBrushOrgEx(dc, 0, 0, nullptr);
-  FillRect(dc, &client, m_brBackground.Get());
-  return true;
-}
-
 }  // namespace lirra::win

@@ -18,7 +18,6 @@ class CAboutDlg : public CSkinDialog {
   bool OnCommand(int id, int code, HWND control) override;
   void OnShowWindow(bool show) override;
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT message) override;
-  bool OnEraseBkgnd(HDC dc) override;
 
  private:
   void PlaceWindowAndControls();

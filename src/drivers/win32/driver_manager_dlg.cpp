@@ -239,15 +239,6 @@ HBRUSH CmervoDrviceManageDlg::OnCtlColor(HDC dc, HWND control, UINT message) {
   return m_brStatic.Get();
 }
 
-bool CmervoDrviceManageDlg::OnEraseBkgnd(HDC dc) {
-  if (!m_brBackground) return false;
-  RECT client;
-  GetClientRect(m_hWnd, &client);
-  SetBrushOrgEx(dc, 0, 0, nullptr);
-  FillRect(dc, &client, m_brBackground.Get());
-  return true;
-}
-
 bool CmervoDrviceManageDlg::OnPaint() {
   if (!IsIconic(m_hWnd)) return false;
   PAINTSTRUCT paint;

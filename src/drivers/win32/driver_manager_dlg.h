@@ -34,7 +34,6 @@ class CmervoDrviceManageDlg : public CSkinDialog, public InstallUi {
   bool OnCommand(int id, int code, HWND control) override;
   void OnShowWindow(bool show) override;
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT message) override;
-  bool OnEraseBkgnd(HDC dc) override;
   bool OnPaint() override;
 
   // InstallUi, called from the run's thread.

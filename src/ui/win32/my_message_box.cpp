@@ -152,13 +152,4 @@ HBRUSH CMyMessageBox::OnCtlColor(HDC dc, HWND control, UINT message) {
   return m_brStatic.Get();
 }
 
-bool CMyMessageBox::OnEraseBkgnd(HDC dc) {
-  if (!m_brBackground) return false;
-  RECT client;
-  GetClientRect(m_hWnd, &client);
-  SetBrushOrgEx(dc, 0, 0, nullptr);
-  FillRect(dc, &client, m_brBackground.Get());
-  return true;
-}
-
 }  // namespace lirra::win

@@ -25,7 +25,6 @@ class CMyMessageBox : public CSkinDialog {
   bool OnCommand(int id, int code, HWND control) override;
   void OnShowWindow(bool show) override;
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT message) override;
-  bool OnEraseBkgnd(HDC dc) override;
 
  private:
   void PlaceWindowAndControls();

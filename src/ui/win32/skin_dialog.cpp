@@ -77,4 +77,13 @@ LRESULT CSkinDialog::OnNcHitTest(POINT screenPoint) {
   return CDialogBase::OnNcHitTest(screenPoint);
 }
 
+bool CSkinDialog::OnEraseBkgnd(HDC dc) {
+  if (!m_brBackground) return false;
+  RECT client;
+  GetClientRect(m_hWnd, &client);
+  SetBrushOrgEx(dc, 0, 0, nullptr);
+  FillRect(dc, &client, m_brBackground.Get());
+  return true;
+}
+
 }  // namespace lirra::win

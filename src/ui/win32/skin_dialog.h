@@ -31,6 +31,8 @@ class CSkinDialog : public CDialogBase {
   void AlignBrushToDialog(HDC dc, HWND control) const;
 
   LRESULT OnNcHitTest(POINT screenPoint) override;
+  // Paints the background picture from the dialog's corner, so child brushes line up with it.
+  bool OnEraseBkgnd(HDC dc) override;
   // Closes with the OK result.
   void OnCloseCommand() { EndDialog(IDOK); }
 
