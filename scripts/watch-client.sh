@@ -18,7 +18,7 @@ for i in $(seq -w 1 "$seconds"); do
   kill -0 "$client" 2>/dev/null || break
 done
 if kill -0 "$client" 2>/dev/null; then
-  echo "the client is still waiting (for an answer in a message box?); stopping it"
+  echo "the client is still open after $seconds s (a window waits for the user); stopping it"
   kill "$client" 2>/dev/null || true
   wait "$client" 2>/dev/null || true
 elif wait "$client"; then
