@@ -15,139 +15,24 @@
 #include "store/driver_state.h"
 #include "ui/skin_layout.h"
 #include "ui/win32/gdi.h"
+#include "window_driver.h"
 
 namespace {
 
-// A Unix path from the test environment as Wine sees it.
-std::wstring WinePath(const char* variable, const std::wstring& tail = L"") {
-  const char* value = std::getenv(variable);
-  if (!value) return L"";
-  std::wstring path = L"Z:";
-  for (const char* p = value ? value : ""; *p; ++p) path += (*p == '/') ? L'\\' : static_cast<wchar_t>(*p);
-  return path + tail;
-}
+using lirra::test::BesideTest;
+using lirra::test::EnvWinePath;
+using lirra::test::RectInDialog;
+using lirra::test::SaveScreenshot;
+using lirra::test::TextOf;
+using lirra::test::WaitForText;
 
-std::wstring HostPath() {
-  wchar_t self[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring path = self;
-  return path.substr(0, path.find_last_of(L'\\') + 1) + L"ui_host.exe";
-}
-
-// The host process, ended if the test leaves it running.
-class Host {
+// ui_host.exe started in the source folder (where res/ lies), or another program.
+class Host : public lirra::test::WindowHost {
  public:
-  explicit Host(const std::wstring& arguments) : Host(HostPath(), arguments, WinePath("LIRRA_SOURCE_DIR")) {}
-  Host(const std::wstring& program, const std::wstring& arguments, const std::wstring& folder) {
-    std::wstring command = L"\"" + program + L"\" " + arguments;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    started_ = CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                              &info_) != FALSE;
-  }
-  ~Host() {
-    if (!started_) return;
-    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 99);
-    CloseHandle(info_.hThread);
-    CloseHandle(info_.hProcess);
-  }
-  bool Started() const { return started_; }
-  DWORD Pid() const { return info_.dwProcessId; }
-  DWORD ThreadId() const { return info_.dwThreadId; }
-
-  // The exit code, or -1 when the process is still running after `ms`.
-  long WaitExit(DWORD ms) {
-    if (WaitForSingleObject(info_.hProcess, ms) != WAIT_OBJECT_0) return -1;
-    DWORD code = 0;
-    GetExitCodeProcess(info_.hProcess, &code);
-    return static_cast<long>(code);
-  }
-
-  // The host's visible dialog, waiting up to `ms` for it to appear.
-  HWND FindDialog(DWORD ms) const {
-    for (DWORD waited = 0; waited < ms; waited += 50) {
-      Search search = {Pid(), nullptr};
-      EnumWindows(&Host::Visit, reinterpret_cast<LPARAM>(&search));
-      if (search.found) return search.found;
-      Sleep(50);
-    }
-    return nullptr;
-  }
-
- private:
-  struct Search {
-    DWORD pid;
-    HWND found;
-  };
-  static BOOL CALLBACK Visit(HWND hwnd, LPARAM argument) {
-    auto* search = reinterpret_cast<Search*>(argument);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    wchar_t cls[32] = {};
-    GetClassNameW(hwnd, cls, 32);
-    if (pid == search->pid && IsWindowVisible(hwnd) && std::wstring(cls) == L"#32770") {
-      search->found = hwnd;
-      return FALSE;
-    }
-    return TRUE;
-  }
-
-  PROCESS_INFORMATION info_ = {};
-  bool started_ = false;
+  explicit Host(const std::wstring& arguments)
+      : WindowHost(BesideTest(L"ui_host.exe"), arguments, EnvWinePath("LIRRA_SOURCE_DIR")) {}
+  using WindowHost::WindowHost;
 };
-
-std::wstring TextOf(HWND hwnd) {
-  wchar_t text[512] = {};
-  SendMessageTimeoutW(hwnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
-  return text;
-}
-
-// Polls until the control shows `expected` or `ms` pass; returns what it showed last.
-std::wstring WaitForText(HWND hwnd, const std::wstring& expected, DWORD ms) {
-  std::wstring text = TextOf(hwnd);
-  for (DWORD waited = 0; text != expected && waited < ms; waited += 50) {
-    Sleep(50);
-    text = TextOf(hwnd);
-  }
-  return text;
-}
-
-RECT ClientRectOnScreen(HWND hwnd, HWND child) {
-  RECT rc;
-  GetWindowRect(child, &rc);
-  MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&rc), 2);
-  return rc;
-}
-
-// Saves the screen area of the window as a PNG in the build tree.
-void SaveScreenshot(HWND hwnd, const std::wstring& name) {
-  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  Sleep(700);  // let the window's own thread finish painting
-  RECT rc;
-  GetWindowRect(hwnd, &rc);
-  const int width = rc.right - rc.left;
-  const int height = rc.bottom - rc.top;
-  lirra::win::ScopedWindowDc screen(nullptr);
-  lirra::win::ScopedMemoryDc memory(screen.Get());
-  lirra::win::ScopedBitmap bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
-  {
-    lirra::win::ScopedSelect select(memory.Get(), bitmap.Get());
-    BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), rc.left, rc.top, SRCCOPY);
-  }
-  const std::wstring folder = WinePath("LIRRA_BINARY_DIR", L"\\tests\\win32\\screenshots");
-  CreateDirectoryW(folder.c_str(), nullptr);
-  Gdiplus::Bitmap picture(bitmap.Get(), nullptr);
-  CLSID png = {};
-  UINT count = 0;
-  UINT bytes = 0;
-  Gdiplus::GetImageEncodersSize(&count, &bytes);
-  std::vector<BYTE> buffer(bytes);
-  auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-  Gdiplus::GetImageEncoders(count, bytes, encoders);
-  for (UINT i = 0; i < count; ++i)
-    if (std::wstring(encoders[i].MimeType) == L"image/png") png = encoders[i].Clsid;
-  EXPECT_EQ(Gdiplus::Ok, picture.Save((folder + L"\\" + name + L".png").c_str(), &png, nullptr)) << "screenshot";
-}
 
 class WindowTest : public testing::Test {
  protected:
@@ -256,12 +141,12 @@ TEST_P(MessageBoxLook, ShapeTextsAndButtons) {
   EXPECT_EQ(two, IsWindowVisible(GetDlgItem(box, IDC_MSGBOX_CLOSE)) != FALSE);
 
   // Buttons take their pictures' sizes; the close button keeps 49 px from the right edge.
-  const RECT confirm = ClientRectOnScreen(box, GetDlgItem(box, c.oneButton ? IDC_MSGBOX_SINGLE : IDC_MSGBOX_CONFIRM));
+  const RECT confirm = RectInDialog(box, GetDlgItem(box, c.oneButton ? IDC_MSGBOX_SINGLE : IDC_MSGBOX_CONFIRM));
   EXPECT_EQ(110, confirm.right - confirm.left);
   EXPECT_EQ(34, confirm.bottom - confirm.top);
   RECT client;
   GetClientRect(box, &client);
-  const RECT close = ClientRectOnScreen(box, GetDlgItem(box, IDC_MSGBOX_CLOSE));
+  const RECT close = RectInDialog(box, GetDlgItem(box, IDC_MSGBOX_CLOSE));
   EXPECT_EQ(client.right - lirra::ui::kMessageBoxCloseRight, close.left);
   EXPECT_EQ(lirra::ui::kCloseTop, close.top);
   EXPECT_EQ(39, close.right - close.left);
@@ -291,7 +176,7 @@ INSTANTIATE_TEST_SUITE_P(Modes, MessageBoxLook,
 
 // Without its pictures the box still works: buttons shrink to nothing, the window stays square.
 TEST_F(WindowTest, MessageBoxWithoutSkinPicturesStillAnswers) {
-  Host host(HostPath(), L"msgbox two", WinePath("LIRRA_BINARY_DIR"));
+  Host host(BesideTest(L"ui_host.exe"), L"msgbox two", EnvWinePath("LIRRA_BINARY_DIR"));
   ASSERT_TRUE(host.Started());
   HWND box = host.FindDialog(20000);
   ASSERT_NE(nullptr, box);
@@ -383,7 +268,7 @@ const std::vector<std::wstring> kProgressTexts = {
 // lirra.exe in a shop folder without file.ini, served by the shop server; first-start.sh sets
 // it up with a config.ini that records no HID driver.
 TEST(FirstStart, LoadingWindowRunsThePreparationAndCloses) {
-  const std::wstring shop = WinePath("LIRRA_SHOP_DIR");
+  const std::wstring shop = EnvWinePath("LIRRA_SHOP_DIR");
   if (shop.empty()) GTEST_SKIP() << "needs the shop folder and server of first-start.sh";
 
   // With the plug-in already registered, no warning can stop the road.
@@ -422,7 +307,7 @@ TEST(FirstStart, LoadingWindowRunsThePreparationAndCloses) {
     last = index;
   }
 
-  const std::string manifest = FileBytes(WinePath("LIRRA_SHOP_MANIFEST"));
+  const std::string manifest = FileBytes(EnvWinePath("LIRRA_SHOP_MANIFEST"));
   ASSERT_FALSE(manifest.empty());
   EXPECT_EQ(manifest, FileBytes(shop + L"\\file.ini"));
   EXPECT_EQ(std::string(lirra::kDefaultDriverState), FileBytes(shop + L"\\config.ini"));

@@ -52,6 +52,7 @@ class WindowHost {
 
   bool Started() const { return started_; }
   DWORD Pid() const { return info_.dwProcessId; }
+  DWORD ThreadId() const { return info_.dwThreadId; }
 
   // The exit code, or -1 when the process is still running after `ms`.
   long WaitExit(DWORD ms) {
@@ -60,6 +61,9 @@ class WindowHost {
     GetExitCodeProcess(info_.hProcess, &code);
     return static_cast<long>(code);
   }
+
+  // Any visible dialog of the host, waiting up to `ms`.
+  HWND FindDialog(DWORD ms) const { return FindDialogWith(kAnyChild, ms); }
 
   // A visible dialog of the host that has a control `childId`, waiting up to `ms`.
   HWND FindDialogWith(int childId, DWORD ms) const {
@@ -73,6 +77,7 @@ class WindowHost {
   }
 
  private:
+  static constexpr int kAnyChild = -1;
   struct Search {
     DWORD pid;
     int childId;
@@ -85,7 +90,7 @@ class WindowHost {
     wchar_t cls[32] = {};
     GetClassNameW(hwnd, cls, 32);
     if (pid == search->pid && IsWindowVisible(hwnd) && std::wstring(cls) == L"#32770" &&
-        GetDlgItem(hwnd, search->childId)) {
+        (search->childId == kAnyChild || GetDlgItem(hwnd, search->childId))) {
       search->found = hwnd;
       return FALSE;
     }
