@@ -34,6 +34,17 @@ class Transcript {
   void Add(const std::string& kind, const std::wstring& text) {
     lines.push_back(text.empty() ? kind : kind + " " + Normalize(text));
   }
+  // Records a question and gives the user's next scripted answer.
+  bool Ask(std::deque<bool>& answers, const std::wstring& question) {
+    Add("ask", question);
+    if (answers.empty()) {
+      ADD_FAILURE() << "a question nobody expected";
+      return false;
+    }
+    bool answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
   Lines lines;
 
  private:
@@ -61,14 +72,7 @@ class RecordingUi : public PrepareUi {
   void SetProgressText(const std::wstring& text) override { log_.Add("text", text); }
   bool AskTwoButtons(const std::wstring& title, const std::wstring& text, const std::wstring& confirmText,
                      const std::wstring& cancelText) override {
-    log_.Add("ask", title + L"|" + text + L"|" + confirmText + L"|" + cancelText);
-    if (answers.empty()) {
-      ADD_FAILURE() << "a question nobody expected";
-      return false;
-    }
-    bool answer = answers.front();
-    answers.pop_front();
-    return answer;
+    return log_.Ask(answers, title + L"|" + text + L"|" + confirmText + L"|" + cancelText);
   }
   void Warn(const std::wstring& title, const std::wstring& text, const std::wstring& buttonText) override {
     log_.Add("warn", title + L"|" + text + L"|" + buttonText);

@@ -128,14 +128,7 @@ class RecordingInstallUi : public InstallUi {
   }
   bool AskTwoButtons(const std::wstring& title, const std::wstring& text, const std::wstring& confirmText,
                      const std::wstring& cancelText) override {
-    log_.Add("ask", title + L"|" + text + L"|" + confirmText + L"|" + cancelText);
-    if (answers.empty()) {
-      ADD_FAILURE() << "a question nobody expected";
-      return false;
-    }
-    bool answer = answers.front();
-    answers.pop_front();
-    return answer;
+    return log_.Ask(answers, title + L"|" + text + L"|" + confirmText + L"|" + cancelText);
   }
   void RunEnded() override {
     log_.Add("ended", L"");

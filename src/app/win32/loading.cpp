@@ -45,12 +45,8 @@ BOOL CLoading::OnInitDialog() {
   m_prepareUi.Bind(m_hWnd, text);
   // Templates sit at (0, 0); a window without owner goes to the middle of the screen.
   RECT rc;
-  RECT work;
   GetWindowRect(m_hWnd, &rc);
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  SetWindowPos(m_hWnd, nullptr, work.left + (work.right - work.left - (rc.right - rc.left)) / 2,
-               work.top + (work.bottom - work.top - (rc.bottom - rc.top)) / 2, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  CenterIn(WorkArea(), rc.right - rc.left, rc.bottom - rc.top);
   return TRUE;
 }
 

@@ -57,11 +57,8 @@ void CAboutDlg::PlaceWindowAndControls() {
   // Over the window that opened it, or in the middle of the screen.
   RECT area;
   HWND owner = GetWindow(m_hWnd, GW_OWNER);
-  if (!owner || !IsWindowVisible(owner) || !GetWindowRect(owner, &area))
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-  const int x = area.left + (area.right - area.left - kWindow.cx) / 2;
-  const int y = area.top + (area.bottom - area.top - kWindow.cy) / 2;
-  SetWindowPos(m_hWnd, nullptr, x, y, kWindow.cx, kWindow.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (!owner || !IsWindowVisible(owner) || !GetWindowRect(owner, &area)) area = WorkArea();
+  CenterIn(area, kWindow.cx, kWindow.cy);
 
   RECT client;
   GetClientRect(m_hWnd, &client);

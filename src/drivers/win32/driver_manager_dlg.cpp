@@ -212,11 +212,7 @@ void CmervoDrviceManageDlg::SetVendorLook(Vendor vendor, bool selected) {
 
 void CmervoDrviceManageDlg::PlaceWindowAndControls() {
   const ui::Size size = drivers::kDriverManagerWindow;
-  RECT work;
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  const int x = work.left + (work.right - work.left - size.cx) / 2;
-  const int y = work.top + (work.bottom - work.top - size.cy) / 2;
-  SetWindowPos(m_hWnd, nullptr, x, y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  CenterIn(WorkArea(), size.cx, size.cy);
   RECT client;
   GetClientRect(m_hWnd, &client);
   for (const ui::ControlPlace& place : drivers::DriverManagerPlaces({client.right, client.bottom})) {

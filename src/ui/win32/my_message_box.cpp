@@ -84,11 +84,7 @@ void CMyMessageBox::OnShowWindow(bool show) {
 
 void CMyMessageBox::PlaceWindowAndControls() {
   const ui::Size size = ui::kMessageBoxWindow;
-  RECT work;
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  const int x = work.left + (work.right - work.left - size.cx) / 2;
-  const int y = work.top + (work.bottom - work.top - size.cy) / 2;
-  SetWindowPos(m_hWnd, nullptr, x, y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  CenterIn(WorkArea(), size.cx, size.cy);
   RECT client;
   GetClientRect(m_hWnd, &client);
   for (const ui::ControlPlace& place : ui::MessageBoxPlaces({client.right, client.bottom})) {

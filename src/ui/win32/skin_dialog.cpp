@@ -86,4 +86,15 @@ bool CSkinDialog::OnEraseBkgnd(HDC dc) {
   return true;
 }
 
+RECT WorkArea() {
+  RECT work;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  return work;
+}
+
+void CSkinDialog::CenterIn(const RECT& area, int cx, int cy) {
+  SetWindowPos(m_hWnd, nullptr, area.left + (area.right - area.left - cx) / 2,
+               area.top + (area.bottom - area.top - cy) / 2, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace lirra::win

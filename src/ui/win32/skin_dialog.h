@@ -19,6 +19,9 @@ void BuildRegionFromBitmap(HDC reference, HBITMAP bitmap, HWND hwnd);
 // Titles the window that stands for the application: the thread's active window, or `fallback`.
 void SetAppTitle(HWND fallback);
 
+// The screen's work area (without the taskbar), in screen coordinates.
+RECT WorkArea();
+
 class CSkinDialog : public CDialogBase {
  protected:
   explicit CSkinDialog(int templateId) : CDialogBase(templateId) {}
@@ -27,6 +30,8 @@ class CSkinDialog : public CDialogBase {
   void LoadBackground(const std::wstring& path);
   void LoadStaticBrush(const std::wstring& path);
   void CutRegion();
+  // Sizes the window to cx by cy and puts it in the middle of `area` (screen coordinates).
+  void CenterIn(const RECT& area, int cx, int cy);
   // Lines a pattern brush up with the dialog's own background under a child control.
   void AlignBrushToDialog(HDC dc, HWND control) const;
 
