@@ -15,6 +15,9 @@ scripts/setup.sh
 step "formatting"
 git ls-files -z '*.cpp' '*.h' '*.c' | xargs -0 clang-format --dry-run -Werror
 
+step "floors: no include runs up a floor"
+python3 scripts/check_floors.py
+
 step "native"
 cmake --preset native >/dev/null
 cmake --build --preset native

@@ -3,10 +3,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/ie_helper.h"
-#include "app/run_flags.h"
-#include "app/system_probe.h"
-#include "drivers/installer_runner.h"
+#include "pc/ie_helper.h"
+#include "pc/installer_runner.h"
+#include "pc/run_flags.h"
+#include "pc/system_probe.h"
+#include "pc/vendors.h"
 #include "platform/platform.h"
 #include "platform/utf8.h"
 #include "store/driver_state.h"
@@ -135,11 +136,7 @@ void Preparation::LoadDriverStateAndManifest() {
 }
 
 void Preparation::ProbePlugins() {
-  flags_->m_bHID = CIEHelper::IsHidPluginRegistered();
-  flags_->m_bNJYS = CIEHelper::IsNjysPluginRegistered();
-  flags_->m_bSDSS = CIEHelper::IsSdssPluginRegistered();
-  flags_->m_bWHJL = CIEHelper::IsWhjlPluginRegistered();
-  flags_->m_bYSB = CIEHelper::IsYsbPluginRegistered();
+  for (Vendor vendor : kVendorsInStateOrder) flags_->Installed(vendor) = CIEHelper::IsPluginRegistered(vendor);
 }
 
 bool Preparation::IsUpdateAvailable(UpdateInfo* info) {

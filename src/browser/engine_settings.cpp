@@ -1,7 +1,6 @@
-// The registry settings of the embedded Internet Explorer engine: document mode and
-// ActiveX permissions for this program, and the operator's domain as a trusted site.
-#include "app/ie_helper.h"
-#include "app/system_probe.h"
+#include "browser/engine_settings.h"
+
+#include "pc/system_probe.h"
 #include "platform/utf8.h"
 
 namespace lirra {
@@ -41,46 +40,47 @@ const wchar_t* const kZones[] = {L"2", L"3"};
 
 }  // namespace
 
-bool CIEHelper::SetFeatureControl(const std::wstring& feature, std::uint32_t data, const std::wstring& valueName) {
+bool CEngineSettings::SetFeatureControl(const std::wstring& feature, std::uint32_t data,
+                                        const std::wstring& valueName) {
   return OS().WriteDword(RegHive::LocalMachine, kFeatureControlPrefix + feature, valueName, data);
 }
 
-bool CIEHelper::SetOwnFeatureControl(const std::wstring& feature, std::uint32_t data) {
+bool CEngineSettings::SetOwnFeatureControl(const std::wstring& feature, std::uint32_t data) {
   // The engine applies a value to the process of that file name, so it follows a renamed exe.
   return SetFeatureControl(feature, data, CSystemProbe::GetExeFileName());
 }
 
-int CIEHelper::SetOwnFeatureControls() {
+int CEngineSettings::SetOwnFeatureControls() {
   for (const FeatureControl& row : kFeatureControls) SetOwnFeatureControl(row.feature, row.ownData);
   return 0;
 }
 
-int CIEHelper::SetFeatureControlsFor(const std::wstring& programFileName) {
+int CEngineSettings::SetFeatureControlsFor(const std::wstring& programFileName) {
   for (const FeatureControl& row : kFeatureControls) SetFeatureControl(row.feature, row.otherData, programFileName);
   return 0;
 }
 
-int CIEHelper::AddTrustedDomain(const std::wstring& domainPattern) {
+int CEngineSettings::AddTrustedDomain(const std::wstring& domainPattern) {
   bool ok = OS().WriteDword(RegHive::CurrentUser, kDomainsPrefix + domainPattern, L"http", kTrustedSitesZone);
   return ok ? 0 : -1;
 }
 
-int CIEHelper::SetZoneAction(const std::wstring& zonesPrefix, const std::wstring& valueName,
-                             const std::wstring& zoneNumber) {
+int CEngineSettings::SetZoneAction(const std::wstring& zonesPrefix, const std::wstring& valueName,
+                                   const std::wstring& zoneNumber) {
   OS().WriteDword(RegHive::CurrentUser, zonesPrefix + zoneNumber, valueName, 0);
   return 0;
 }
 
-bool CIEHelper::EnableZoneActions() {
+bool CEngineSettings::EnableZoneActions() {
   for (const wchar_t* zone : kZones) {
     for (const wchar_t* action : kZoneActions) SetZoneAction(kZonesPrefix, action, zone);
   }
   return true;
 }
 
-std::wstring CIEHelper::TrustedDomainPattern() { return L"*." + Utf8ToWide(LIRRA_PRIMARY_DOMAIN); }
+std::wstring CEngineSettings::TrustedDomainPattern() { return L"*." + Utf8ToWide(LIRRA_PRIMARY_DOMAIN); }
 
-void CIEHelper::ApplyBrowserSettings() {
+void CEngineSettings::ApplyBrowserSettings() {
   SetOwnFeatureControls();
   SetFeatureControlsFor(L"iexplore.exe");
   AddTrustedDomain(TrustedDomainPattern());

@@ -9,6 +9,7 @@ namespace {
 constexpr ui::Size kVendorButton{134, 28};
 constexpr ui::Size kBottomButton{112, 32};
 constexpr int kColumnGap = 24;
+constexpr int kVendorsPerRow = 3;
 constexpr int kFirstRowY = 96;
 constexpr int kSecondRowY = 150;
 constexpr int kFooterTop = 256;  // where the background's footer begins
@@ -16,17 +17,6 @@ constexpr int kFooterTop = 256;  // where the background's footer begins
 int CentredLeft(int width, int inside) { return (inside - width) / 2; }
 
 }  // namespace
-
-int VendorLabelX(Vendor vendor) {
-  switch (vendor) {
-    case Vendor::kHID:
-      return 48;
-    case Vendor::kYSB:
-      return 17;
-    default:
-      return 28;
-  }
-}
 
 std::vector<ui::ControlPlace> DriverManagerPlaces(ui::Size client) {
   const int rowWidth = 3 * kVendorButton.cx + 2 * kColumnGap;
@@ -37,19 +27,21 @@ std::vector<ui::ControlPlace> DriverManagerPlaces(ui::Size client) {
   const int bottomY = kFooterTop + (client.cy - kFooterTop - kBottomButton.cy) / 2;
   const ui::Size v = kVendorButton;
   const ui::Size b = kBottomButton;
-  return {
-      {IDC_DRV_HEADING, {left, 30, rowWidth, 34}},
-      {IDC_DRV_HID, {left, kFirstRowY, v.cx, v.cy}},
-      {IDC_DRV_YSB, {left + column, kFirstRowY, v.cx, v.cy}},
-      {IDC_DRV_NJYS, {left + 2 * column, kFirstRowY, v.cx, v.cy}},
-      {IDC_DRV_WHJL, {left, kSecondRowY, v.cx, v.cy}},
-      {IDC_DRV_SDSS, {left + column, kSecondRowY, v.cx, v.cy}},
+  std::vector<ui::ControlPlace> places = {{IDC_DRV_HEADING, {left, 30, rowWidth, 34}}};
+  // Vendor buttons in run order, three to a row.
+  for (int i = 0; i < kVendorCount; ++i) {
+    const int y = i < kVendorsPerRow ? kFirstRowY : kSecondRowY;
+    places.push_back({VendorOf(kVendorsInRunOrder[i]).buttonId, {left + (i % kVendorsPerRow) * column, y, v.cx, v.cy}});
+  }
+  const std::vector<ui::ControlPlace> rest = {
       {IDC_DRV_STATUS, {left, 204, rowWidth, 28}},
       {IDC_DRV_REINSTALL, {bottomLeft, bottomY, b.cx, b.cy}},
       {IDC_DRV_INSTALL, {bottomLeft + bottomStep, bottomY, b.cx, b.cy}},
       {IDC_DRV_USE, {bottomLeft + 2 * bottomStep, bottomY, b.cx, b.cy}},
       {IDC_DRV_CLOSE, {client.cx - kDriverManagerCloseRight, ui::kCloseTop, ui::kCloseButton.cx, ui::kCloseButton.cy}},
   };
+  places.insert(places.end(), rest.begin(), rest.end());
+  return places;
 }
 
 }  // namespace lirra::drivers

@@ -18,9 +18,6 @@ inline constexpr int kBottomLabelSize = 12;
 inline constexpr int kLabelY = 7;
 inline constexpr int kBottomLabelX = 32;
 
-// The x of a vendor's label inside its button.
-int VendorLabelX(Vendor vendor);
-
 // Every control of dialog 102 in client pixels for a client area of this size: the heading,
 // the five vendor buttons in two rows, the status line, the three bottom buttons centred in
 // the footer, and the close button in the top right corner.

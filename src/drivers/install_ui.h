@@ -5,11 +5,9 @@
 
 #include <string>
 
-namespace lirra {
+#include "pc/vendors.h"
 
-// The vendors in the order a run processes them.
-enum class Vendor { kHID, kYSB, kNJYS, kWHJL, kSDSS };
-inline constexpr int kVendorCount = 5;
+namespace lirra {
 
 // Every call comes from the run's thread; each one returns only when it is done.
 class InstallUi {

@@ -30,11 +30,6 @@ class InstallNetwork {
 // The real download host.
 InstallNetwork& LiveInstallNetwork();
 
-// "HID", "YSB", "NJYS", "WHJL" or "SDSS".
-const char* VendorKey(Vendor vendor);
-// The vendor's name as its button shows it.
-const wchar_t* VendorLabel(Vendor vendor);
-
 // One whole run on the calling thread; ends with InstallUi::RunEnded.
 void RunInstall(InstallUi& ui, InstallNetwork& network);
 

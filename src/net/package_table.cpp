@@ -8,10 +8,11 @@
 #include <cstring>
 #include <mutex>
 
-#include "app/system_probe.h"
 #include "net/http_client.h"
 #include "net/md5.h"
 #include "net/trace.h"
+#include "pc/system_probe.h"
+#include "pc/vendors.h"
 #include "platform/platform.h"
 #include "platform/utf8.h"
 #include "store/atomic_file.h"
@@ -24,21 +25,11 @@ namespace {
 constexpr int kManifestValueCapacity = 256;
 constexpr std::size_t kDigestCapacity = 64;
 
-struct PackageDefault {
-  const char* key;
-  const wchar_t* folder;  // on the server and on disk; empty: directly under the base
-  const wchar_t* fileName;
-  const wchar_t* md5;
-};
-
-constexpr PackageDefault kDefaults[PackageTable::kRecordCount] = {
-    {"HID", L"HID", L"XP32.exe", L"6dc5143eacb9dc3c4ffee81bcff0206c"},
-    {"YSB", L"YSB", L"BTReader.exe", L"032493574ae689c119585f173ab9fe9d"},
-    {"NJYS", L"NJYS", L"clientsetup.exe", L"be16500187f8b550e01f955bad1399a1"},
-    {"WHJL", L"WHJL", L"jinglun.exe", L"1e8e74316902caa99a3ffe089994059e"},
-    {"SDSS", L"SDSS", L"shandongshensi.exe", L"206a6ddc7a25940dde3a7316165c6cc2"},
-    {"IE8", L"", L"IE8XP.exe", L"acde10a1f8659cf91a3a323590195b48"},
-};
+// IE8 is not a card-reader vendor; its installer lies directly under the base.
+constexpr char kIe8Key[] = "IE8";
+constexpr char kIe8Section[] = "IE";
+constexpr wchar_t kIe8Installer[] = L"IE8XP.exe";
+constexpr wchar_t kIe8Md5[] = L"acde10a1f8659cf91a3a323590195b48";
 
 std::wstring RemoteUrl(const std::wstring& base, const std::wstring& folder, const std::wstring& file) {
   return folder.empty() ? base + file : base + folder + L"\\" + file;
@@ -137,6 +128,15 @@ bool FetchFile(const std::wstring& remoteUrl, const std::wstring& localPath, con
   return false;
 }
 
+void SetDefaults(const PackageTable& table, const std::wstring& folder, const wchar_t* fileName, const wchar_t* md5,
+                 PackageRecord& record) {
+  record.m_strRemoteUrl = RemoteUrl(table.m_strBaseUrl, folder, fileName);
+  record.m_strLocalPath = LocalPath(table.m_strModuleDir, folder, fileName);
+  record.m_strFileName = fileName;
+  record.m_strExpectedMd5 = md5;
+  record.m_bAvailable = false;
+}
+
 std::mutex g_tableMutex;
 PackageTable* g_table = nullptr;
 
@@ -156,24 +156,37 @@ PackageTable PackageTable::Create(const std::wstring& moduleDir, const std::wstr
   table.m_nBits = bits;
   table.m_strManifestUrl = baseUrl + L"file.ini";
   table.m_strManifestPath = moduleDir + kPathSep + L"file.ini";
-  for (int i = 0; i < kRecordCount; ++i) {
-    const PackageDefault& d = kDefaults[i];
-    PackageRecord& record = table.Record(i);
-    record.m_strRemoteUrl = RemoteUrl(baseUrl, d.folder, d.fileName);
-    record.m_strLocalPath = LocalPath(moduleDir, d.folder, d.fileName);
-    record.m_strFileName = d.fileName;
-    record.m_strExpectedMd5 = d.md5;
-    record.m_bAvailable = false;
+  for (Vendor vendor : kVendorsInRunOrder) {
+    const VendorInfo& v = VendorOf(vendor);
+    SetDefaults(table, Utf8ToWide(v.key), v.installer, v.md5, table.Record(vendor));
   }
+  SetDefaults(table, L"", kIe8Installer, kIe8Md5, table.m_IE8);
   return table;
 }
 
 PackageRecord& PackageTable::Record(int index) {
-  PackageRecord* records[kRecordCount] = {&m_HID, &m_YSB, &m_NJYS, &m_WHJL, &m_SDSS, &m_IE8};
-  return *records[index];
+  return index < kVendorCount ? Record(kVendorsInRunOrder[index]) : m_IE8;
 }
 
-const char* PackageTable::RecordKey(int index) { return kDefaults[index].key; }
+PackageRecord& PackageTable::Record(Vendor vendor) {
+  switch (vendor) {
+    case Vendor::kHID:
+      return m_HID;
+    case Vendor::kYSB:
+      return m_YSB;
+    case Vendor::kNJYS:
+      return m_NJYS;
+    case Vendor::kWHJL:
+      return m_WHJL;
+    case Vendor::kSDSS:
+      break;
+  }
+  return m_SDSS;
+}
+
+const char* PackageTable::RecordKey(int index) {
+  return index < kVendorCount ? VendorOf(kVendorsInRunOrder[index]).key : kIe8Key;
+}
 
 std::wstring DefaultBaseUrl() { return L"http://" + Utf8ToWide(LIRRA_DOWNLOAD_HOST) + L"/mervo/store/mervoDrivce/"; }
 
@@ -202,11 +215,10 @@ bool LoadManifest(PackageTable& table) {
     IniFreeFile();
     return false;
   }
-  ApplySection(table, "IE", table.m_IE8);
-  ApplySection(table, "NJYS", table.m_NJYS);
-  ApplySection(table, "SDSS", table.m_SDSS);
-  ApplySection(table, "WHJL", table.m_WHJL);
-  ApplySection(table, "YSB", table.m_YSB);
+  ApplySection(table, kIe8Section, table.m_IE8);
+  for (Vendor vendor : kVendorsInStateOrder) {
+    if (vendor != Vendor::kHID) ApplySection(table, VendorOf(vendor).key, table.Record(vendor));
+  }
   ChooseHidPackage(table);
   IniFreeFile();
   return true;

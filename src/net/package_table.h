@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <string>
 
+#include "pc/vendors.h"
+
 namespace lirra {
 
 struct PackageRecord {
@@ -39,6 +41,7 @@ struct PackageTable {
   static constexpr int kRecordCount = 6;
   // The records in table order, with their keys ("HID", "YSB", "NJYS", "WHJL", "SDSS", "IE8").
   PackageRecord& Record(int index);
+  PackageRecord& Record(Vendor vendor);
   static const char* RecordKey(int index);
 };
 

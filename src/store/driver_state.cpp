@@ -4,28 +4,21 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/system_probe.h"
+#include "pc/system_probe.h"
+#include "pc/vendors.h"
 #include "platform/platform.h"
 #include "store/atomic_file.h"
 #include "store/ini_store.h"
 
 namespace lirra {
 
-const char kDefaultDriverState[] =
-    "[HID]\r\nvalue=0\r\n[NJYS]\r\nvalue=0\r\n[SDSS]\r\nvalue=0\r\n[WHJL]\r\nvalue=0\r\n[YSB]\r\nvalue=0\r\n";
+std::string DefaultDriverState() {
+  std::string text;
+  for (Vendor vendor : kVendorsInStateOrder) text += std::string("[") + VendorOf(vendor).key + "]\r\nvalue=0\r\n";
+  return text;
+}
 
 namespace {
-
-struct Section {
-  const char* name;
-  bool CRunFlags::*flag;
-};
-
-// The order in which the sections are read and written.
-constexpr Section kSections[] = {
-    {"HID", &CRunFlags::m_bHID},   {"NJYS", &CRunFlags::m_bNJYS}, {"SDSS", &CRunFlags::m_bSDSS},
-    {"WHJL", &CRunFlags::m_bWHJL}, {"YSB", &CRunFlags::m_bYSB},
-};
 
 bool ReadInstalled(const char* section) {
   char value[64];
@@ -47,10 +40,10 @@ int LoadDriverState(CRunFlags& flags) {
   if (!flags.m_bHID) {
     // Forgets the vendor state, as the default form always has; a file that can't be
     // rewritten is left as it is.
-    ReplaceFileContents(path, std::string(kDefaultDriverState, sizeof kDefaultDriverState - 1));
+    ReplaceFileContents(path, DefaultDriverState());
     return 0;
   }
-  for (const Section& s : kSections) flags.*s.flag = ReadInstalled(s.name);
+  for (Vendor vendor : kVendorsInStateOrder) flags.Installed(vendor) = ReadInstalled(VendorOf(vendor).key);
   IniFreeFile();
   return 1;
 }
@@ -65,10 +58,10 @@ int SaveDriverState(const CRunFlags& flags) {
   if (std::FILE* f = std::fopen(fresh.c_str(), "wb")) std::fclose(f);
   IniLoadFile(fresh.c_str());
   bool complete = true;
-  for (const Section& s : kSections) {
+  for (Vendor vendor : kVendorsInStateOrder) {
     char value[16];
-    std::snprintf(value, sizeof value, "%d", flags.*s.flag ? 1 : 0);
-    complete = IniWriteString(s.name, "value", value) == 1 && complete;
+    std::snprintf(value, sizeof value, "%d", flags.Installed(vendor) ? 1 : 0);
+    complete = IniWriteString(VendorOf(vendor).key, "value", value) == 1 && complete;
   }
   IniFreeFile();
   if (complete) {

@@ -3,12 +3,13 @@
 
 #include <string>
 
-#include "app/run_flags.h"
+#include "pc/run_flags.h"
 
 namespace lirra {
 
-// The 83 bytes written when HID is not recorded as installed.
-extern const char kDefaultDriverState[];
+// What the file is reset to when HID is not recorded as installed: every section with
+// "value=0", CRLF line ends (83 bytes for the five vendors).
+std::string DefaultDriverState();
 
 // The full path of config.ini in the ANSI code page.
 std::string DriverStatePath();

@@ -6,12 +6,12 @@
 #include <string>
 
 #include "app/prepare_worker.h"
-#include "app/run_flags.h"
-#include "loopback_server.h"
 #include "net/md5.h"
 #include "net/package_table.h"
+#include "pc/run_flags.h"
 #include "platform/utf8.h"
 #include "prepare_fakes.h"
+#include "support/loopback_server.h"
 #include "support/temp_dir.h"
 
 namespace lirra {

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/run_flags.h"
 #include "net/package_table.h"
+#include "pc/run_flags.h"
 #include "platform/utf8.h"
 #include "prepare_fakes.h"
 #include "support/fake_platform.h"

@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "app/prepare_fakes.h"
-#include "app/run_flags.h"
 #include "net/package_table.h"
+#include "pc/run_flags.h"
 #include "platform/utf8.h"
 #include "support/fake_platform.h"
 #include "support/temp_dir.h"
+#include "support/transcript.h"
 
 namespace lirra {
 namespace {
@@ -364,26 +364,15 @@ std::vector<Situation> Situations() {
 // config.ini as SaveDriverState writes it.
 std::string Saved(const std::set<Vendor>& flags) {
   std::string out;
-  for (Vendor v : {Vendor::kHID, Vendor::kNJYS, Vendor::kSDSS, Vendor::kWHJL, Vendor::kYSB}) {
-    out += std::string("\n[") + VendorKey(v) + "]\nvalue = " + (flags.count(v) ? "1" : "0") + "\n";
+  const std::pair<Vendor, const char*> sections[] = {{Vendor::kHID, "HID"},
+                                                     {Vendor::kNJYS, "NJYS"},
+                                                     {Vendor::kSDSS, "SDSS"},
+                                                     {Vendor::kWHJL, "WHJL"},
+                                                     {Vendor::kYSB, "YSB"}};
+  for (const auto& [v, key] : sections) {
+    out += std::string("\n[") + key + "]\nvalue = " + (flags.count(v) ? "1" : "0") + "\n";
   }
   return out;
-}
-
-bool CRunFlags::*FlagOf(Vendor v) {
-  switch (v) {
-    case Vendor::kHID:
-      return &CRunFlags::m_bHID;
-    case Vendor::kYSB:
-      return &CRunFlags::m_bYSB;
-    case Vendor::kNJYS:
-      return &CRunFlags::m_bNJYS;
-    case Vendor::kWHJL:
-      return &CRunFlags::m_bWHJL;
-    case Vendor::kSDSS:
-      break;
-  }
-  return &CRunFlags::m_bSDSS;
 }
 
 class InstallWorker : public testing::TestWithParam<Situation> {};
@@ -404,7 +393,7 @@ TEST_P(InstallWorker, RunsTheStepsOfTheSituation) {
   CRunFlags& flags = CRunFlags::GetInstance();
   flags = CRunFlags();
   for (Vendor v : s.installed) {
-    flags.*FlagOf(v) = true;
+    flags.Installed(v) = true;
     pc.SetRegistered(v, true);
   }
   pc.launchedVendor = {{L"regsvr32.exe", Vendor::kHID},
@@ -434,7 +423,7 @@ TEST_P(InstallWorker, RunsTheStepsOfTheSituation) {
   EXPECT_EQ(ui.ended, 1);
   std::set<Vendor> flagsAfter;
   for (Vendor v : kAll) {
-    if (flags.*FlagOf(v)) flagsAfter.insert(v);
+    if (flags.Installed(v)) flagsAfter.insert(v);
   }
   EXPECT_EQ(flagsAfter, s.flagsAfter);
   EXPECT_EQ(ReadFile(dir.File("config.ini")), Saved(s.flagsAfter));
@@ -448,8 +437,8 @@ TEST(InstallWorkerVendors, KeysAndLabelsInRunOrder) {
   const char* keys[] = {"HID", "YSB", "NJYS", "WHJL", "SDSS"};
   const wchar_t* labels[] = {L"HID", L"广州易售宝", L"南京亿数", L"武汉精伦", L"山东神思"};
   for (int i = 0; i < kVendorCount; ++i) {
-    EXPECT_STREQ(keys[i], VendorKey(kAll[i]));
-    EXPECT_STREQ(labels[i], VendorLabel(kAll[i]));
+    EXPECT_STREQ(keys[i], VendorOf(kAll[i]).key);
+    EXPECT_STREQ(labels[i], VendorOf(kAll[i]).label);
   }
 }
 

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "app/update_check.h"
-#include "loopback_server.h"
 #include "net/http_client.h"
+#include "support/loopback_server.h"
 
 namespace {
 

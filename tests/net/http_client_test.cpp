@@ -7,8 +7,8 @@
 #include <cstring>
 #include <vector>
 
-#include "loopback_server.h"
 #include "platform/platform.h"
+#include "support/loopback_server.h"
 #include "support/temp_dir.h"
 
 namespace lirra {

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "loopback_server.h"
 #include "net/md5.h"
 #include "platform/platform.h"
 #include "support/fake_platform.h"
+#include "support/loopback_server.h"
 #include "support/temp_dir.h"
 
 namespace lirra {

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/run_flags.h"
 #include "ordinary_user.h"
+#include "pc/run_flags.h"
 #include "store/ini_store.h"
 #include "support/fake_platform.h"
 #include "support/temp_dir.h"

@@ -12,12 +12,12 @@
 #include <atomic>
 #include <string>
 
-#include "app/run_flags.h"
-#include "app/system_probe.h"
-#include "browser/win32/about_dlg.h"
 #include "drivers/install_ui.h"
 #include "drivers/install_worker.h"
 #include "drivers/win32/driver_manager_dlg.h"
+#include "pc/run_flags.h"
+#include "pc/system_probe.h"
+#include "ui/win32/about_dlg.h"
 #include "ui/win32/gdi.h"
 
 namespace {
@@ -42,7 +42,7 @@ unsigned __stdcall ScriptedRun(void* argument) {
   std::wstring seen;
   for (lirra::Vendor v :
        {lirra::Vendor::kHID, lirra::Vendor::kYSB, lirra::Vendor::kNJYS, lirra::Vendor::kWHJL, lirra::Vendor::kSDSS}) {
-    if (ui->IsSelected(v)) seen += lirra::VendorLabel(v) + std::wstring(L" ");
+    if (ui->IsSelected(v)) seen += lirra::VendorOf(v).label + std::wstring(L" ");
   }
   ui->SetStatusText(seen + (ui->IsReinstall() ? L"重装" : L"安装"));
   if (WaitForStep(base + 1)) {

@@ -7,11 +7,11 @@ add_test(NAME win32_fresh_prefix
 set_tests_properties(win32_fresh_prefix PROPERTIES FIXTURES_SETUP win32_prefix)
 
 add_executable(win32_probe_helper win32_probe_helper.cpp $<TARGET_OBJECTS:lirra_compat>)
-target_link_libraries(win32_probe_helper PRIVATE lirra_core)
+target_link_libraries(win32_probe_helper PRIVATE lirra_browser)
 target_link_options(win32_probe_helper PRIVATE -mconsole -municode)
 
 function(lirra_win32_test name)
-  lirra_test(${name} SOURCES ${name}.cpp)
+  lirra_test(${name} FLOOR app SOURCES ${name}.cpp)
   add_dependencies(${name} win32_probe_helper lirra_fixture_installer lirra_fixture_cardx lirra_fixture_service)
   target_compile_definitions(${name} PRIVATE
     WIN32_PROBE_HELPER="$<TARGET_FILE:win32_probe_helper>"

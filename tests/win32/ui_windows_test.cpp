@@ -310,7 +310,7 @@ TEST(FirstStart, LoadingWindowRunsThePreparationAndCloses) {
   const std::string manifest = FileBytes(EnvWinePath("LIRRA_SHOP_MANIFEST"));
   ASSERT_FALSE(manifest.empty());
   EXPECT_EQ(manifest, FileBytes(shop + L"\\file.ini"));
-  EXPECT_EQ(std::string(lirra::kDefaultDriverState), FileBytes(shop + L"\\config.ini"));
+  EXPECT_EQ(lirra::DefaultDriverState(), FileBytes(shop + L"\\config.ini"));
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <set>
 
-#include "app/system_probe.h"
 #include "net/md5.h"
+#include "pc/system_probe.h"
 #include "support/temp_dir.h"
 #include "win32_test_util.h"
 

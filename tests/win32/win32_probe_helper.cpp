@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <cwchar>
 
-#include "app/ie_helper.h"
-#include "app/system_probe.h"
+#include "browser/engine_settings.h"
+#include "pc/system_probe.h"
 
 int wmain(int argc, wchar_t** argv) {
   if (argc == 3 && std::wcscmp(argv[1], L"os") == 0) {
@@ -19,7 +19,7 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (argc == 2 && std::wcscmp(argv[1], L"engine-settings") == 0) {
-    lirra::CIEHelper::ApplyBrowserSettings();
+    lirra::CEngineSettings::ApplyBrowserSettings();
     return 0;
   }
   return 1;

@@ -4,8 +4,9 @@
 
 #include <filesystem>
 
-#include "app/ie_helper.h"
-#include "app/system_probe.h"
+#include "browser/engine_settings.h"
+#include "pc/ie_helper.h"
+#include "pc/system_probe.h"
 #include "support/temp_dir.h"
 #include "win32_test_util.h"
 
@@ -153,7 +154,7 @@ TEST(Win32EngineSettings, AllValuesPresentAndOwnNameFollowsTheFile) {
   RegSetValueExW(zone3, L"1A00", 0, REG_DWORD, reinterpret_cast<BYTE*>(&other), sizeof other);
   RegCloseKey(zone3);
 
-  CIEHelper::ApplyBrowserSettings();
+  CEngineSettings::ApplyBrowserSettings();
   ExpectEngineSettings(CSystemProbe::GetExeFileName());
   EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, kZones + std::wstring(L"3"), L"1A00"), 3);
 

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "app/ie_helper.h"
-#include "app/system_probe.h"
-#include "drivers/installer_runner.h"
+#include "pc/ie_helper.h"
+#include "pc/installer_runner.h"
+#include "pc/system_probe.h"
 #include "platform/platform.h"
 #include "support/temp_dir.h"
 #include "win32_test_util.h"

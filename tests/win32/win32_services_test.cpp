@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "app/system_probe.h"
+#include "pc/system_probe.h"
 #include "platform/platform.h"
 #include "win32_test_util.h"
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/system_probe.h"
+#include "pc/system_probe.h"
 #include "command.h"
 #include "net/package_table.h"
 #include "net/trace.h"

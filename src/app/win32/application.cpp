@@ -6,10 +6,10 @@
 #include <winsock2.h>
 
 #include "app/prepare_worker.h"
-#include "app/run_flags.h"
 #include "app/win32/loading.h"
 #include "browser/win32/mervo_web_brower.h"
 #include "drivers/win32/driver_manager_dlg.h"
+#include "pc/run_flags.h"
 #include "ui/skin_files.h"
 
 namespace lirra::win {

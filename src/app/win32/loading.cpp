@@ -1,7 +1,5 @@
 #include "app/win32/loading.h"
 
-#include <process.h>
-
 #include "resource.h"
 #include "ui/skin_files.h"
 #include "ui/skin_layout.h"
@@ -20,11 +18,6 @@ CLoading::CLoading(ThreadProc worker) : CSkinDialog(IDD_LOADING), m_pfnWorker(wo
   m_hIconSmall =
       static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                     GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-}
-
-CLoading::~CLoading() {
-  // The worker's last act is posting WM_LOADING_DONE; give it a moment to return from that.
-  if (m_hWorker.Valid()) WaitForSingleObject(m_hWorker.Get(), 2000);
 }
 
 bool CLoading::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -52,7 +45,7 @@ BOOL CLoading::OnInitDialog() {
 
 bool CLoading::OnCommand(int id, int code, HWND control) {
   // Esc, Enter and Alt+F4 arrive as IDOK/IDCANCEL; the window stays until the preparation is done.
-  if ((id == IDOK || id == IDCANCEL) && m_bWorkerRunning) return true;
+  if ((id == IDOK || id == IDCANCEL) && m_worker.Running()) return true;
   return CSkinDialog::OnCommand(id, code, control);
 }
 
@@ -61,18 +54,13 @@ void CLoading::OnShowWindow(bool show) {
   SetAppTitle(m_hWnd);
   SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIconSmall ? m_hIconSmall : m_hIcon));
-  if (!m_hWorker.Valid()) StartWorker();
-}
-
-void CLoading::StartWorker() {
-  if (!m_pfnWorker) return;
-  m_bWorkerRunning = true;
-  m_hWorker.Reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, m_pfnWorker, &m_prepareUi, 0, nullptr)));
-  if (!m_hWorker.Valid()) m_bWorkerRunning = false;
+  if (m_bWorkerStarted) return;
+  m_bWorkerStarted = true;
+  m_worker.Start(m_pfnWorker, &m_prepareUi);
 }
 
 void CLoading::OnLoadingDone() {
-  m_bWorkerRunning = false;
+  m_worker.Finished();
   EndDialog(IDOK);
 }
 

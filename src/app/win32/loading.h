@@ -9,6 +9,7 @@
 #include "platform/win32/scoped.h"
 #include "ui/win32/gdi.h"
 #include "ui/win32/skin_dialog.h"
+#include "ui/win32/worker_thread.h"
 
 namespace lirra::win {
 
@@ -18,7 +19,6 @@ class CLoading : public CSkinDialog {
 
   // `worker` runs on a thread of its own with this window's PrepareUi as its argument.
   explicit CLoading(ThreadProc worker);
-  ~CLoading() override;
 
  protected:
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -29,7 +29,6 @@ class CLoading : public CSkinDialog {
   bool OnPaint() override;
 
  private:
-  void StartWorker();
   void OnLoadingDone();
 
   ThreadProc m_pfnWorker;
@@ -38,8 +37,8 @@ class CLoading : public CSkinDialog {
   ScopedFont m_fontText;
   ScopedBrush m_brFrame;
   CLoadingPrepareUi m_prepareUi;
-  ScopedHandle m_hWorker;
-  bool m_bWorkerRunning = false;
+  CWorkerThread m_worker;
+  bool m_bWorkerStarted = false;
 };
 
 }  // namespace lirra::win

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "ui/win32/my_message_box.h"
+#include "ui/win32/worker_thread.h"
 
 namespace lirra::win {
 
@@ -13,16 +13,11 @@ void CLoadingPrepareUi::SetProgressText(const std::wstring& text) {
 
 bool CLoadingPrepareUi::AskTwoButtons(const std::wstring& title, const std::wstring& text,
                                       const std::wstring& confirmText, const std::wstring& cancelText) {
-  CMyMessageBox box;
-  box.SetTwoButtons(title, text, confirmText, confirmText, cancelText);
-  box.DoModal(nullptr);
-  return box.m_bConfirmed;
+  return AskFromWorker(m_hLoading, title, text, confirmText, cancelText);
 }
 
 void CLoadingPrepareUi::Warn(const std::wstring& title, const std::wstring& text, const std::wstring& buttonText) {
-  CMyMessageBox box;
-  box.SetOneButton(title, text, buttonText);
-  box.DoModal(nullptr);
+  WarnFromWorker(m_hLoading, title, text, buttonText);
 }
 
 void CLoadingPrepareUi::Done() { PostMessageW(m_hLoading, WM_LOADING_DONE, 0, 0); }

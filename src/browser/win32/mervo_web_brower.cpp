@@ -5,14 +5,14 @@
 
 #include <algorithm>
 
-#include "app/ie_helper.h"
-#include "browser/win32/about_dlg.h"
+#include "browser/engine_settings.h"
 #include "browser/win32/browser_events.h"
 #include "browser/win32/html_document.h"
 #include "drivers/win32/driver_manager_dlg.h"
 #include "platform/utf8.h"
 #include "resource.h"
 #include "ui/skin_files.h"
+#include "ui/win32/about_dlg.h"
 
 namespace lirra::win {
 namespace {
@@ -126,7 +126,7 @@ void CMervoWebBrower::OnShowWindow(bool show) {
 }
 
 void CMervoWebBrower::OnFirstShow() {
-  CIEHelper::ApplyBrowserSettings();
+  CEngineSettings::ApplyBrowserSettings();
   RECT window;
   GetWindowRect(m_hWnd, &window);
   for (const auto& [id, pictures] : browser::TitleStripPictures())

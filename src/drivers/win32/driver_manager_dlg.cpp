@@ -1,24 +1,19 @@
 #include "drivers/win32/driver_manager_dlg.h"
 
-#include <process.h>
-
 #include <cstdlib>
 
-#include "app/run_flags.h"
-#include "browser/win32/about_dlg.h"
 #include "drivers/driver_manager_layout.h"
+#include "pc/run_flags.h"
 #include "resource.h"
 #include "store/driver_state.h"
 #include "ui/skin_files.h"
-#include "ui/win32/my_message_box.h"
+#include "ui/win32/about_dlg.h"
 
 namespace lirra::win {
 namespace {
 
 // Posted by a run when it has ended; the dialog's thread then unlocks the buttons.
 constexpr UINT WM_INSTALL_DONE = WM_APP + 1;
-// A run posts its end as its last act; this is how long its thread may take to return.
-constexpr DWORD kRunExitWaitMs = 2000;
 
 constexpr wchar_t kSkinBackground[] = L"res\\bg_install.png";
 constexpr wchar_t kSkinVendor[] = L"res\\select.png";
@@ -29,9 +24,6 @@ constexpr COLORREF kSelectedLabel = RGB(117, 219, 33);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 
-constexpr Vendor kVendors[] = {Vendor::kHID, Vendor::kYSB, Vendor::kNJYS, Vendor::kWHJL, Vendor::kSDSS};
-
-constexpr int kVendorButtonIds[] = {IDC_DRV_HID, IDC_DRV_YSB, IDC_DRV_NJYS, IDC_DRV_WHJL, IDC_DRV_SDSS};
 // The buttons locked while a run is in progress.
 constexpr int kRunLockedIds[] = {IDC_DRV_INSTALL, IDC_DRV_REINSTALL, IDC_DRV_USE, IDC_DRV_CLOSE};
 
@@ -43,11 +35,6 @@ CmervoDrviceManageDlg::CmervoDrviceManageDlg(ThreadProc run) : CSkinDialog(IDD_D
   m_hIconSmall =
       static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                     GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-}
-
-CmervoDrviceManageDlg::~CmervoDrviceManageDlg() {
-  // The dialog stays open during a run, so by now the run has at most its return left.
-  if (m_hRun.Valid()) WaitForSingleObject(m_hRun.Get(), kRunExitWaitMs);
 }
 
 bool CmervoDrviceManageDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -79,7 +66,7 @@ BOOL CmervoDrviceManageDlg::OnInitDialog() {
   LoadStaticBrush(ui::kSkinStaticBrush);
   m_fontTitle.Reset(CreatePointFont(ui::kTitleFontTenths, ui::kSkinFontFace));
   SendDlgItemMessageW(m_hWnd, IDC_DRV_HEADING, WM_SETFONT, reinterpret_cast<WPARAM>(m_fontTitle.Get()), FALSE);
-  for (Vendor vendor : kVendors) ButtonOf(vendor).Attach(GetDlgItem(kVendorButtonIds[static_cast<int>(vendor)]));
+  for (Vendor vendor : kVendorsInRunOrder) ButtonOf(vendor).Attach(GetDlgItem(VendorOf(vendor).buttonId));
   m_btnUse.Attach(GetDlgItem(IDC_DRV_USE));
   m_btnInstall.Attach(GetDlgItem(IDC_DRV_INSTALL));
   m_btnX.Attach(GetDlgItem(IDC_DRV_CLOSE));
@@ -102,17 +89,16 @@ void CmervoDrviceManageDlg::AddAboutToSystemMenu() {
 // Installed vendors show as selected and can't be deselected; "重装" redoes them.
 void CmervoDrviceManageDlg::PreselectInstalled() {
   const CRunFlags& flags = CRunFlags::GetInstance();
-  const bool installed[] = {flags.m_bHID, flags.m_bYSB, flags.m_bNJYS, flags.m_bWHJL, flags.m_bSDSS};
-  for (Vendor vendor : kVendors) {
-    if (!installed[static_cast<int>(vendor)]) continue;
+  for (Vendor vendor : kVendorsInRunOrder) {
+    if (!flags.Installed(vendor)) continue;
     SelectionOf(vendor) = true;
     EnableWindow(ButtonOf(vendor).GetSafeHwnd(), FALSE);
   }
 }
 
 bool CmervoDrviceManageDlg::OnCommand(int id, int code, HWND control) {
-  for (Vendor vendor : kVendors) {
-    if (id != kVendorButtonIds[static_cast<int>(vendor)]) continue;
+  for (Vendor vendor : kVendorsInRunOrder) {
+    if (id != VendorOf(vendor).buttonId) continue;
     if (code == BN_CLICKED) OnBnClickedVendor(vendor);
     return true;
   }
@@ -146,14 +132,11 @@ void CmervoDrviceManageDlg::StartRun(bool reinstall) {
   if (m_bBusy) return;
   m_bReinstall = reinstall;
   LockForRun(true);
-  m_hRun.Reset(
-      reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, m_pfnRun, static_cast<InstallUi*>(this), 0, nullptr)));
-  if (!m_hRun.Valid()) LockForRun(false);
+  if (!m_run.Start(m_pfnRun, static_cast<InstallUi*>(this))) LockForRun(false);
 }
 
 void CmervoDrviceManageDlg::OnRunEnded() {
-  if (m_hRun.Valid()) WaitForSingleObject(m_hRun.Get(), kRunExitWaitMs);
-  m_hRun.Reset();
+  m_run.Finished();
   LockForRun(false);
 }
 
@@ -186,8 +169,8 @@ void CmervoDrviceManageDlg::OnShowWindow(bool show) {
 }
 
 void CmervoDrviceManageDlg::DecorateButtons() {
-  for (Vendor vendor : kVendors) {
-    ButtonOf(vendor).SetLabel(VendorLabel(vendor), drivers::VendorLabelX(vendor), drivers::kLabelY,
+  for (Vendor vendor : kVendorsInRunOrder) {
+    ButtonOf(vendor).SetLabel(VendorOf(vendor).label, VendorOf(vendor).labelX, drivers::kLabelY,
                               drivers::kVendorLabelSize, kBlack, ui::kLabelFontFace);
     SetVendorLook(vendor, SelectionOf(vendor));
   }
@@ -257,44 +240,9 @@ void CmervoDrviceManageDlg::SetStatusText(const std::wstring& text) {
 
 bool CmervoDrviceManageDlg::AskTwoButtons(const std::wstring& title, const std::wstring& text,
                                           const std::wstring& confirmText, const std::wstring& cancelText) {
-  CMyMessageBox box;
-  box.SetTwoButtons(title, text, confirmText, confirmText, cancelText);
-  box.DoModal(nullptr);
-  return box.m_bConfirmed;
+  return AskFromWorker(m_hWnd, title, text, confirmText, cancelText);
 }
 
 void CmervoDrviceManageDlg::RunEnded() { PostMessageW(m_hWnd, WM_INSTALL_DONE, 0, 0); }
-
-CPngButton& CmervoDrviceManageDlg::ButtonOf(Vendor vendor) {
-  switch (vendor) {
-    case Vendor::kHID:
-      return m_btnHID;
-    case Vendor::kYSB:
-      return m_btnYSB;
-    case Vendor::kNJYS:
-      return m_btnNJYS;
-    case Vendor::kWHJL:
-      return m_btnWHJL;
-    case Vendor::kSDSS:
-      break;
-  }
-  return m_btnSDSS;
-}
-
-std::atomic<bool>& CmervoDrviceManageDlg::SelectionOf(Vendor vendor) {
-  switch (vendor) {
-    case Vendor::kHID:
-      return m_bSelHID;
-    case Vendor::kYSB:
-      return m_bSelYSB;
-    case Vendor::kNJYS:
-      return m_bSelNJYS;
-    case Vendor::kWHJL:
-      return m_bSelWHJL;
-    case Vendor::kSDSS:
-      break;
-  }
-  return m_bSelSDSS;
-}
 
 }  // namespace lirra::win

@@ -10,9 +10,9 @@
 
 #include "drivers/install_ui.h"
 #include "drivers/install_worker.h"
-#include "platform/win32/scoped.h"
 #include "ui/win32/png_button.h"
 #include "ui/win32/skin_dialog.h"
+#include "ui/win32/worker_thread.h"
 
 namespace lirra::win {
 
@@ -22,7 +22,6 @@ class CmervoDrviceManageDlg : public CSkinDialog, public InstallUi {
 
   // Each run is `run` on a thread of its own with this dialog's InstallUi as its argument.
   explicit CmervoDrviceManageDlg(ThreadProc run = &InstallDriversThread);
-  ~CmervoDrviceManageDlg() override;
 
   // True when the start-up sequence opens the dialog: "使用" saves and goes on, the close
   // button ends the client. The browser window clears it ("退出", both just close).
@@ -56,19 +55,19 @@ class CmervoDrviceManageDlg : public CSkinDialog, public InstallUi {
   void OnBnClickedUse();
   void OnBnClickedX();
   void SetVendorLook(Vendor vendor, bool selected);
-  CPngButton& ButtonOf(Vendor vendor);
-  std::atomic<bool>& SelectionOf(Vendor vendor);
+  CPngButton& ButtonOf(Vendor vendor) { return m_btnVendor[static_cast<int>(vendor)]; }
+  std::atomic<bool>& SelectionOf(Vendor vendor) { return m_bSel[static_cast<int>(vendor)]; }
 
   ThreadProc m_pfnRun;
   HICON m_hIcon = nullptr;
   HICON m_hIconSmall = nullptr;
   std::atomic<bool> m_bBusy{false};
-  std::atomic<bool> m_bSelHID{false}, m_bSelYSB{false}, m_bSelNJYS{false}, m_bSelWHJL{false}, m_bSelSDSS{false};
+  std::atomic<bool> m_bSel[kVendorCount] = {};  // by vendor; read by the run's thread
   bool m_bReinstall = false;
   ScopedFont m_fontTitle;
-  CPngButton m_btnHID, m_btnYSB, m_btnNJYS, m_btnWHJL, m_btnSDSS;
+  CPngButton m_btnVendor[kVendorCount];
   CPngButton m_btnUse, m_btnInstall, m_btnX, m_btnReinstall;
-  ScopedHandle m_hRun;
+  CWorkerThread m_run;
 };
 
 }  // namespace lirra::win

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ie_helper.h"
-#include "app/system_probe.h"
+#include "pc/ie_helper.h"
+#include "pc/system_probe.h"
 #include "command.h"
 #include "net/http_client.h"
 #include "net/md5.h"

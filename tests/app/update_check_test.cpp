@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "loopback_server.h"
 #include "platform/platform.h"
 #include "support/fake_platform.h"
+#include "support/loopback_server.h"
 
 namespace lirra {
 namespace {

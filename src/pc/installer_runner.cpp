@@ -1,6 +1,6 @@
-#include "drivers/installer_runner.h"
+#include "pc/installer_runner.h"
 
-#include "app/system_probe.h"
+#include "pc/system_probe.h"
 #include "platform/platform.h"
 
 namespace lirra {

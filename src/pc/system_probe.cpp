@@ -1,4 +1,4 @@
-#include "app/system_probe.h"
+#include "pc/system_probe.h"
 
 #include <vector>
 

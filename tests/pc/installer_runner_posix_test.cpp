@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <thread>
 
-#include "app/system_probe.h"
-#include "drivers/installer_runner.h"
+#include "pc/installer_runner.h"
+#include "pc/system_probe.h"
 #include "platform/platform.h"
 #include "platform/utf8.h"
 #include "support/temp_dir.h"

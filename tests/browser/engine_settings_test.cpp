@@ -1,8 +1,9 @@
+#include "browser/engine_settings.h"
+
 #include <gtest/gtest.h>
 
 #include <tuple>
 
-#include "app/ie_helper.h"
 #include "support/fake_platform.h"
 
 namespace lirra {
@@ -61,7 +62,7 @@ TEST(EngineSettings, WritesEveryValueInOrderUnderTheCurrentFileName) {
   for (const std::wstring exe : {L"lirra.exe", L"renamed copy.exe"}) {
     RecordingPlatform fake;
     fake.modulePath = L"C:\\shop\\client\\" + exe;
-    CIEHelper::ApplyBrowserSettings();
+    CEngineSettings::ApplyBrowserSettings();
     // The trusted site is one key: "*." and the whole primary domain.
     const std::string domain = LIRRA_PRIMARY_DOMAIN;
     EXPECT_EQ(fake.writes, ExpectedWrites(exe, L"*." + std::wstring(domain.begin(), domain.end())));
@@ -72,17 +73,17 @@ TEST(EngineSettings, WithoutAdministratorRightsTheUserWritesStillHappen) {
   RecordingPlatform fake;
   fake.modulePath = L"C:\\shop\\lirra.exe";
   fake.refuseLocalMachine = true;
-  EXPECT_FALSE(CIEHelper::SetOwnFeatureControl(L"FEATURE_GPU_RENDERING", 1));
-  EXPECT_EQ(CIEHelper::SetOwnFeatureControls(), 0);
-  EXPECT_EQ(CIEHelper::SetFeatureControlsFor(L"iexplore.exe"), 0);
-  EXPECT_EQ(CIEHelper::AddTrustedDomain(L"*.example.com"), 0);
-  EXPECT_TRUE(CIEHelper::EnableZoneActions());
+  EXPECT_FALSE(CEngineSettings::SetOwnFeatureControl(L"FEATURE_GPU_RENDERING", 1));
+  EXPECT_EQ(CEngineSettings::SetOwnFeatureControls(), 0);
+  EXPECT_EQ(CEngineSettings::SetFeatureControlsFor(L"iexplore.exe"), 0);
+  EXPECT_EQ(CEngineSettings::AddTrustedDomain(L"*.example.com"), 0);
+  EXPECT_TRUE(CEngineSettings::EnableZoneActions());
   EXPECT_EQ(fake.writes.size(), 13u);  // the trusted site and twelve zone actions
   EXPECT_EQ(fake.registryDwords.at(std::wstring(kDomains) + L"*.example.com\\http"), 2u);
 
   fake.refuseCurrentUser = true;
-  EXPECT_EQ(CIEHelper::AddTrustedDomain(L"*.example.com"), -1);
-  EXPECT_EQ(CIEHelper::SetZoneAction(L"Zones\\", L"1004", L"2"), 0);
+  EXPECT_EQ(CEngineSettings::AddTrustedDomain(L"*.example.com"), -1);
+  EXPECT_EQ(CEngineSettings::SetZoneAction(L"Zones\\", L"1004", L"2"), 0);
 }
 
 }  // namespace

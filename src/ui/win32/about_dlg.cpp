@@ -1,4 +1,4 @@
-#include "browser/win32/about_dlg.h"
+#include "ui/win32/about_dlg.h"
 
 #include "resource.h"
 #include "ui/skin_files.h"

@@ -1,4 +1,4 @@
-#include "drivers/installer_runner.h"
+#include "pc/installer_runner.h"
 
 #include <gtest/gtest.h>
 

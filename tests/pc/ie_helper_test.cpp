@@ -1,4 +1,4 @@
-#include "app/ie_helper.h"
+#include "pc/ie_helper.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,6 @@
-#include "app/ie_helper.h"
+#include "pc/ie_helper.h"
+
+#include "pc/vendors.h"
 
 namespace lirra {
 
@@ -7,13 +9,6 @@ namespace {
 const wchar_t kIEKey[] = L"SOFTWARE\\Microsoft\\Internet Explorer\\";
 // The version value is read into a buffer of this many bytes; a longer value reads as none.
 constexpr std::uint32_t kVersionBufferBytes = 255;
-
-const wchar_t kHidInterface[] = L"{D18F137A-0549-4868-B49D-4AF69278E7AC}";
-const wchar_t kYsbInterface1[] = L"{6B20A80E-7218-49C8-804E-DF4B78815E9F}";
-const wchar_t kYsbInterface2[] = L"{438E0BA0-E5EA-464E-A633-3A4443C45A9F}";
-const wchar_t kNjysInterface[] = L"{2C4CE648-A725-4FC8-9F54-F3CB680A42BD}";
-const wchar_t kWhjlInterface[] = L"{4A8D857F-3372-457B-A1F8-0D2A3615B677}";
-const wchar_t kSdssInterface[] = L"{C1EEF725-1A89-4346-AFC8-F83B536373DE}";
 
 }  // namespace
 
@@ -63,14 +58,17 @@ bool CIEHelper::IsInterfaceRegistered(const std::wstring& interfaceId) {
   return IsKeyPresent(L"SOFTWARE\\Classes\\Interface\\" + interfaceId + L"\\ProxyStubClsid32", RegView::Wow64_64);
 }
 
-bool CIEHelper::IsHidPluginRegistered() { return IsInterfaceRegistered(kHidInterface); }
-
-bool CIEHelper::IsYsbPluginRegistered() {
-  return IsInterfaceRegistered(kYsbInterface1) && IsInterfaceRegistered(kYsbInterface2);
+bool CIEHelper::IsPluginRegistered(Vendor vendor) {
+  for (const wchar_t* id : VendorOf(vendor).interfaceIds) {
+    if (id && !IsInterfaceRegistered(id)) return false;
+  }
+  return true;
 }
 
-bool CIEHelper::IsNjysPluginRegistered() { return IsInterfaceRegistered(kNjysInterface); }
-bool CIEHelper::IsWhjlPluginRegistered() { return IsInterfaceRegistered(kWhjlInterface); }
-bool CIEHelper::IsSdssPluginRegistered() { return IsInterfaceRegistered(kSdssInterface); }
+bool CIEHelper::IsHidPluginRegistered() { return IsPluginRegistered(Vendor::kHID); }
+bool CIEHelper::IsYsbPluginRegistered() { return IsPluginRegistered(Vendor::kYSB); }
+bool CIEHelper::IsNjysPluginRegistered() { return IsPluginRegistered(Vendor::kNJYS); }
+bool CIEHelper::IsWhjlPluginRegistered() { return IsPluginRegistered(Vendor::kWHJL); }
+bool CIEHelper::IsSdssPluginRegistered() { return IsPluginRegistered(Vendor::kSDSS); }
 
 }  // namespace lirra

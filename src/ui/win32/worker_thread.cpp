@@ -1,0 +1,36 @@
+#include "ui/win32/worker_thread.h"
+
+#include <process.h>
+
+#include "ui/win32/my_message_box.h"
+
+namespace lirra::win {
+
+bool CWorkerThread::Start(Proc proc, void* argument) {
+  if (!proc || m_bRunning) return false;
+  m_hThread.Reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, proc, argument, 0, nullptr)));
+  m_bRunning = m_hThread.Valid();
+  return m_bRunning;
+}
+
+void CWorkerThread::Finished() {
+  if (m_hThread.Valid()) WaitForSingleObject(m_hThread.Get(), kExitWaitMs);
+  m_hThread.Reset();
+  m_bRunning = false;
+}
+
+bool AskFromWorker(HWND owner, const std::wstring& title, const std::wstring& text, const std::wstring& confirmText,
+                   const std::wstring& cancelText) {
+  CMyMessageBox box;
+  box.SetTwoButtons(title, text, confirmText, confirmText, cancelText);
+  box.DoModal(owner);
+  return box.m_bConfirmed;
+}
+
+void WarnFromWorker(HWND owner, const std::wstring& title, const std::wstring& text, const std::wstring& buttonText) {
+  CMyMessageBox box;
+  box.SetOneButton(title, text, buttonText);
+  box.DoModal(owner);
+}
+
+}  // namespace lirra::win

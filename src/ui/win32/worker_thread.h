@@ -1,0 +1,45 @@
+// CWorkerThread: the one worker thread of a window (the loading window's preparation, the
+// driver manager's install run). The worker posts the window's done message as its last act;
+// the window then calls Finished, which gives the thread a bounded moment to return.
+// Destruction waits the same bounded time, so a window never blocks on a worker for long.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/win32/scoped.h"
+
+namespace lirra::win {
+
+class CWorkerThread {
+ public:
+  using Proc = unsigned(__stdcall*)(void* argument);
+
+  CWorkerThread() = default;
+  ~CWorkerThread() { Finished(); }
+  CWorkerThread(const CWorkerThread&) = delete;
+  CWorkerThread& operator=(const CWorkerThread&) = delete;
+
+  // Starts proc(argument) on a new thread; false when no thread could be made.
+  bool Start(Proc proc, void* argument);
+  // Started and not yet Finished: the window's worker is at work.
+  bool Running() const { return m_bRunning; }
+  // On the window's thread, when the done message arrived (or the window goes).
+  void Finished();
+
+  // How long a worker that has posted its done message may take to return.
+  static constexpr DWORD kExitWaitMs = 2000;
+
+ private:
+  ScopedHandle m_hThread;
+  bool m_bRunning = false;
+};
+
+// The questions and warnings of a worker, run modally on the worker's thread and owned by
+// the worker's window, so they stay in front of it. True only for the confirm button.
+bool AskFromWorker(HWND owner, const std::wstring& title, const std::wstring& text, const std::wstring& confirmText,
+                   const std::wstring& cancelText);
+void WarnFromWorker(HWND owner, const std::wstring& title, const std::wstring& text, const std::wstring& buttonText);
+
+}  // namespace lirra::win
