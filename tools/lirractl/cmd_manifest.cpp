@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <string>
 
-#include "pc/system_probe.h"
 #include "command.h"
 #include "net/package_table.h"
 #include "net/trace.h"
+#include "pc/system_probe.h"
 #include "platform/platform.h"
 
 namespace {

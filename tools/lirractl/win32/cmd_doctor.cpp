@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "pc/ie_helper.h"
-#include "pc/system_probe.h"
 #include "command.h"
 #include "net/http_client.h"
 #include "net/md5.h"
 #include "net/package_table.h"
 #include "net/trace.h"
+#include "pc/ie_helper.h"
+#include "pc/system_probe.h"
 #include "platform/platform.h"
 #include "platform/socket.h"
 #include "store/ini_store.h"
