@@ -42,7 +42,7 @@ for _ in $(seq 1 100); do
 done
 echo "shop server on http://127.0.0.1:$port/ (log: $run/server.log)"
 
-cp "$build/src/app/win32/lirra.exe" "$run/shop/"
+cp "$build/src/app/lirra.exe" "$run/shop/"
 cp -r "$here/res" "$run/shop/res"
 [ -f "$build/tools/fixtures/CardX.ocx" ] && cp "$build/tools/fixtures/CardX.ocx" "$run/shop/"
 
