@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libjsoncpp-dev
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
   wine wine32:i386 xvfb x11-utils xdotool imagemagick fonts-wqy-microhei
-  dpkg-dev locales
+  dpkg-dev locales nsis
 )
 
 missing() {
