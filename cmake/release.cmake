@@ -3,6 +3,9 @@
 # stripped.
 include(${CMAKE_CURRENT_LIST_DIR}/release_hosts.cmake)
 
+# Debug information changes no code; it only fills the file kept beside the program.
+add_compile_options(-g)
+
 function(lirra_check_release_hosts)
   if(LIRRA_DEMO)
     message(STATUS "Demo release: the built-in hosts are not checked")

@@ -62,7 +62,7 @@ std::wstring Lower(std::wstring text) {
 }
 
 // Runs a program and waits; its exit code, or -1 when it could not start or did not end in time.
-long Run(const std::wstring& commandLine, DWORD ms = 180000) {
+long RunAndWait(const std::wstring& commandLine, DWORD ms = 180000) {
   std::wstring line = commandLine;
   STARTUPINFOW si{};
   si.cb = sizeof si;
@@ -220,7 +220,7 @@ class SetupPackage : public testing::Test {
   // temporary folder, so the wait is for that copy and for its own file to go.
   void UninstallSilently(const std::wstring& dir) {
     const std::wstring command = RegString(L"QuietUninstallString");
-    ASSERT_EQ(0, Run(command)) << testing::PrintToString(command);
+    ASSERT_EQ(0, RunAndWait(command)) << testing::PrintToString(command);
     for (int waited = 0; (UninstallerRunning() || Exists(dir + L"\\uninstall.exe")) && waited < 120000; waited += 200)
       Sleep(200);
     EXPECT_FALSE(UninstallerRunning());
@@ -237,13 +237,13 @@ class SetupPackage : public testing::Test {
 
 TEST_F(SetupPackage, DefaultFolderInstallUpgradeAndUninstall) {
   const std::wstring dir = Folder(CSIDL_LOCAL_APPDATA) + L"\\Lirra";
-  ASSERT_EQ(0, Run(L"\"" + setup_ + L"\" /S"));
+  ASSERT_EQ(0, RunAndWait(L"\"" + setup_ + L"\" /S"));
   ExpectInstalled(dir);
   EXPECT_EQ(version_, ProductVersionOf(setup_)) << "the package's own version resource";
 
   const std::vector<std::string> shop = KeepShopData(dir);
   // An upgrade finds the installation through its key and keeps the shop's data.
-  ASSERT_EQ(0, Run(L"\"" + setup_ + L"\" /S"));
+  ASSERT_EQ(0, RunAndWait(L"\"" + setup_ + L"\" /S"));
   ExpectInstalled(dir);
   ExpectShopData(dir, shop);
 
@@ -253,11 +253,11 @@ TEST_F(SetupPackage, DefaultFolderInstallUpgradeAndUninstall) {
 
 TEST_F(SetupPackage, ChineseFolderClientRunsAndAnUpgradeClosesIt) {
   const std::wstring dir = L"C:\\商户 收银\\Lirra";
-  ASSERT_EQ(0, Run(L"\"" + setup_ + L"\" /S /D=" + dir));
+  ASSERT_EQ(0, RunAndWait(L"\"" + setup_ + L"\" /S /D=" + dir));
   ExpectInstalled(dir);
 
   // As the loading window would on a PC where it is not yet registered.
-  ASSERT_EQ(0, Run(L"C:\\windows\\system32\\regsvr32.exe /s \"" + dir + L"\\CardX.ocx\"", 60000));
+  ASSERT_EQ(0, RunAndWait(L"C:\\windows\\system32\\regsvr32.exe /s \"" + dir + L"\\CardX.ocx\"", 60000));
   ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kCardXKey));
   {
     // Started as the desktop shortcut starts it.
@@ -270,7 +270,7 @@ TEST_F(SetupPackage, ChineseFolderClientRunsAndAnUpgradeClosesIt) {
     EXPECT_NE(std::string::npos, log.find("] load file ")) << log;
 
     const std::vector<std::string> shop = KeepShopData(dir);
-    ASSERT_EQ(0, Run(L"\"" + setup_ + L"\" /S"));
+    ASSERT_EQ(0, RunAndWait(L"\"" + setup_ + L"\" /S"));
     EXPECT_NE(-1, client.WaitExit(10000)) << "the silent upgrade leaves the running client open";
     ExpectInstalled(dir);
     ExpectShopData(dir, shop);
