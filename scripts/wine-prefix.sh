@@ -17,8 +17,13 @@ exec 9>"$WINEPREFIX.lock"
 flock 9
 [ -f "$WINEPREFIX/.lirra-ready" ] && exit 0
 
-"${wine_env[@]}" "$LIRRA_WINE" wineboot -i >/dev/null 2>&1 || true
-wineserver -w
+# A healthy Wine makes a prefix in a minute or two; give up clearly rather than hang the tests.
+"${wine_env[@]}" timeout 900 "$LIRRA_WINE" wineboot -i >/dev/null 2>&1 || true
+if ! timeout 900 wineserver -w; then
+  echo "wine-prefix: Wine did not finish making $WINEPREFIX within 15 minutes" >&2
+  wineserver -k 2>/dev/null || true
+  exit 1
+fi
 python3 - "$WINEPREFIX/lirra-fonts.reg" <<'PY'
 import sys
 names = ["微软雅黑", "宋体", "SimSun", "Microsoft YaHei", "MS Shell Dlg", "MS Shell Dlg 2", "Microsoft Sans Serif", "Tahoma"]
