@@ -22,6 +22,7 @@ using lirra::test::StepSignals;
 using lirra::test::TextOf;
 using lirra::test::WaitForEnabled;
 using lirra::test::WaitForText;
+using lirra::test::WaitUntil;
 using lirra::test::WindowHost;
 
 constexpr int kLockedIds[] = {IDC_DRV_INSTALL, IDC_DRV_REINSTALL, IDC_DRV_USE, IDC_DRV_CLOSE};
@@ -200,8 +201,7 @@ TEST_F(DriverWindows, AboutBoxFromTheSystemMenu) {
     EXPECT_TRUE(PtInRegion(region.Get(), 142, 159));
     if (opening == 0) SaveScreenshot(about, L"about-box");
     Click(about, IDC_ABOUT_CLOSE);
-    for (int waited = 0; IsWindow(about) && waited < 10000; waited += 50) Sleep(50);
-    EXPECT_FALSE(IsWindow(about));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }, 10000));
     EXPECT_TRUE(IsWindow(manager)) << "closing the About box leaves the manager open";
   }
   PostMessageW(manager, WM_CLOSE, 0, 0);
