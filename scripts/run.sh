@@ -7,14 +7,17 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
-build="$here/build/win32"
+"$here/scripts/setup.sh"
+# The shipped 32-bit client, or its 64-bit build where this kernel runs no 32-bit programs.
+arch=$("$here/scripts/wine-arch.sh")
+export LIRRA_WINE_ARCH=$arch
+build="$here/build/$arch"
 run="$here/build/run"
 shots="$here/build/screenshots"
 seconds=${LIRRA_RUN_SECONDS:-60}
 
-"$here/scripts/setup.sh"
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target lirra lirra_fixture_cardx lirra_fixture_installer
+cmake --preset "$arch" >/dev/null
+cmake --build --preset "$arch" --target lirra lirra_fixture_cardx lirra_fixture_installer
 
 # The client talks to the hosts it was built with; the server listens on that address.
 platform_host=$(sed -n 's/^LIRRA_PLATFORM_HOST:STRING=//p' "$build/CMakeCache.txt")
@@ -42,7 +45,7 @@ for _ in $(seq 1 100); do
 done
 echo "shop server on http://127.0.0.1:$port/ (log: $run/server.log)"
 
-cp "$build/src/app/win32/lirra.exe" "$run/shop/"
+cp "$build/src/app/lirra.exe" "$run/shop/"
 cp -r "$here/res" "$run/shop/res"
 [ -f "$build/tools/fixtures/CardX.ocx" ] && cp "$build/tools/fixtures/CardX.ocx" "$run/shop/"
 

@@ -10,8 +10,9 @@ packages=(
   build-essential cmake ninja-build pkg-config python3 clang clang-format curl
   libgtest-dev libgmock-dev googletest libjsoncpp-dev
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
-  wine wine32:i386 xvfb x11-utils xdotool imagemagick fonts-wqy-microhei
-  dpkg-dev locales
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  wine wine32:i386 wine64 xvfb x11-utils xdotool imagemagick fonts-wqy-microhei
+  dpkg-dev locales nsis
 )
 
 missing() {
@@ -51,4 +52,7 @@ if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
   $sudo locale-gen >/dev/null
 fi
 
-[ "${1:-}" = "--packages-only" ] || "$here/scripts/build-jsoncpp-mingw.sh"
+if [ "${1:-}" != "--packages-only" ]; then
+  "$here/scripts/build-jsoncpp-mingw.sh" i686
+  "$here/scripts/build-jsoncpp-mingw.sh" x86_64
+fi

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Makes the project's Wine prefix once: 32-bit, Chinese fonts mapped to WenQuanYi Micro Hei.
+# Makes the project's Wine prefix once (32-bit, or 64-bit for LIRRA_WINE_ARCH=win64), Chinese fonts
+# mapped to WenQuanYi Micro Hei.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
-export WINEPREFIX="${LIRRA_WINEPREFIX:-$here/build/wine-prefix}"
-export WINEARCH=win32
+source "$here/scripts/wine-env.sh"
 export WINEDEBUG="${WINEDEBUG:--all}"
 # Wine 8 takes the ANSI code page (936, GBK, as on the shop PCs) from LC_ALL; LANG alone gives 1252.
 # Set through env so that bash itself does not look for the glibc locale.
@@ -17,7 +17,7 @@ exec 9>"$WINEPREFIX.lock"
 flock 9
 [ -f "$WINEPREFIX/.lirra-ready" ] && exit 0
 
-"${wine_env[@]}" wineboot -i >/dev/null 2>&1 || true
+"${wine_env[@]}" "$LIRRA_WINE" wineboot -i >/dev/null 2>&1 || true
 wineserver -w
 python3 - "$WINEPREFIX/lirra-fonts.reg" <<'PY'
 import sys
@@ -27,6 +27,6 @@ lines = ["Windows Registry Editor Version 5.00", "",
 lines += ['"%s"="WenQuanYi Micro Hei"' % n for n in names]
 open(sys.argv[1], "w", encoding="utf-16").write("\r\n".join(lines) + "\r\n")
 PY
-"${wine_env[@]}" wine regedit /S "$WINEPREFIX/lirra-fonts.reg" >/dev/null 2>&1
+"${wine_env[@]}" "$LIRRA_WINE" regedit /S "$WINEPREFIX/lirra-fonts.reg" >/dev/null 2>&1
 wineserver -w
 touch "$WINEPREFIX/.lirra-ready"

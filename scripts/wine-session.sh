@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Runs a command with one persistent wineserver for the project's prefix, so each Windows
-# test does not pay Wine's start-up; the server is stopped afterwards.
+# Runs a command with one persistent wineserver for the project's prefix (LIRRA_WINE_ARCH picks
+# the 32-bit or the 64-bit one), so each Windows test does not pay Wine's start-up; the server
+# is stopped afterwards.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
-export WINEPREFIX="${LIRRA_WINEPREFIX:-$here/build/wine-prefix}"
+source "$here/scripts/wine-env.sh"
 "$here/scripts/wine-prefix.sh"
 wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT

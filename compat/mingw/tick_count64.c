@@ -4,6 +4,9 @@
    back to GetTickCount. Link it as an object file so it wins over the import library. */
 #include <windows.h>
 
+/* 64-bit Windows always has GetTickCount64; the 64-bit test build needs no slot. */
+#if defined(__i386__)
+
 typedef ULONGLONG(WINAPI* TickCount64Fn)(void);
 
 static ULONGLONG WINAPI TickCount64Fallback(void) {
@@ -18,3 +21,4 @@ static ULONGLONG WINAPI TickCount64Fallback(void) {
 }
 
 TickCount64Fn lirra_imp_GetTickCount64 __asm__("__imp__GetTickCount64@0") = TickCount64Fallback;
+#endif

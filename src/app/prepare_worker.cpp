@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 #include "platform/utf8.h"
 #include "store/driver_state.h"
+#include "store/support_log.h"
 
 namespace lirra {
 
@@ -144,7 +145,7 @@ bool Preparation::IsUpdateAvailable(UpdateInfo* info) {
   int result = network_.GetLatestVersionInfo(info);
   bool available = false;
   if (result != 0) {
-    std::printf("get latst Versioninfo Fail! ret=[%d].\r\n", result);
+    SupportTrace("get latst Versioninfo Fail! ret=[%d].\r\n", result);
   } else {
     available = info->nNeedUpdate == 1;
   }

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstdarg>
 
+#include "store/support_log.h"
+
 namespace lirra {
 
 namespace {
@@ -17,12 +19,14 @@ void SetNetTraceStream(std::FILE* stream) {
 }
 
 void NetTrace(const char* format, ...) {
-  std::FILE* stream = g_chosen ? g_stream.load() : stdout;
-  if (!stream) return;
+  char text[1024];
   va_list args;
   va_start(args, format);
-  std::vfprintf(stream, format, args);
+  std::vsnprintf(text, sizeof text, format, args);
   va_end(args);
+  WriteSupportLog(text);
+  std::FILE* stream = g_chosen ? g_stream.load() : stdout;
+  if (stream) std::fputs(text, stream);
 }
 
 }  // namespace lirra

@@ -1,5 +1,6 @@
 // The trace lines of the networking code: standard output by default (the windowed client
-// has no console, so they reach no screen); tools send them elsewhere or silence them.
+// has no console, so they reach no screen); tools send them elsewhere or silence them. The
+// client's support log (store/support_log.h) keeps them too: trace nothing secret.
 #pragma once
 
 #include <cstdio>

@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "store/atomic_file.h"
 #include "store/ini_store.h"
+#include "store/support_log.h"
 
 namespace lirra {
 
@@ -31,7 +32,7 @@ bool ReadInstalled(const char* section) {
 std::string DriverStatePath() { return OS().WideToAnsi(CSystemProbe::GetModuleDir() + kPathSep + L"config.ini"); }
 
 int LoadDriverState(CRunFlags& flags) {
-  std::printf("load file %s\n\n", "config.ini");
+  SupportTrace("load file %s\n\n", "config.ini");
   std::string path = DriverStatePath();
   auto lock = LockIniStore();
   if (IniLoadFile(path.c_str()) == -1) return -1;

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "resource.h"
 #include "window_driver.h"
@@ -26,6 +27,21 @@ using lirra::test::WaitUntil;
 using lirra::test::WindowHost;
 
 constexpr int kLockedIds[] = {IDC_DRV_INSTALL, IDC_DRV_REINSTALL, IDC_DRV_USE, IDC_DRV_CLOSE};
+
+// The product version in a program's version resource, read as Explorer reads it.
+std::wstring ProductVersionOf(const std::wstring& program) {
+  DWORD ignored = 0;
+  std::vector<char> data(GetFileVersionInfoSizeW(program.c_str(), &ignored));
+  if (data.empty() || !GetFileVersionInfoW(program.c_str(), 0, static_cast<DWORD>(data.size()), data.data()))
+    return L"<no version resource>";
+  wchar_t* text = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueW(data.data(), L"\\StringFileInfo\\080404B0\\ProductVersion", reinterpret_cast<void**>(&text),
+                      &length) ||
+      !text)
+    return L"<no product version>";
+  return text;
+}
 
 class DriverWindows : public testing::Test {
  protected:
@@ -180,11 +196,14 @@ TEST_F(DriverWindows, AboutBoxFromTheSystemMenu) {
   ASSERT_TRUE(host->Started());
   HWND manager = host->FindDialogWith(IDC_DRV_STATUS, 20000);
   ASSERT_NE(nullptr, manager);
+  // The About box names the version that the program's version resource carries.
+  const std::wstring version = ProductVersionOf(BesideTest(L"driver_host.exe"));
+  ASSERT_EQ(std::wstring::npos, version.find(L'<')) << version;
   for (int opening = 0; opening < 2; ++opening) {
     PostMessageW(manager, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
     HWND about = host->FindDialogWith(IDC_ABOUT_VERSION, 20000);
     ASSERT_NE(nullptr, about) << "About box did not appear";
-    EXPECT_EQ(L"Lirra·商户1.0.0.1 版", TextOf(GetDlgItem(about, IDC_ABOUT_VERSION)));
+    EXPECT_EQ(L"Lirra·商户" + version + L" 版", TextOf(GetDlgItem(about, IDC_ABOUT_VERSION)));
     EXPECT_EQ(L"关于", TextOf(GetDlgItem(about, IDC_ABOUT_HEADING)));
     RECT window;
     GetWindowRect(about, &window);

@@ -85,7 +85,7 @@ TEST(Win32Doctor, ReportsWithoutChangingAnything) {
         std::string("plugin.YSB: not registered"), std::string("omnikey: missing"), std::string("config.HID: 0"),
         std::string("config.NJYS: 1"), std::string("config.SDSS: unset"), std::string("package.HID: missing"),
         std::string("package.YSB: ok"), std::string("package.NJYS: digest mismatch"),
-        std::string("package.IE8: missing")}) {
+        std::string("package.IE8: missing"), std::string("log: none")}) {
     EXPECT_NE(text.find(line + "\r\n"), std::string::npos) << line << "\n" << text;
   }
   for (const char* name : {"ie: ", "platform: ", "download: "}) EXPECT_NE(text.find(name), std::string::npos);
@@ -93,6 +93,30 @@ TEST(Win32Doctor, ReportsWithoutChangingAnything) {
   EXPECT_EQ(ReadFile(client.File("config.ini")), config);
   EXPECT_EQ(Listing(client.path()), before);
   DeleteTree(HKEY_LOCAL_MACHINE, hidKey);
+}
+
+// The support log's newest lines end the report, reaching into the older copy when the
+// current file has just rolled over.
+TEST(Win32Doctor, EndsWithTheNewestLinesOfTheSupportLog) {
+  TempDir client;
+  auto line = [](int i) {
+    return "2024-05-01 12:00:" + std::to_string(10 + i) + ".000 [7] entry " + std::to_string(i);
+  };
+  std::string older, current;
+  for (int i = 1; i <= 15; ++i) older += line(i) + "\r\n";
+  for (int i = 16; i <= 25; ++i) current += line(i) + "\r\n";
+  WriteFile(client.File("lirra.log.1"), older);
+  WriteFile(client.File("lirra.log"), current);
+
+  TempDir outDir;
+  const std::string report = outDir.File("report.txt");
+  EXPECT_EQ(RunLirractl(L"doctor --dir \"" + Widen(client.path()) + L"\"", report), 0u);
+  std::string text = ReadFile(report);
+  std::string expected;
+  for (int i = 6; i <= 25; ++i) expected += "log: " + line(i) + "\r\n";
+  ASSERT_GE(text.size(), expected.size()) << text;
+  EXPECT_EQ(text.substr(text.size() - expected.size()), expected) << text;
+  EXPECT_EQ(ReadFile(client.File("lirra.log")), current);
 }
 
 }  // namespace

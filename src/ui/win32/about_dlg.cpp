@@ -1,5 +1,8 @@
 #include "ui/win32/about_dlg.h"
 
+#include <string>
+
+#include "lirra_version.h"
 #include "resource.h"
 #include "ui/skin_files.h"
 #include "ui/skin_layout.h"
@@ -32,6 +35,9 @@ BOOL CAboutDlg::OnInitDialog() {
   for (int id : {IDC_ABOUT_VERSION, IDC_ABOUT_HEADING})
     SendDlgItemMessageW(m_hWnd, id, WM_SETFONT, reinterpret_cast<WPARAM>(m_fontTitle.Get()), FALSE);
   m_btnClose.Attach(GetDlgItem(IDC_ABOUT_CLOSE));
+  // The number comes from the build's one version, the same as the version resource's.
+  const std::wstring version = std::wstring(ui::kAppTitle) + LIRRA_VERSION_WTEXT + L" 版";
+  SetDlgItemTextW(m_hWnd, IDC_ABOUT_VERSION, version.c_str());
   SetWindowTextW(m_hWnd, ui::kAppTitle);
   return TRUE;
 }

@@ -1,6 +1,7 @@
 // lirractl doctor [--dir DIR]: the state of this PC as the client sees it, one "name: value"
-// line each, for a support person and for scripts. It only looks: nothing is started,
-// written, downloaded or registered. DIR is the client's folder (default: lirractl's own).
+// line each, for a support person and for scripts, ending with the last lines of the client's
+// support log. It only looks: nothing is started, written, downloaded or registered. DIR is
+// the client's folder (default: lirractl's own).
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -17,6 +18,7 @@
 #include "platform/platform.h"
 #include "platform/socket.h"
 #include "store/ini_store.h"
+#include "store/support_log.h"
 
 namespace {
 
@@ -85,6 +87,14 @@ void ReportPackages(lirra::PackageTable& table) {
   }
 }
 
+// The newest lines of lirra.log (with lirra.log.1 when it holds few), one "log:" line each.
+void ReportLog(const std::wstring& dir) {
+  constexpr std::size_t kLogLines = 20;
+  const auto lines = lirra::ReadSupportLogTail(OS().WideToAnsi(dir + L"\\" + lirra::kSupportLogName), kLogLines);
+  if (lines.empty()) Line("log", "none");
+  for (const std::string& line : lines) Line("log", line);
+}
+
 // Whether a host answers HTTP at all: any status counts, a page not found included.
 std::string HostAnswer(const std::wstring& url) {
   std::vector<char> body(4096, '\0');
@@ -131,6 +141,7 @@ int RunDoctor(const lirractl::Args& args) {
   bool sockets = lirra::SocketsStartup();
   Line("platform", sockets ? HostAnswer(lirra::VersionDataUrl()) : "no answer");
   Line("download", sockets ? HostAnswer(table.m_strManifestUrl) : "no answer");
+  ReportLog(dir);
   return 0;
 }
 

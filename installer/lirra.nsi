@@ -1,0 +1,196 @@
+; The setup package of the Lirra·商户 client: per user and without administrator rights, into
+; $LOCALAPPDATA\Lirra, because the client keeps config.ini, file.ini and the downloaded driver
+; packages beside itself, which a process that is not elevated can't do under Program Files.
+;
+; scripts/package.sh builds it:
+;   makensis -DVERSION=a.b.c.d -DSTAGE=<folder with lirra.exe, CardX.ocx, res\> -DSIZE_KB=n
+;            -DICON=<lirra.ico> -DOUTFILE=<setup.exe> lirra.nsi
+; Stock NSIS only (MUI2, LogicLib, the System plug-in), so it runs on Windows XP to 10.
+;
+; An upgrade replaces only what the package brings (lirra.exe, CardX.ocx, res\, uninstall.exe):
+; the shop's config.ini, file.ini, file.ini.sig and downloaded packages stay as they are.
+
+Unicode true
+SetCompressor /SOLID lzma
+RequestExecutionLevel user
+ManifestDPIAware true
+
+!include "MUI2.nsh"
+!include "LogicLib.nsh"
+
+!macro REQUIRE name
+  !ifndef ${name}
+    !error "${name} is missing: scripts/package.sh passes VERSION, STAGE, SIZE_KB, ICON and OUTFILE"
+  !endif
+!macroend
+!insertmacro REQUIRE VERSION
+!insertmacro REQUIRE STAGE
+!insertmacro REQUIRE SIZE_KB
+!insertmacro REQUIRE ICON
+!insertmacro REQUIRE OUTFILE
+
+!define PRODUCT "Lirra·商户"
+!define PUBLISHER "Lirra"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Lirra"
+; Every window of the client is a dialog titled like this, the browser window hidden in the
+; tray included; FindWindow sees hidden windows too.
+!define CLIENT_WINDOW_CLASS "#32770"
+!define CLIENT_WINDOW_TITLE "Lirra·商户"
+!define SHORTCUT "Lirra·商户.lnk"
+
+Name "${PRODUCT}"
+OutFile "${OUTFILE}"
+InstallDir "$LOCALAPPDATA\Lirra"
+; An upgrade goes where the earlier version is, unless /D= says otherwise.
+InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
+BrandingText "${PRODUCT} ${VERSION}"
+
+VIProductVersion "${VERSION}"
+VIFileVersion "${VERSION}"
+
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_ABORTWARNING
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_TEXT "运行 ${PRODUCT}"
+!define MUI_FINISHPAGE_RUN_FUNCTION StartClient
+
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "SimpChinese"
+
+VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "ProductName" "${PRODUCT}"
+VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "CompanyName" "${PUBLISHER}"
+VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "FileDescription" "${PRODUCT} 安装程序"
+VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "LegalCopyright" "${PUBLISHER}"
+VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "OriginalFilename" "lirra-setup-${VERSION}.exe"
+
+; Closes a running client before its files are touched: the user is asked to leave it through
+; its tray menu ("退出"); in silent mode it is ended, as "退出" itself ends it (ExitProcess), and
+; its files are only ever replaced whole, so nothing is lost. Bounded: a client that can't be
+; ended within the rounds stops the setup instead of replacing files under it.
+!macro CLOSE_RUNNING_CLIENT un
+Function ${un}CloseRunningClient
+  Push $0
+  Push $1
+  Push $2
+  Push $3
+  StrCpy $3 0
+  ${Do}
+    FindWindow $0 "${CLIENT_WINDOW_CLASS}" "${CLIENT_WINDOW_TITLE}"
+    ${If} $0 = 0
+      ${Break}
+    ${EndIf}
+    ${If} $3 >= 20
+      MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} 仍在运行，无法继续。请退出后重试。" /SD IDOK
+      Abort
+    ${EndIf}
+    IntOp $3 $3 + 1
+    ${IfNot} ${Silent}
+      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${PRODUCT} 正在运行。$\n$\n请在任务栏通知区域的 ${PRODUCT} 图标菜单中选择“退出”，然后点击“重试”。" IDRETRY retry
+      Abort
+      retry:
+      Sleep 500
+      ${Continue}
+    ${EndIf}
+    ; PROCESS_TERMINATE | SYNCHRONIZE
+    System::Call "user32::GetWindowThreadProcessId(p r0, *i .r1)"
+    System::Call "kernel32::OpenProcess(i 0x100001, i 0, i r1) p .r2"
+    ${If} $2 <> 0
+      System::Call "kernel32::TerminateProcess(p r2, i 0)"
+      System::Call "kernel32::WaitForSingleObject(p r2, i 5000)"
+      System::Call "kernel32::CloseHandle(p r2)"
+    ${Else}
+      Sleep 250
+    ${EndIf}
+  ${Loop}
+  Pop $3
+  Pop $2
+  Pop $1
+  Pop $0
+FunctionEnd
+!macroend
+!insertmacro CLOSE_RUNNING_CLIENT ""
+!insertmacro CLOSE_RUNNING_CLIENT "un."
+
+; The client reads its skin from res\ relative to the current folder: start it in its own.
+Function StartClient
+  SetOutPath "$INSTDIR"
+  Exec '"$INSTDIR\lirra.exe"'
+FunctionEnd
+
+Section "Lirra" SecClient
+  SectionIn RO
+  Call CloseRunningClient
+
+  SetOutPath "$INSTDIR"
+  File "${STAGE}\lirra.exe"
+  File "${STAGE}\CardX.ocx"
+  ; The skin is the package's own: pictures an earlier version had and this one lacks go.
+  RMDir /r "$INSTDIR\res"
+  SetOutPath "$INSTDIR\res"
+  File "${STAGE}\res\*.*"
+
+  SetOutPath "$INSTDIR"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+
+  ; The working folder of a shortcut is the output path at its creation: the install folder.
+  CreateShortcut "$DESKTOP\${SHORTCUT}" "$INSTDIR\lirra.exe" "" "$INSTDIR\lirra.exe" 0
+  CreateShortcut "$SMPROGRAMS\${SHORTCUT}" "$INSTDIR\lirra.exe" "" "$INSTDIR\lirra.exe" 0
+
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\lirra.exe,0"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" ${SIZE_KB}
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+SectionEnd
+
+Section "Uninstall"
+  Call un.CloseRunningClient
+
+  ; Asked before anything goes; silent mode keeps the shop's data.
+  StrCpy $0 "keep"
+  MessageBox MB_YESNO|MB_ICONQUESTION "是否保留本机的设置和已下载的驱动？$\n$\n选择“是”，重新安装后可继续使用；选择“否”，将一并删除。" /SD IDYES IDYES +2
+  StrCpy $0 "remove"
+
+  ; The plug-in's registration goes with its file, so nothing points at a missing control.
+  ${If} ${FileExists} "$INSTDIR\CardX.ocx"
+    ExecWait '"$SYSDIR\regsvr32.exe" /s /u "$INSTDIR\CardX.ocx"'
+  ${EndIf}
+  Delete "$INSTDIR\lirra.exe"
+  Delete "$INSTDIR\CardX.ocx"
+  RMDir /r "$INSTDIR\res"
+  Delete "$INSTDIR\lirra.log"
+  Delete "$INSTDIR\lirra.log.1"
+  Delete "$DESKTOP\${SHORTCUT}"
+  Delete "$SMPROGRAMS\${SHORTCUT}"
+  DeleteRegKey HKCU "${UNINSTALL_KEY}"
+
+  ${If} $0 == "remove"
+    Delete "$INSTDIR\config.ini"
+    Delete "$INSTDIR\file.ini"
+    Delete "$INSTDIR\file.ini.sig"
+    Delete "$INSTDIR\IE8XP.exe"
+    Delete "$INSTDIR\*.part"
+    RMDir /r "$INSTDIR\HID"
+    RMDir /r "$INSTDIR\YSB"
+    RMDir /r "$INSTDIR\NJYS"
+    RMDir /r "$INSTDIR\WHJL"
+    RMDir /r "$INSTDIR\SDSS"
+  ${EndIf}
+
+  Delete "$INSTDIR\uninstall.exe"
+  ; Only when nothing of the shop's is left.
+  RMDir "$INSTDIR"
+SectionEnd

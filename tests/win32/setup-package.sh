@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# The setup package under Wine: packs this build's client with scripts/package.sh, makes a fresh
+# Wine prefix of its own (the shared one keeps other tests' registry and files), serves the demo
+# data on the client's built-in loopback host and runs setup_package_test.exe in that prefix.
+# The fresh prefix is a copy of an untouched one made once per build tree: Wine's first start
+# takes minutes, a copy seconds.
+#   setup-package.sh TEST_EXE CARDX_OCX INSTALLERS_DIR PLATFORM_HOST BUILD_DIR
+set -euo pipefail
+
+test_exe=$1 cardx=$2 installers=$3 host=$4 build=$5
+here=$(cd "$(dirname "$0")/../.." && pwd)
+work="$(dirname "$test_exe")/setup-package"
+
+case "$host" in
+  127.0.0.1:*) port=${host##*:} ;;
+  *) echo "the client is built for $host, not the loopback shop server; skipping"; exit 77 ;;
+esac
+
+template="$(dirname "$test_exe")/setup-package-prefix"
+LIRRA_WINEPREFIX="$template" "$here/scripts/wine-prefix.sh"
+
+export WINEPREFIX="$work/prefix" LIRRA_WINEPREFIX="$work/prefix"
+[ -d "$WINEPREFIX" ] && { wineserver -k 2>/dev/null || true; }
+rm -rf "$work"
+mkdir -p "$work"
+cp -a "$template" "$WINEPREFIX"
+
+setup=$(LIRRA_BUILD_DIR="$build" LIRRA_PACKAGE_DIR="$work/package" "$here/scripts/package.sh" "$cardx" | tail -n 1)
+[ -f "$setup" ] || { echo "no setup package from scripts/package.sh" >&2; exit 1; }
+
+LIRRA_DEMO_HOST="$host" "$here/tools/shop-server/make-demo-data.sh" "$work/data" "$installers" >/dev/null
+python3 "$here/tools/shop-server/shop_server.py" --root "$work/data" --host 127.0.0.1 --port "$port" \
+  >"$work/server.log" 2>&1 &
+server=$!
+cleanup() {
+  kill "$server" 2>/dev/null || true
+  wait "$server" 2>/dev/null || true
+  wineserver -k 2>/dev/null || true
+}
+trap cleanup EXIT
+for _ in $(seq 1 100); do
+  grep -q '^listening' "$work/server.log" 2>/dev/null && break
+  kill -0 "$server" 2>/dev/null || { cat "$work/server.log" >&2; echo "shop server did not start on $port" >&2; exit 1; }
+  sleep 0.1
+done
+
+wineserver -p
+# Wine's background services start with the first program and inherit its output: start them
+# away from ctest's pipes.
+"$here/scripts/wine-run.sh" cmd /c exit >/dev/null 2>&1 </dev/null
+
+export LIRRA_SETUP_EXE="$setup" LIRRA_SETUP_VERSION="$(cat "$build/lirra-version.txt")"
+"$here/scripts/with-display.sh" "$here/scripts/wine-run.sh" "$test_exe"
