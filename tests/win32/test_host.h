@@ -1,11 +1,10 @@
-// The start of every window host (ui_host, driver_host, browser_host): the libraries lirra.exe
-// starts before its first window, the host's arguments, and the wait for the driving test's
+// The start every window host (ui_host, driver_host, browser_host) shares: the libraries the
+// client starts before its windows, the host's arguments, and the wait for the driving test's
 // next step (see StepSignals in window_driver.h).
 #pragma once
 
 #include <windows.h>
 // after windows.h
-#include <commctrl.h>
 #include <shellapi.h>
 
 #include <string>
@@ -16,12 +15,12 @@
 
 namespace lirra::test {
 
-// GDI+, the common controls and OLE, as the application starts them, for the host's life.
+// GDI+ and OLE, as the application starts them, for the host's life. The common controls are
+// left out: no window shown here uses them, and loading comctl32 through the client's manifest
+// (which names the x86 assembly) fails in the 64-bit build.
 class HostStart {
  public:
   HostStart() {
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&controls);
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (!argv) return;
