@@ -11,8 +11,8 @@
 #include <cstring>
 #include <vector>
 
-#include "net/trace.h"
 #include "platform/platform.h"
+#include "store/trace.h"
 
 namespace lirra {
 

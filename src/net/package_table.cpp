@@ -10,13 +10,13 @@
 
 #include "net/http_client.h"
 #include "net/md5.h"
-#include "net/trace.h"
 #include "pc/system_probe.h"
 #include "pc/vendors.h"
 #include "platform/platform.h"
 #include "platform/utf8.h"
 #include "store/atomic_file.h"
 #include "store/ini_store.h"
+#include "store/trace.h"
 
 namespace lirra {
 

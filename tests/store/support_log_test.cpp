@@ -11,9 +11,9 @@
 #include <thread>
 #include <vector>
 
-#include "net/trace.h"
 #include "platform/platform.h"
 #include "platform/thread_id.h"
+#include "store/trace.h"
 #include "support/fake_platform.h"
 #include "support/temp_dir.h"
 

@@ -10,8 +10,8 @@
 
 #include "command.h"
 #include "net/http_client.h"
-#include "net/trace.h"
 #include "platform/socket.h"
+#include "store/trace.h"
 
 namespace {
 

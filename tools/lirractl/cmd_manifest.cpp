@@ -5,9 +5,9 @@
 
 #include "command.h"
 #include "net/package_table.h"
-#include "net/trace.h"
 #include "pc/system_probe.h"
 #include "platform/platform.h"
+#include "store/trace.h"
 
 namespace {
 

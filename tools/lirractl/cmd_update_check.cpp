@@ -5,9 +5,9 @@
 #include "app/update_check.h"
 #include "command.h"
 #include "net/package_table.h"
-#include "net/trace.h"
 #include "platform/platform.h"
 #include "platform/socket.h"
+#include "store/trace.h"
 
 namespace {
 

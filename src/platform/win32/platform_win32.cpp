@@ -66,9 +66,14 @@ class Win32Platform final : public Platform {
     // The process environment block holds the version Windows reports to this process,
     // free of the compatibility shims that GetVersionEx applies.
     const auto* peb = reinterpret_cast<const unsigned char*>(NtCurrentTeb()->ProcessEnvironmentBlock);
+#ifdef _WIN64
+    constexpr size_t kMajorOffset = 0x118;  // OSMajorVersion, OSMinorVersion follows
+#else
+    constexpr size_t kMajorOffset = 0xA4;
+#endif
     OsVersion v;
-    v.major = *reinterpret_cast<const ULONG*>(peb + 0xA4);
-    v.minor = *reinterpret_cast<const ULONG*>(peb + 0xA8);
+    v.major = *reinterpret_cast<const ULONG*>(peb + kMajorOffset);
+    v.minor = *reinterpret_cast<const ULONG*>(peb + kMajorOffset + 4);
     return v;
   }
 

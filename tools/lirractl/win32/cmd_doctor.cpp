@@ -12,13 +12,13 @@
 #include "net/http_client.h"
 #include "net/md5.h"
 #include "net/package_table.h"
-#include "net/trace.h"
 #include "pc/ie_helper.h"
 #include "pc/system_probe.h"
 #include "platform/platform.h"
 #include "platform/socket.h"
 #include "store/ini_store.h"
 #include "store/support_log.h"
+#include "store/trace.h"
 
 namespace {
 

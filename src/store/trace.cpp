@@ -1,4 +1,4 @@
-#include "net/trace.h"
+#include "store/trace.h"
 
 #include <atomic>
 #include <cstdarg>
