@@ -18,6 +18,7 @@ namespace {
 
 using lirra::test::BesideTest;
 using lirra::test::EnvWinePath;
+using lirra::test::ProductVersionOf;
 using lirra::test::RectInDialog;
 using lirra::test::SaveScreenshot;
 using lirra::test::ScreenPixels;
@@ -185,7 +186,10 @@ TEST_F(BrowserWindow, DriverSettingsAndAboutOpenTheirDialogsOverTheWindow) {
   Click(IDC_BROWSER_ABOUT);
   HWND about = FindOpenedDialog(10000);
   ASSERT_NE(nullptr, about);
-  EXPECT_EQ(L"Lirra·商户1.0.0.1 版", TextOf(GetDlgItem(about, IDC_ABOUT_VERSION)));
+  // The About box names the version that the program's version resource carries.
+  const std::wstring version = ProductVersionOf(BesideTest(L"browser_host.exe"));
+  ASSERT_EQ(std::wstring::npos, version.find(L'<')) << version;
+  EXPECT_EQ(L"Lirra·商户" + version + L" 版", TextOf(GetDlgItem(about, IDC_ABOUT_VERSION)));
   EXPECT_FALSE(Visible(Item(IDC_BROWSER_ABOUT)));
   PostMessageW(GetDlgItem(about, IDC_ABOUT_CLOSE), BM_CLICK, 0, 0);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }, 10000));

@@ -17,6 +17,7 @@ namespace {
 
 using lirra::test::BesideTest;
 using lirra::test::EnvWinePath;
+using lirra::test::ProductVersionOf;
 using lirra::test::RectInDialog;
 using lirra::test::SaveScreenshot;
 using lirra::test::StepSignals;
@@ -27,21 +28,6 @@ using lirra::test::WaitUntil;
 using lirra::test::WindowHost;
 
 constexpr int kLockedIds[] = {IDC_DRV_INSTALL, IDC_DRV_REINSTALL, IDC_DRV_USE, IDC_DRV_CLOSE};
-
-// The product version in a program's version resource, read as Explorer reads it.
-std::wstring ProductVersionOf(const std::wstring& program) {
-  DWORD ignored = 0;
-  std::vector<char> data(GetFileVersionInfoSizeW(program.c_str(), &ignored));
-  if (data.empty() || !GetFileVersionInfoW(program.c_str(), 0, static_cast<DWORD>(data.size()), data.data()))
-    return L"<no version resource>";
-  wchar_t* text = nullptr;
-  UINT length = 0;
-  if (!VerQueryValueW(data.data(), L"\\StringFileInfo\\080404B0\\ProductVersion", reinterpret_cast<void**>(&text),
-                      &length) ||
-      !text)
-    return L"<no product version>";
-  return text;
-}
 
 class DriverWindows : public testing::Test {
  protected:

@@ -110,6 +110,21 @@ class WindowHost {
   DWORD threadId_ = 0;
 };
 
+// The product version in a program's version resource, read as Explorer reads it.
+inline std::wstring ProductVersionOf(const std::wstring& program) {
+  DWORD ignored = 0;
+  std::vector<char> data(GetFileVersionInfoSizeW(program.c_str(), &ignored));
+  if (data.empty() || !GetFileVersionInfoW(program.c_str(), 0, static_cast<DWORD>(data.size()), data.data()))
+    return L"<no version resource>";
+  wchar_t* text = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueW(data.data(), L"\\StringFileInfo\\080404B0\\ProductVersion", reinterpret_cast<void**>(&text),
+                      &length) ||
+      !text)
+    return L"<no product version>";
+  return text;
+}
+
 // Polls `done` every 50 ms for up to `ms`; its last answer.
 inline bool WaitUntil(const std::function<bool()>& done, DWORD ms) {
   for (DWORD waited = 0; waited < ms; waited += 50) {
