@@ -53,22 +53,15 @@ std::vector<ui::ControlPlace> ResizePlaces(int w, int cx, int cy) {
   };
 }
 
-ButtonPictures MaximizePictures(bool enlarged) {
-  if (enlarged) return {L"res\\notmax.png", L"res\\notmax1.png", L"res\\notmax2.png"};
-  return {L"res\\max.png", L"res\\max1.png", L"res\\max2.png"};
-}
+ButtonPictures MaximizePictures(bool enlarged) { return enlarged ? ui::kSkinRestore : ui::kSkinMaximize; }
 
 std::vector<std::pair<int, ButtonPictures>> TitleStripPictures() {
   return {
-      {IDC_BROWSER_CLOSE, {L"res\\close.png", L"res\\close1.png", L"res\\close2.png"}},
-      {IDC_BROWSER_MAX, MaximizePictures(false)},
-      {IDC_BROWSER_MIN, {L"res\\smail.png", L"res\\smail1.png", L"res\\smail2.png"}},
-      {IDC_BROWSER_DRIVER, {L"res\\setting.png", L"res\\setting1.png", L"res\\setting2.png"}},
-      {IDC_BROWSER_REFRESH, {L"res\\refurbish.png", L"res\\refurbish1.png", L"res\\refurbish2.png"}},
-      {IDC_BROWSER_LOGO, {L"res\\LOGO_normal.png", L"res\\LOGO_pressed.png", L"res\\LOGO_pressed.png"}},
-      {IDC_BROWSER_ABOUT, {L"res\\about-normal.png", L"res\\about-focus.png", L"res\\about-focus.png"}},
-      {IDC_BROWSER_BACK, {L"res\\back.png", L"res\\back1.png", L"res\\back2.png"}},
-      {IDC_BROWSER_FORWARD, {L"res\\move.png", L"res\\move1.png", L"res\\move2.png"}},
+      {IDC_BROWSER_CLOSE, ui::kSkinClose},      {IDC_BROWSER_MAX, MaximizePictures(false)},
+      {IDC_BROWSER_MIN, ui::kSkinMinimize},     {IDC_BROWSER_DRIVER, ui::kSkinDriverSettings},
+      {IDC_BROWSER_REFRESH, ui::kSkinRefresh},  {IDC_BROWSER_LOGO, ui::kSkinLogo},
+      {IDC_BROWSER_ABOUT, ui::kSkinAboutPopup}, {IDC_BROWSER_BACK, ui::kSkinBack},
+      {IDC_BROWSER_FORWARD, ui::kSkinForward},
   };
 }
 

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "ui/skin_files.h"
 #include "ui/skin_layout.h"
 
 namespace lirra::browser {
@@ -29,11 +30,7 @@ std::vector<ui::ControlPlace> FirstShowPlaces(int outerWidth, int outerHeight);
 // Controls placed on every size change: the right-hand buttons, the title and the browser.
 std::vector<ui::ControlPlace> ResizePlaces(int outerWidth, int clientWidth, int clientHeight);
 
-struct ButtonPictures {
-  const wchar_t* normal;
-  const wchar_t* hover;
-  const wchar_t* pressed;
-};
+using ui::ButtonPictures;
 
 ButtonPictures MaximizePictures(bool enlarged);
 // The pictures of every title-strip button at the first show (the maximise button not enlarged).

@@ -5,7 +5,8 @@
 namespace lirra::drivers {
 namespace {
 
-// Vendor buttons take the size of "res\\select.png"; bottom buttons that of "res\\button.png".
+// Vendor buttons take the size of their picture (ui::kSkinVendor); bottom buttons that of
+// ui::kSkinWideButton.
 constexpr ui::Size kVendorButton{134, 28};
 constexpr ui::Size kBottomButton{112, 32};
 constexpr int kColumnGap = 24;

@@ -14,6 +14,7 @@
 #include "browser/navigation_policy.h"
 #include "browser/win32/browser_events.h"
 #include "browser/win32/explorer1.h"
+#include "platform/win32/scoped.h"
 
 namespace lirra::win {
 namespace {
@@ -195,20 +196,8 @@ TEST_F(EventSink, AnswersAsAnEventInterface) {
   EXPECT_EQ(nullptr, other);
 }
 
-class OleSession {
- public:
-  OleSession() : ok_(SUCCEEDED(OleInitialize(nullptr))) {}
-  ~OleSession() {
-    if (ok_) OleUninitialize();
-  }
-  bool Ok() const { return ok_; }
-
- private:
-  bool ok_;
-};
-
 TEST(Explorer1, CreatesAndDrivesTheWebBrowserControl) {
-  OleSession ole;
+  ScopedOleInit ole;
   ASSERT_TRUE(ole.Ok());
   ASSERT_TRUE(CExplorer1::RegisterHostClass()) << "atl.dll's host class";
   HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
@@ -238,7 +227,7 @@ TEST(Explorer1, CreatesAndDrivesTheWebBrowserControl) {
 }
 
 TEST(Explorer1, AttachRefusesAWindowWithoutAControl) {
-  OleSession ole;
+  ScopedOleInit ole;
   HWND plain = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(nullptr, plain);
   CExplorer1 browser;

@@ -4,176 +4,53 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdlib>
-#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "browser/browser_layout.h"
 #include "browser/navigation_policy.h"
 #include "resource.h"
-#include "ui/win32/gdi.h"
 #include "win32_test_util.h"
+#include "window_driver.h"
 
 namespace {
 
+using lirra::test::BesideTest;
+using lirra::test::EnvWinePath;
+using lirra::test::ProductVersionOf;
+using lirra::test::RectInDialog;
+using lirra::test::SaveScreenshot;
+using lirra::test::ScreenPixels;
+using lirra::test::SendBounded;
+using lirra::test::TextOf;
+using lirra::test::WaitForText;
+using lirra::test::WaitUntil;
+using lirra::test::WindowHost;
+
 constexpr UINT kTrayNotify = WM_USER + 1;
-
-std::wstring FolderOf(const char* variable) {
-  const char* value = std::getenv(variable);
-  return value ? lirra::test::WinePath(value) : L"";
-}
-
-std::wstring HostPath() {
-  wchar_t self[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring path = self;
-  return path.substr(0, path.find_last_of(L'\\') + 1) + L"browser_host.exe";
-}
-
-// Polls `done` every 50 ms for up to `ms`.
-bool WaitUntil(const std::function<bool()>& done, DWORD ms) {
-  for (DWORD waited = 0; waited < ms; waited += 50) {
-    if (done()) return true;
-    Sleep(50);
-  }
-  return done();
-}
-
-std::wstring TextOf(HWND hwnd) {
-  wchar_t text[512] = {};
-  SendMessageTimeoutW(hwnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
-  return text;
-}
-
-// Sends and answers within 5 s; -1 when the window did not answer.
-LRESULT SendBounded(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  DWORD_PTR result = 0;
-  if (!SendMessageTimeoutW(hwnd, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result)) return -1;
-  return static_cast<LRESULT>(result);
-}
-
-RECT PlaceInClient(HWND window, HWND child) {
-  RECT rc;
-  GetWindowRect(child, &rc);
-  MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rc), 2);
-  return rc;
-}
-
-// The pixels of a window's area on the screen.
-std::vector<BYTE> ScreenPixels(HWND hwnd) {
-  RECT rc;
-  GetWindowRect(hwnd, &rc);
-  const int width = rc.right - rc.left;
-  const int height = rc.bottom - rc.top;
-  lirra::win::ScopedWindowDc screen(nullptr);
-  lirra::win::ScopedMemoryDc memory(screen.Get());
-  lirra::win::ScopedBitmap bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
-  {
-    lirra::win::ScopedSelect select(memory.Get(), bitmap.Get());
-    BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), rc.left, rc.top, SRCCOPY);
-  }
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  std::vector<BYTE> pixels(static_cast<size_t>(width) * height * 4);
-  GetDIBits(memory.Get(), bitmap.Get(), 0, height, pixels.data(), &info, DIB_RGB_COLORS);
-  return pixels;
-}
-
-void SaveScreenshot(HWND hwnd, const std::wstring& name) {
-  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  Sleep(700);  // let the window's own thread finish painting
-  RECT rc;
-  GetWindowRect(hwnd, &rc);
-  lirra::win::ScopedWindowDc screen(nullptr);
-  lirra::win::ScopedMemoryDc memory(screen.Get());
-  lirra::win::ScopedBitmap bitmap(CreateCompatibleBitmap(screen.Get(), rc.right - rc.left, rc.bottom - rc.top));
-  {
-    lirra::win::ScopedSelect select(memory.Get(), bitmap.Get());
-    BitBlt(memory.Get(), 0, 0, rc.right - rc.left, rc.bottom - rc.top, screen.Get(), rc.left, rc.top, SRCCOPY);
-  }
-  const std::wstring folder = FolderOf("LIRRA_BINARY_DIR") + L"\\tests\\win32\\screenshots";
-  CreateDirectoryW(folder.c_str(), nullptr);
-  Gdiplus::Bitmap picture(bitmap.Get(), nullptr);
-  UINT count = 0;
-  UINT bytes = 0;
-  Gdiplus::GetImageEncodersSize(&count, &bytes);
-  std::vector<BYTE> buffer(bytes);
-  auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-  Gdiplus::GetImageEncoders(count, bytes, encoders);
-  for (UINT i = 0; i < count; ++i) {
-    if (std::wstring(encoders[i].MimeType) != L"image/png") continue;
-    EXPECT_EQ(Gdiplus::Ok, picture.Save((folder + L"\\" + name + L".png").c_str(), &encoders[i].Clsid, nullptr));
-  }
-}
 
 class BrowserWindow : public testing::Test {
  protected:
   void SetUp() override {
-    std::wstring command = L"\"" + HostPath() + L"\"";
-    const std::wstring folder = FolderOf("LIRRA_SOURCE_DIR");  // its res\ holds the skin
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    ASSERT_TRUE(
-        CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &process_));
-    started_ = true;
-    ASSERT_TRUE(WaitUntil([this] { return (window_ = FindWindowOfHost()) != nullptr; }, 30000))
-        << "browser window did not appear";
+    // The host in the source folder, where the skin pictures are.
+    host_ = std::make_unique<WindowHost>(BesideTest(L"browser_host.exe"), L"", EnvWinePath("LIRRA_SOURCE_DIR"));
+    ASSERT_TRUE(host_->Started());
+    window_ = host_->FindDialog(30000);
+    ASSERT_NE(nullptr, window_) << "browser window did not appear";
     // The first show ends by naming the window.
-    ASSERT_TRUE(WaitUntil([this] { return TextOf(window_) == L"Lirra·商户"; }, 15000));
+    ASSERT_EQ(L"Lirra·商户", WaitForText(window_, L"Lirra·商户", 15000));
   }
 
-  void TearDown() override {
-    if (!started_) return;
-    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 99);
-    WaitForSingleObject(process_.hProcess, 10000);
-    CloseHandle(process_.hThread);
-    CloseHandle(process_.hProcess);
-  }
-
-  struct Search {
-    DWORD pid;
-    HWND found;
-    HWND except;
-  };
-
-  static BOOL CALLBACK Visit(HWND hwnd, LPARAM argument) {
-    auto* search = reinterpret_cast<Search*>(argument);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    wchar_t cls[32] = {};
-    GetClassNameW(hwnd, cls, 32);
-    if (pid != search->pid || !IsWindowVisible(hwnd) || std::wstring(cls) != L"#32770") return TRUE;
-    if (hwnd == search->except) return TRUE;
-    search->found = hwnd;
-    return FALSE;
-  }
-
-  // A visible dialog of the host other than `except`.
-  HWND FindWindowOfHost(HWND except = nullptr) const {
-    Search search = {process_.dwProcessId, nullptr, except};
-    EnumWindows(&BrowserWindow::Visit, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-  }
-
-  long WaitExit(DWORD ms) {
-    if (WaitForSingleObject(process_.hProcess, ms) != WAIT_OBJECT_0) return -1;
-    DWORD code = 0;
-    GetExitCodeProcess(process_.hProcess, &code);
-    return static_cast<long>(code);
-  }
-
+  // A visible dialog the window opened over itself, waiting up to `ms`.
+  HWND FindOpenedDialog(DWORD ms) const { return host_->FindDialogOtherThan(window_, ms); }
+  long WaitExit(DWORD ms) { return host_->WaitExit(ms); }
   HWND Item(int id) const { return GetDlgItem(window_, id); }
   void Click(int id) { PostMessageW(Item(id), BM_CLICK, 0, 0); }
   bool Visible(HWND hwnd) const { return IsWindowVisible(hwnd) != FALSE; }
 
   lirra::win::GdiplusSession gdiplus_;
-  PROCESS_INFORMATION process_ = {};
-  bool started_ = false;
+  std::unique_ptr<WindowHost> host_;
   HWND window_ = nullptr;
 };
 
@@ -205,7 +82,7 @@ TEST_F(BrowserWindow, FirstShowPlacesTheWindowTitleStripAndControl) {
   };
   for (const Expected& place : places) {
     ASSERT_NE(nullptr, Item(place.id)) << place.id;
-    const RECT rc = PlaceInClient(window_, Item(place.id));
+    const RECT rc = RectInDialog(window_, Item(place.id));
     EXPECT_EQ(place.rc.left, rc.left) << place.id;
     EXPECT_EQ(place.rc.top, rc.top) << place.id;
     EXPECT_EQ(place.rc.right, rc.right) << place.id;
@@ -294,9 +171,9 @@ TEST_F(BrowserWindow, CloseAndMinimiseHideInTheTrayAndADoubleClickBringsItBack) 
 }
 
 TEST_F(BrowserWindow, DriverSettingsAndAboutOpenTheirDialogsOverTheWindow) {
-  HWND manager = nullptr;
   Click(IDC_BROWSER_DRIVER);
-  ASSERT_TRUE(WaitUntil([&] { return (manager = FindWindowOfHost(window_)) != nullptr; }, 10000));
+  HWND manager = FindOpenedDialog(10000);
+  ASSERT_NE(nullptr, manager);
   EXPECT_NE(nullptr, GetDlgItem(manager, IDC_DRV_STATUS)) << "not the driver manager";
   EXPECT_FALSE(IsWindowEnabled(window_)) << "a second manager could be opened beside it";
   PostMessageW(GetDlgItem(manager, IDC_DRV_CLOSE), BM_CLICK, 0, 0);
@@ -304,12 +181,15 @@ TEST_F(BrowserWindow, DriverSettingsAndAboutOpenTheirDialogsOverTheWindow) {
   EXPECT_EQ(-1, WaitExit(500)) << "closing the manager opened from here must not end the client";
   EXPECT_TRUE(IsWindowEnabled(window_));
 
-  HWND about = nullptr;
   Click(IDC_BROWSER_LOGO);
   ASSERT_TRUE(WaitUntil([&] { return Visible(Item(IDC_BROWSER_ABOUT)); }, 5000));
   Click(IDC_BROWSER_ABOUT);
-  ASSERT_TRUE(WaitUntil([&] { return (about = FindWindowOfHost(window_)) != nullptr; }, 10000));
-  EXPECT_EQ(L"Lirra·商户1.0.0.1 版", TextOf(GetDlgItem(about, IDC_ABOUT_VERSION)));
+  HWND about = FindOpenedDialog(10000);
+  ASSERT_NE(nullptr, about);
+  // The About box names the version that the program's version resource carries.
+  const std::wstring version = ProductVersionOf(BesideTest(L"browser_host.exe"));
+  ASSERT_EQ(std::wstring::npos, version.find(L'<')) << version;
+  EXPECT_EQ(L"Lirra·商户" + version + L" 版", TextOf(GetDlgItem(about, IDC_ABOUT_VERSION)));
   EXPECT_FALSE(Visible(Item(IDC_BROWSER_ABOUT)));
   PostMessageW(GetDlgItem(about, IDC_ABOUT_CLOSE), BM_CLICK, 0, 0);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }, 10000));
@@ -318,7 +198,8 @@ TEST_F(BrowserWindow, DriverSettingsAndAboutOpenTheirDialogsOverTheWindow) {
   Click(IDC_BROWSER_CLOSE);
   ASSERT_TRUE(WaitUntil([&] { return !Visible(window_); }, 5000));
   PostMessageW(window_, WM_COMMAND, ID_TRAY_ABOUT, 0);
-  ASSERT_TRUE(WaitUntil([&] { return (about = FindWindowOfHost(window_)) != nullptr; }, 10000));
+  about = FindOpenedDialog(10000);
+  ASSERT_NE(nullptr, about);
   PostMessageW(GetDlgItem(about, IDC_ABOUT_CLOSE), BM_CLICK, 0, 0);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }, 10000));
   Sleep(300);
@@ -329,7 +210,7 @@ TEST_F(BrowserWindow, DriverSettingsAndAboutOpenTheirDialogsOverTheWindow) {
 TEST_F(BrowserWindow, EnterStaysWithThePageAndEscEndsTheWindow) {
   GUITHREADINFO gui = {};
   gui.cbSize = sizeof(gui);
-  HWND focus = GetGUIThreadInfo(process_.dwThreadId, &gui) && gui.hwndFocus ? gui.hwndFocus : window_;
+  HWND focus = GetGUIThreadInfo(host_->ThreadId(), &gui) && gui.hwndFocus ? gui.hwndFocus : window_;
   PostMessageW(focus, WM_KEYDOWN, VK_RETURN, 1);
   PostMessageW(focus, WM_KEYUP, VK_RETURN, 0xC0000001);
   Sleep(1500);

@@ -6,8 +6,6 @@
 //                                                  start-up ends the process with 0)
 //   driver_host about <token>                      exit code: the dialog result
 #include <windows.h>
-// after windows.h
-#include <shellapi.h>
 
 #include <atomic>
 #include <string>
@@ -17,23 +15,15 @@
 #include "drivers/win32/driver_manager_dlg.h"
 #include "pc/run_flags.h"
 #include "pc/system_probe.h"
+#include "test_host.h"
 #include "ui/win32/about_dlg.h"
-#include "ui/win32/gdi.h"
 
 namespace {
 
+using lirra::test::WaitForStep;
+
 std::wstring g_token;
 std::atomic<int> g_runs{0};
-
-// Waits (bounded) for the driver's go-ahead for step `step`.
-bool WaitForStep(int step) {
-  const std::wstring name = g_token + L"-" + std::to_wstring(step);
-  HANDLE event = CreateEventW(nullptr, FALSE, FALSE, name.c_str());
-  if (!event) return false;
-  const bool signalled = WaitForSingleObject(event, 30000) == WAIT_OBJECT_0;
-  CloseHandle(event);
-  return signalled;
-}
 
 // Run n waits for steps 10n+1 (the question) and 10n+2 (the end).
 unsigned __stdcall ScriptedRun(void* argument) {
@@ -45,12 +35,12 @@ unsigned __stdcall ScriptedRun(void* argument) {
     if (ui->IsSelected(v)) seen += lirra::VendorOf(v).label + std::wstring(L" ");
   }
   ui->SetStatusText(seen + (ui->IsReinstall() ? L"重装" : L"安装"));
-  if (WaitForStep(base + 1)) {
+  if (WaitForStep(g_token, base + 1)) {
     const bool confirmed =
         ui->AskTwoButtons(L"安装提醒", L"南京亿数和山东神思在部分机型上会冲突，\r\n继续安装？", L"安装", L"取消");
     ui->SetStatusText(confirmed ? L"confirmed" : L"cancelled");
   }
-  WaitForStep(base + 2);
+  WaitForStep(g_token, base + 2);
   ui->RunEnded();
   return 0;
 }
@@ -78,15 +68,11 @@ int RunAbout() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  int argc = 0;
-  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-  if (!argv || argc < 3) return 90;
-  const std::wstring what = argv[1];
-  const std::wstring detail = argv[2];
-  g_token = argc > 3 ? argv[3] : L"";
-  LocalFree(argv);
-
-  lirra::win::GdiplusSession gdiplus;
+  lirra::test::HostStart start;
+  if (!start.Ok() || start.ArgumentCount() < 2) return 90;
+  const std::wstring what = start.Argument(0);
+  const std::wstring detail = start.Argument(1);
+  g_token = start.Argument(2);
   if (what == L"manager") return RunManager(detail);
   if (what == L"about") return RunAbout();
   return 91;

@@ -17,30 +17,17 @@ namespace {
 
 using lirra::test::BesideTest;
 using lirra::test::EnvWinePath;
+using lirra::test::ProductVersionOf;
 using lirra::test::RectInDialog;
 using lirra::test::SaveScreenshot;
 using lirra::test::StepSignals;
 using lirra::test::TextOf;
 using lirra::test::WaitForEnabled;
 using lirra::test::WaitForText;
+using lirra::test::WaitUntil;
 using lirra::test::WindowHost;
 
 constexpr int kLockedIds[] = {IDC_DRV_INSTALL, IDC_DRV_REINSTALL, IDC_DRV_USE, IDC_DRV_CLOSE};
-
-// The product version in a program's version resource, read as Explorer reads it.
-std::wstring ProductVersionOf(const std::wstring& program) {
-  DWORD ignored = 0;
-  std::vector<char> data(GetFileVersionInfoSizeW(program.c_str(), &ignored));
-  if (data.empty() || !GetFileVersionInfoW(program.c_str(), 0, static_cast<DWORD>(data.size()), data.data()))
-    return L"<no version resource>";
-  wchar_t* text = nullptr;
-  UINT length = 0;
-  if (!VerQueryValueW(data.data(), L"\\StringFileInfo\\080404B0\\ProductVersion", reinterpret_cast<void**>(&text),
-                      &length) ||
-      !text)
-    return L"<no product version>";
-  return text;
-}
 
 class DriverWindows : public testing::Test {
  protected:
@@ -219,8 +206,7 @@ TEST_F(DriverWindows, AboutBoxFromTheSystemMenu) {
     EXPECT_TRUE(PtInRegion(region.Get(), 142, 159));
     if (opening == 0) SaveScreenshot(about, L"about-box");
     Click(about, IDC_ABOUT_CLOSE);
-    for (int waited = 0; IsWindow(about) && waited < 10000; waited += 50) Sleep(50);
-    EXPECT_FALSE(IsWindow(about));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }, 10000));
     EXPECT_TRUE(IsWindow(manager)) << "closing the About box leaves the manager open";
   }
   PostMessageW(manager, WM_CLOSE, 0, 0);

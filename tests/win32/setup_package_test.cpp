@@ -68,28 +68,26 @@ long RunAndWait(const std::wstring& commandLine, DWORD ms = 180000) {
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
+  lirra::win::ScopedHandle process(pi.hProcess);
+  lirra::win::ScopedHandle thread(pi.hThread);
   DWORD code = static_cast<DWORD>(-1);
-  if (WaitForSingleObject(pi.hProcess, ms) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  if (WaitForSingleObject(process.Get(), ms) == WAIT_OBJECT_0) GetExitCodeProcess(process.Get(), &code);
   return static_cast<long>(code);
 }
 
 std::wstring RegString(const std::wstring& value) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kUninstallKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return L"<no key>";
+  lirra::win::ScopedKey key;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kUninstallKey.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
+    return L"<no key>";
   wchar_t data[1024] = {};
   DWORD size = sizeof data - sizeof(wchar_t), type = 0;
-  LONG rc = RegQueryValueExW(key, value.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-  RegCloseKey(key);
+  LONG rc = RegQueryValueExW(key.Get(), value.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
   return rc == ERROR_SUCCESS && type == REG_SZ ? data : L"<no " + value + L">";
 }
 
 bool KeyExists(HKEY root, const std::wstring& path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
+  lirra::win::ScopedKey key;
+  return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.Receive()) == ERROR_SUCCESS;
 }
 
 struct Link {

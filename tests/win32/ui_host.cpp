@@ -3,35 +3,25 @@
 //   ui_host msgbox one|two           exit code: 100 if confirmed, plus the dialog result
 //   ui_host loading <token>          exit code: the dialog result
 #include <windows.h>
-// after windows.h
-#include <shellapi.h>
 
 #include <string>
 
 #include "app/prepare_ui.h"
 #include "app/win32/loading.h"
-#include "ui/win32/gdi.h"
+#include "test_host.h"
 #include "ui/win32/my_message_box.h"
 
 namespace {
 
-std::wstring g_token;
+using lirra::test::WaitForStep;
 
-// Waits (bounded) for the driver's go-ahead for step `step`.
-bool WaitForStep(int step) {
-  const std::wstring name = L"lirra-ui-test-" + g_token + L"-" + std::to_wstring(step);
-  HANDLE event = CreateEventW(nullptr, FALSE, FALSE, name.c_str());
-  if (!event) return false;
-  const bool signalled = WaitForSingleObject(event, 30000) == WAIT_OBJECT_0;
-  CloseHandle(event);
-  return signalled;
-}
+std::wstring g_token;
 
 unsigned __stdcall ScriptedWorker(void* argument) {
   auto* ui = static_cast<lirra::PrepareUi*>(argument);
-  if (WaitForStep(1)) ui->SetProgressText(L"正在检查系统环境，请稍候...");
-  if (WaitForStep(2)) ui->SetProgressText(L"初始化完成，正在启动系统，请稍候...");
-  WaitForStep(3);
+  if (WaitForStep(g_token, 1)) ui->SetProgressText(L"正在检查系统环境，请稍候...");
+  if (WaitForStep(g_token, 2)) ui->SetProgressText(L"初始化完成，正在启动系统，请稍候...");
+  WaitForStep(g_token, 3);
   ui->Done();
   return 0;
 }
@@ -54,14 +44,10 @@ int RunLoading() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  int argc = 0;
-  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-  if (!argv || argc < 3) return 90;
-  const std::wstring what = argv[1];
-  const std::wstring detail = argv[2];
-  LocalFree(argv);
-
-  lirra::win::GdiplusSession gdiplus;
+  lirra::test::HostStart start;
+  if (!start.Ok() || start.ArgumentCount() < 2) return 90;
+  const std::wstring what = start.Argument(0);
+  const std::wstring detail = start.Argument(1);
   if (what == L"msgbox") return RunMessageBox(detail);
   if (what == L"loading") {
     g_token = detail;

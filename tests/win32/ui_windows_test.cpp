@@ -23,6 +23,7 @@ using lirra::test::BesideTest;
 using lirra::test::EnvWinePath;
 using lirra::test::RectInDialog;
 using lirra::test::SaveScreenshot;
+using lirra::test::StepSignals;
 using lirra::test::TextOf;
 using lirra::test::WaitForText;
 
@@ -193,24 +194,12 @@ TEST_F(WindowTest, MessageBoxWithoutSkinPicturesStillAnswers) {
 
 class LoadingWindow : public WindowTest {
  protected:
-  void Signal(int step) {
-    const std::wstring name = L"lirra-ui-test-" + token_ + L"-" + std::to_wstring(step);
-    HANDLE event = CreateEventW(nullptr, FALSE, FALSE, name.c_str());
-    ASSERT_NE(nullptr, event);
-    SetEvent(event);
-    events_.push_back(event);
-  }
-  void TearDown() override {
-    for (HANDLE event : events_) CloseHandle(event);
-  }
-
-  std::wstring token_ = std::to_wstring(GetCurrentProcessId());
-  std::vector<HANDLE> events_;
+  StepSignals signals_{L"lirra-ui-test-"};
 };
 
 TEST_F(LoadingWindow, ShowsTheWorkersTextsStaysOpenUntilDoneAndCloses) {
   // The events exist before the host waits on them, so no signal is lost.
-  Host host(L"loading " + token_);
+  Host host(L"loading " + signals_.Token());
   ASSERT_TRUE(host.Started());
   HWND loading = host.FindDialog(20000);
   ASSERT_NE(nullptr, loading) << "loading window did not appear";
@@ -229,7 +218,7 @@ TEST_F(LoadingWindow, ShowsTheWorkersTextsStaysOpenUntilDoneAndCloses) {
   EXPECT_EQ(HTCAPTION, SendMessageW(loading, WM_NCHITTEST, 0, MAKELPARAM(panel.left + 2, panel.top + 2)));
   SaveScreenshot(loading, L"loading-window");
 
-  Signal(1);
+  signals_.Signal(1);
   EXPECT_EQ(L"正在检查系统环境，请稍候...", WaitForText(text, L"正在检查系统环境，请稍候...", 10000));
 
   // Esc, Enter and Alt+F4 leave it open while the worker runs.
@@ -240,10 +229,10 @@ TEST_F(LoadingWindow, ShowsTheWorkersTextsStaysOpenUntilDoneAndCloses) {
   EXPECT_EQ(-1, host.WaitExit(1500));
   EXPECT_TRUE(IsWindow(loading));
 
-  Signal(2);
+  signals_.Signal(2);
   EXPECT_EQ(L"初始化完成，正在启动系统，请稍候...", WaitForText(text, L"初始化完成，正在启动系统，请稍候...", 10000));
   SaveScreenshot(loading, L"loading-window-last-step");
-  Signal(3);
+  signals_.Signal(3);
   EXPECT_EQ(IDOK, host.WaitExit(10000));
 }
 

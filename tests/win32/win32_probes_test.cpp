@@ -147,12 +147,14 @@ TEST(Win32EngineSettings, AllValuesPresentAndOwnNameFollowsTheFile) {
   DeleteTree(HKEY_CURRENT_USER, kDomains + std::wstring(L"*.") + Widen(LIRRA_PRIMARY_DOMAIN));
   // Values already there are overwritten, other values are left alone.
   ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, kZones + std::wstring(L"3")));
-  HKEY zone3 = nullptr;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, (kZones + std::wstring(L"3")).c_str(), 0, KEY_WRITE, &zone3), 0);
-  DWORD prompt = 1, other = 3;
-  RegSetValueExW(zone3, L"1201", 0, REG_DWORD, reinterpret_cast<BYTE*>(&prompt), sizeof prompt);
-  RegSetValueExW(zone3, L"1A00", 0, REG_DWORD, reinterpret_cast<BYTE*>(&other), sizeof other);
-  RegCloseKey(zone3);
+  {
+    win::ScopedKey zone3;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, (kZones + std::wstring(L"3")).c_str(), 0, KEY_WRITE, zone3.Receive()),
+              0);
+    DWORD prompt = 1, other = 3;
+    RegSetValueExW(zone3.Get(), L"1201", 0, REG_DWORD, reinterpret_cast<BYTE*>(&prompt), sizeof prompt);
+    RegSetValueExW(zone3.Get(), L"1A00", 0, REG_DWORD, reinterpret_cast<BYTE*>(&other), sizeof other);
+  }
 
   CEngineSettings::ApplyBrowserSettings();
   ExpectEngineSettings(CSystemProbe::GetExeFileName());

@@ -16,34 +16,32 @@ using test::WinePath;
 class FixtureService {
  public:
   FixtureService(const std::wstring& name, const std::wstring& options, DWORD startType = SERVICE_DEMAND_START)
-      : name_(name) {
-    manager_ = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+      : name_(name), manager_(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)) {
     std::wstring command = L"\"" + WinePath(FIXTURE_SERVICE) + L"\" " + name + L" " + options;
-    service_ =
-        CreateServiceW(manager_, name.c_str(), name.c_str(), SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS, startType,
-                       SERVICE_ERROR_NORMAL, command.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
+    service_.Reset(CreateServiceW(manager_.Get(), name.c_str(), name.c_str(), SERVICE_ALL_ACCESS,
+                                  SERVICE_WIN32_OWN_PROCESS, startType, SERVICE_ERROR_NORMAL, command.c_str(), nullptr,
+                                  nullptr, nullptr, nullptr, nullptr));
   }
   ~FixtureService() {
-    if (service_) {
-      SERVICE_STATUS status{};
-      ControlService(service_, SERVICE_CONTROL_STOP, &status);
-      for (int i = 0; i < 50 && QueryServiceStatus(service_, &status) && status.dwCurrentState != SERVICE_STOPPED;
-           ++i) {
-        Sleep(100);
-      }
-      DeleteService(service_);
-      CloseServiceHandle(service_);
+    if (!service_) return;
+    SERVICE_STATUS status{};
+    ControlService(service_.Get(), SERVICE_CONTROL_STOP, &status);
+    for (int i = 0; i < 50 && QueryServiceStatus(service_.Get(), &status) && status.dwCurrentState != SERVICE_STOPPED;
+         ++i) {
+      Sleep(100);
     }
-    if (manager_) CloseServiceHandle(manager_);
+    DeleteService(service_.Get());
   }
-  bool Registered() const { return service_ != nullptr; }
-  bool StartRaw() { return StartServiceW(service_, 0, nullptr) != 0; }
+  FixtureService(const FixtureService&) = delete;
+  FixtureService& operator=(const FixtureService&) = delete;
+  bool Registered() const { return service_.Valid(); }
+  bool StartRaw() { return StartServiceW(service_.Get(), 0, nullptr) != 0; }
   const std::wstring& Name() const { return name_; }
 
  private:
   std::wstring name_;
-  SC_HANDLE manager_ = nullptr;
-  SC_HANDLE service_ = nullptr;
+  win::ScopedServiceHandle manager_;
+  win::ScopedServiceHandle service_;
 };
 
 TEST(Win32Services, StoppedServiceIsStartedAndWaitedFor) {

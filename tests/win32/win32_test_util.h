@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "platform/win32/scoped.h"
+
 namespace lirra::test {
 
 // A Linux path of the build tree as the Wine prefix sees it (drive Z: is "/").
@@ -29,46 +31,42 @@ inline std::wstring Widen(const std::string& ansi) {
 
 // Deletes a key with its subkeys; true when it is gone.
 inline bool DeleteTree(HKEY root, const std::wstring& path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | KEY_WRITE, &key) == ERROR_SUCCESS) {
+  win::ScopedKey key;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | KEY_WRITE, key.Receive()) == ERROR_SUCCESS) {
     wchar_t name[256];
     for (;;) {
       DWORD len = 256;
-      if (RegEnumKeyExW(key, 0, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+      if (RegEnumKeyExW(key.Get(), 0, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
       if (!DeleteTree(root, path + L"\\" + name)) break;
     }
-    RegCloseKey(key);
+    key.Reset();
   }
   LONG rc = RegDeleteKeyW(root, path.c_str());
   return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
 }
 
 inline bool CreateKey(HKEY root, const std::wstring& path) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
-    return false;
-  RegCloseKey(key);
-  return true;
+  win::ScopedKey key;
+  return RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.Receive(), nullptr) ==
+         ERROR_SUCCESS;
 }
 
 inline bool SetString(HKEY root, const std::wstring& path, const wchar_t* value, const wchar_t* data) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+  win::ScopedKey key;
+  if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.Receive(), nullptr) != ERROR_SUCCESS)
     return false;
-  LONG rc = data ? RegSetValueExW(key, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
+  LONG rc = data ? RegSetValueExW(key.Get(), value, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
                                   static_cast<DWORD>((lstrlenW(data) + 1) * sizeof(wchar_t)))
-                 : RegDeleteValueW(key, value);
-  RegCloseKey(key);
+                 : RegDeleteValueW(key.Get(), value);
   return rc == ERROR_SUCCESS || (!data && rc == ERROR_FILE_NOT_FOUND);
 }
 
 // The DWORD data of a value, or -1 when it is missing or of another type.
 inline long long ReadDword(HKEY root, const std::wstring& path, const std::wstring& value) {
   DWORD data = 0, size = sizeof data, type = 0;
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return -1;
-  LONG rc = RegQueryValueExW(key, value.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
-  RegCloseKey(key);
+  win::ScopedKey key;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return -1;
+  LONG rc = RegQueryValueExW(key.Get(), value.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
   return rc == ERROR_SUCCESS && type == REG_DWORD ? static_cast<long long>(data) : -1;
 }
 
@@ -79,31 +77,32 @@ class ChildProcess {
     std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    if (CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_)) {
-      CloseHandle(pi_.hThread);
+    PROCESS_INFORMATION pi{};
+    if (CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+      CloseHandle(pi.hThread);
+      process_.Reset(pi.hProcess);
+      pid_ = pi.dwProcessId;
     }
   }
   ~ChildProcess() {
-    if (pi_.hProcess) {
-      if (Running()) TerminateProcess(pi_.hProcess, 1);
-      CloseHandle(pi_.hProcess);
-    }
+    if (Running()) TerminateProcess(process_.Get(), 1);
   }
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
-  bool Started() const { return pi_.hProcess != nullptr; }
-  DWORD Pid() const { return pi_.dwProcessId; }
-  bool Running() const { return pi_.hProcess && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
+  bool Started() const { return process_.Valid(); }
+  DWORD Pid() const { return pid_; }
+  bool Running() const { return Started() && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT; }
   // Exit code once it ended within the time, else STILL_ACTIVE.
   DWORD WaitExit(DWORD ms) const {
     DWORD code = STILL_ACTIVE;
-    if (WaitForSingleObject(pi_.hProcess, ms) == WAIT_OBJECT_0) GetExitCodeProcess(pi_.hProcess, &code);
+    if (WaitForSingleObject(process_.Get(), ms) == WAIT_OBJECT_0) GetExitCodeProcess(process_.Get(), &code);
     return code;
   }
 
  private:
-  PROCESS_INFORMATION pi_{};
+  win::ScopedHandle process_;
+  DWORD pid_ = 0;
 };
 
 }  // namespace lirra::test

@@ -7,9 +7,12 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "platform/win32/scoped.h"
 #include "ui/win32/gdi.h"
 
 namespace lirra::test {
@@ -38,58 +41,63 @@ class WindowHost {
     std::wstring command = L"\"" + program + L"\" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
-    started_ = CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                              &info_) != FALSE;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &info))
+      return;
+    process_.Reset(info.hProcess);
+    CloseHandle(info.hThread);
+    pid_ = info.dwProcessId;
+    threadId_ = info.dwThreadId;
   }
   ~WindowHost() {
-    if (!started_) return;
-    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 99);
-    CloseHandle(info_.hThread);
-    CloseHandle(info_.hProcess);
+    if (!Started() || WaitForSingleObject(process_.Get(), 0) != WAIT_TIMEOUT) return;
+    TerminateProcess(process_.Get(), 99);
+    WaitForSingleObject(process_.Get(), 10000);
   }
   WindowHost(const WindowHost&) = delete;
   WindowHost& operator=(const WindowHost&) = delete;
 
-  bool Started() const { return started_; }
-  DWORD Pid() const { return info_.dwProcessId; }
-  DWORD ThreadId() const { return info_.dwThreadId; }
+  bool Started() const { return process_.Valid(); }
+  DWORD Pid() const { return pid_; }
+  DWORD ThreadId() const { return threadId_; }
 
   // The exit code, or -1 when the process is still running after `ms`.
   long WaitExit(DWORD ms) {
-    if (WaitForSingleObject(info_.hProcess, ms) != WAIT_OBJECT_0) return -1;
+    if (WaitForSingleObject(process_.Get(), ms) != WAIT_OBJECT_0) return -1;
     DWORD code = 0;
-    GetExitCodeProcess(info_.hProcess, &code);
+    GetExitCodeProcess(process_.Get(), &code);
     return static_cast<long>(code);
   }
 
   // Any visible dialog of the host, waiting up to `ms`.
-  HWND FindDialog(DWORD ms) const { return FindDialogWith(kAnyChild, ms); }
-
+  HWND FindDialog(DWORD ms) const { return Find({pid_, kAnyChild, nullptr, nullptr}, ms); }
   // A visible dialog of the host that has a control `childId`, waiting up to `ms`.
-  HWND FindDialogWith(int childId, DWORD ms) const {
-    for (DWORD waited = 0; waited < ms; waited += 50) {
-      Search search = {Pid(), childId, nullptr};
-      EnumWindows(&WindowHost::Visit, reinterpret_cast<LPARAM>(&search));
-      if (search.found) return search.found;
-      Sleep(50);
-    }
-    return nullptr;
-  }
+  HWND FindDialogWith(int childId, DWORD ms) const { return Find({pid_, childId, nullptr, nullptr}, ms); }
+  // A visible dialog of the host other than `except` (one it opened over it), waiting up to `ms`.
+  HWND FindDialogOtherThan(HWND except, DWORD ms) const { return Find({pid_, kAnyChild, except, nullptr}, ms); }
 
  private:
   static constexpr int kAnyChild = -1;
   struct Search {
     DWORD pid;
     int childId;
+    HWND except;
     HWND found;
   };
+  static HWND Find(Search search, DWORD ms) {
+    for (DWORD waited = 0;; waited += 50) {
+      EnumWindows(&WindowHost::Visit, reinterpret_cast<LPARAM>(&search));
+      if (search.found || waited >= ms) return search.found;
+      Sleep(50);
+    }
+  }
   static BOOL CALLBACK Visit(HWND hwnd, LPARAM argument) {
     auto* search = reinterpret_cast<Search*>(argument);
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
     wchar_t cls[32] = {};
     GetClassNameW(hwnd, cls, 32);
-    if (pid == search->pid && IsWindowVisible(hwnd) && std::wstring(cls) == L"#32770" &&
+    if (pid == search->pid && hwnd != search->except && IsWindowVisible(hwnd) && std::wstring(cls) == L"#32770" &&
         (search->childId == kAnyChild || GetDlgItem(hwnd, search->childId))) {
       search->found = hwnd;
       return FALSE;
@@ -97,14 +105,46 @@ class WindowHost {
     return TRUE;
   }
 
-  PROCESS_INFORMATION info_ = {};
-  bool started_ = false;
+  win::ScopedHandle process_;
+  DWORD pid_ = 0;
+  DWORD threadId_ = 0;
 };
+
+// The product version in a program's version resource, read as Explorer reads it.
+inline std::wstring ProductVersionOf(const std::wstring& program) {
+  DWORD ignored = 0;
+  std::vector<char> data(GetFileVersionInfoSizeW(program.c_str(), &ignored));
+  if (data.empty() || !GetFileVersionInfoW(program.c_str(), 0, static_cast<DWORD>(data.size()), data.data()))
+    return L"<no version resource>";
+  wchar_t* text = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueW(data.data(), L"\\StringFileInfo\\080404B0\\ProductVersion", reinterpret_cast<void**>(&text),
+                      &length) ||
+      !text)
+    return L"<no product version>";
+  return text;
+}
+
+// Polls `done` every 50 ms for up to `ms`; its last answer.
+inline bool WaitUntil(const std::function<bool()>& done, DWORD ms) {
+  for (DWORD waited = 0; waited < ms; waited += 50) {
+    if (done()) return true;
+    Sleep(50);
+  }
+  return done();
+}
 
 inline std::wstring TextOf(HWND hwnd) {
   wchar_t text[512] = {};
   SendMessageTimeoutW(hwnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
   return text;
+}
+
+// Sends a message and takes the answer within 5 s; -1 when the window did not answer.
+inline LRESULT SendBounded(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(hwnd, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result)) return -1;
+  return static_cast<LRESULT>(result);
 }
 
 // Polls until the control shows `expected` or `ms` pass; returns what it showed last.
@@ -136,39 +176,57 @@ inline RECT RectInDialog(HWND dialog, HWND child) {
 class StepSignals {
  public:
   explicit StepSignals(const std::wstring& prefix) : token_(prefix + std::to_wstring(GetCurrentProcessId())) {}
-  ~StepSignals() {
-    for (HANDLE event : events_) CloseHandle(event);
-  }
   StepSignals(const StepSignals&) = delete;
   StepSignals& operator=(const StepSignals&) = delete;
   const std::wstring& Token() const { return token_; }
   void Signal(int step) {
-    HANDLE event = CreateEventW(nullptr, FALSE, FALSE, (token_ + L"-" + std::to_wstring(step)).c_str());
-    ASSERT_NE(nullptr, event);
-    SetEvent(event);
-    events_.push_back(event);
+    win::ScopedHandle event(CreateEventW(nullptr, FALSE, FALSE, (token_ + L"-" + std::to_wstring(step)).c_str()));
+    ASSERT_TRUE(event);
+    SetEvent(event.Get());
+    // Kept open until the test ends, so the signal waits for a host that opens the event later.
+    events_.push_back(std::move(event));
   }
 
  private:
   std::wstring token_;
-  std::vector<HANDLE> events_;
+  std::vector<win::ScopedHandle> events_;
 };
+
+// What the screen shows in the window's area, copied into a bitmap; its size in `size`.
+inline win::ScopedBitmap CaptureScreenArea(HWND hwnd, SIZE& size) {
+  RECT rc;
+  GetWindowRect(hwnd, &rc);
+  size = {rc.right - rc.left, rc.bottom - rc.top};
+  win::ScopedWindowDc screen(nullptr);
+  win::ScopedMemoryDc memory(screen.Get());
+  win::ScopedBitmap bitmap(CreateCompatibleBitmap(screen.Get(), size.cx, size.cy));
+  win::ScopedSelect select(memory.Get(), bitmap.Get());
+  BitBlt(memory.Get(), 0, 0, size.cx, size.cy, screen.Get(), rc.left, rc.top, SRCCOPY);
+  return bitmap;
+}
+
+// The 32-bit pixels of the window's area on the screen, top row first.
+inline std::vector<BYTE> ScreenPixels(HWND hwnd) {
+  SIZE size = {};
+  win::ScopedBitmap bitmap = CaptureScreenArea(hwnd, size);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = size.cx;
+  info.bmiHeader.biHeight = -size.cy;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  std::vector<BYTE> pixels(static_cast<size_t>(size.cx) * size.cy * 4);
+  win::ScopedWindowDc screen(nullptr);
+  GetDIBits(screen.Get(), bitmap.Get(), 0, size.cy, pixels.data(), &info, DIB_RGB_COLORS);
+  return pixels;
+}
 
 // Saves the screen area of the window as a PNG in the build tree.
 inline void SaveScreenshot(HWND hwnd, const std::wstring& name) {
   RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   Sleep(700);  // let the window's own thread finish painting
-  RECT rc;
-  GetWindowRect(hwnd, &rc);
-  const int width = rc.right - rc.left;
-  const int height = rc.bottom - rc.top;
-  win::ScopedWindowDc screen(nullptr);
-  win::ScopedMemoryDc memory(screen.Get());
-  win::ScopedBitmap bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
-  {
-    win::ScopedSelect select(memory.Get(), bitmap.Get());
-    BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), rc.left, rc.top, SRCCOPY);
-  }
+  SIZE size = {};
+  win::ScopedBitmap bitmap = CaptureScreenArea(hwnd, size);
   const std::wstring folder = EnvWinePath("LIRRA_BINARY_DIR", L"\\tests\\win32\\screenshots");
   CreateDirectoryW(folder.c_str(), nullptr);
   Gdiplus::Bitmap picture(bitmap.Get(), nullptr);

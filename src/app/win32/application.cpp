@@ -1,51 +1,18 @@
 #include "app/win32/application.h"
 
-#include <commctrl.h>
-#include <ole2.h>
 #include <windows.h>
-#include <winsock2.h>
+// after windows.h
+#include <commctrl.h>
 
 #include "app/prepare_worker.h"
 #include "app/win32/loading.h"
 #include "browser/win32/mervo_web_brower.h"
 #include "drivers/win32/driver_manager_dlg.h"
 #include "pc/run_flags.h"
+#include "platform/win32/scoped.h"
 #include "ui/skin_files.h"
 
 namespace lirra::win {
-
-// OLE for this thread, so windows can host ActiveX controls.
-class ScopedOleInit {
- public:
-  ScopedOleInit() : ok_(SUCCEEDED(OleInitialize(nullptr))) {}
-  ~ScopedOleInit() {
-    if (ok_) OleUninitialize();
-  }
-  ScopedOleInit(const ScopedOleInit&) = delete;
-  ScopedOleInit& operator=(const ScopedOleInit&) = delete;
-
- private:
-  bool ok_;
-};
-
-// Winsock, cleaned up when it goes if it was started.
-class ScopedWinsock {
- public:
-  explicit ScopedWinsock(WORD version) : ok_(WSAStartup(version, &data_) == 0) {}
-  ~ScopedWinsock() { Cleanup(); }
-  ScopedWinsock(const ScopedWinsock&) = delete;
-  ScopedWinsock& operator=(const ScopedWinsock&) = delete;
-  bool Ok() const { return ok_; }
-  BYTE MajorVersion() const { return LOBYTE(data_.wVersion); }
-  void Cleanup() {
-    if (ok_) WSACleanup();
-    ok_ = false;
-  }
-
- private:
-  WSADATA data_ = {};
-  bool ok_;
-};
 
 CmervoDrviceManageApp::CmervoDrviceManageApp() = default;
 CmervoDrviceManageApp::~CmervoDrviceManageApp() = default;

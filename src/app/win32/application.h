@@ -4,12 +4,10 @@
 #include <memory>
 #include <string>
 
+#include "platform/win32/scoped.h"
 #include "ui/win32/gdi.h"
 
 namespace lirra::win {
-
-class ScopedOleInit;
-class ScopedWinsock;
 
 class CmervoDrviceManageApp {
  public:

@@ -17,7 +17,6 @@
 namespace lirra::win {
 namespace {
 
-const wchar_t kBackground[] = L"res\\bg2.png";
 const wchar_t kTrayTip[] = L"双击使用Lirra·商户\r\n右击关闭Lirra.商户";
 constexpr int kTitleFontTenths = 100;
 constexpr UINT WM_FORWARDMSG = 0x037F;
@@ -29,21 +28,6 @@ bool g_bFirstShowDone = false;
 CMervoWebBrower* g_pFiltering = nullptr;
 
 std::wstring StartUrl() { return L"http://" + Utf8ToWide(LIRRA_PLATFORM_HOST) + L"/jxsplatform/login.html"; }
-
-// A menu loaded from the resources, destroyed when it goes.
-class ScopedMenu {
- public:
-  explicit ScopedMenu(HMENU menu) : m_hMenu(menu) {}
-  ~ScopedMenu() {
-    if (m_hMenu) DestroyMenu(m_hMenu);
-  }
-  ScopedMenu(const ScopedMenu&) = delete;
-  ScopedMenu& operator=(const ScopedMenu&) = delete;
-  HMENU Get() const { return m_hMenu; }
-
- private:
-  HMENU m_hMenu;
-};
 
 bool IsKeyboardOrMouse(UINT message) {
   return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST);
@@ -129,13 +113,12 @@ void CMervoWebBrower::OnFirstShow() {
   CEngineSettings::ApplyBrowserSettings();
   RECT window;
   GetWindowRect(m_hWnd, &window);
-  for (const auto& [id, pictures] : browser::TitleStripPictures())
-    Button(id)->SetImages(pictures.normal, pictures.hover, pictures.pressed);
+  for (const auto& [id, pictures] : browser::TitleStripPictures()) Button(id)->SetImages(pictures);
   for (const ui::ControlPlace& place : browser::FirstShowPlaces(window.right - window.left, window.bottom - window.top))
     Place(place);
   ShowWindow(m_btnAbout.GetSafeHwnd(), SW_HIDE);
   m_bAboutShown = false;
-  LoadBackground(kBackground);
+  LoadBackground(ui::kSkinTitleStripBackground);
   PlaceDefault();
   NavigateSilently(StartUrl());
   // System-wide, as the shop's other programs have always seen it with this client.
@@ -177,8 +160,7 @@ void CMervoWebBrower::ToggleMaximize() {
 void CMervoWebBrower::SetMaximizePictures() {
   if (m_bMaxPicturesEnlarged == m_bMaximized) return;
   m_bMaxPicturesEnlarged = m_bMaximized;
-  const browser::ButtonPictures pictures = browser::MaximizePictures(m_bMaximized);
-  m_btnMax.SetImages(pictures.normal, pictures.hover, pictures.pressed);
+  m_btnMax.SetImages(browser::MaximizePictures(m_bMaximized));
   // New pictures are not drawn by themselves; the strip under the button goes first.
   RECT rc;
   GetWindowRect(m_btnMax.GetSafeHwnd(), &rc);

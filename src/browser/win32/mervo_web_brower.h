@@ -14,6 +14,7 @@
 #include "browser/navigation_policy.h"
 #include "browser/win32/com.h"
 #include "browser/win32/explorer1.h"
+#include "platform/win32/scoped.h"
 #include "ui/win32/png_button.h"
 #include "ui/win32/skin_dialog.h"
 
@@ -23,22 +24,6 @@ class CWebBrowserEvents;
 
 // The tray icon's callback message.
 inline constexpr UINT WM_TRAYNOTIFY = WM_USER + 1;
-
-// A windows hook of this thread, removed when it goes.
-class ScopedHook {
- public:
-  ScopedHook() = default;
-  ~ScopedHook() { Reset(); }
-  ScopedHook(const ScopedHook&) = delete;
-  ScopedHook& operator=(const ScopedHook&) = delete;
-  void Reset(HHOOK hook = nullptr) {
-    if (m_hHook) UnhookWindowsHookEx(m_hHook);
-    m_hHook = hook;
-  }
-
- private:
-  HHOOK m_hHook = nullptr;
-};
 
 class CMervoWebBrower : public CSkinDialog, private browser::IBrowserHost {
  public:

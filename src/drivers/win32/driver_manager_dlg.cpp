@@ -15,11 +15,6 @@ namespace {
 // Posted by a run when it has ended; the dialog's thread then unlocks the buttons.
 constexpr UINT WM_INSTALL_DONE = WM_APP + 1;
 
-constexpr wchar_t kSkinBackground[] = L"res\\bg_install.png";
-constexpr wchar_t kSkinVendor[] = L"res\\select.png";
-constexpr wchar_t kSkinVendorSelected[] = L"res\\select2.png";
-constexpr wchar_t kSkinButton[] = L"res\\button.png";
-constexpr wchar_t kSkinButtonPressed[] = L"res\\button1.png";
 constexpr COLORREF kSelectedLabel = RGB(117, 219, 33);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
@@ -62,7 +57,7 @@ bool CmervoDrviceManageDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam
 
 BOOL CmervoDrviceManageDlg::OnInitDialog() {
   m_bBusy = false;
-  LoadBackground(kSkinBackground);
+  LoadBackground(ui::kSkinDriverManagerBackground);
   LoadStaticBrush(ui::kSkinStaticBrush);
   m_fontTitle.Reset(CreatePointFont(ui::kTitleFontTenths, ui::kSkinFontFace));
   SendDlgItemMessageW(m_hWnd, IDC_DRV_HEADING, WM_SETFONT, reinterpret_cast<WPARAM>(m_fontTitle.Get()), FALSE);
@@ -174,9 +169,8 @@ void CmervoDrviceManageDlg::DecorateButtons() {
                               drivers::kVendorLabelSize, kBlack, ui::kLabelFontFace);
     SetVendorLook(vendor, SelectionOf(vendor));
   }
-  for (CPngButton* button : {&m_btnUse, &m_btnInstall, &m_btnReinstall})
-    button->SetImages(kSkinButton, kSkinButtonPressed, kSkinButtonPressed);
-  m_btnX.SetImages(ui::kSkinCloseNormal, ui::kSkinCloseHover, ui::kSkinClosePressed);
+  for (CPngButton* button : {&m_btnUse, &m_btnInstall, &m_btnReinstall}) button->SetImages(ui::kSkinWideButton);
+  m_btnX.SetImages(ui::kSkinClose);
   const int x = drivers::kBottomLabelX;
   const int y = drivers::kLabelY;
   const int size = drivers::kBottomLabelSize;
@@ -188,8 +182,7 @@ void CmervoDrviceManageDlg::DecorateButtons() {
 void CmervoDrviceManageDlg::SetVendorLook(Vendor vendor, bool selected) {
   CPngButton& button = ButtonOf(vendor);
   button.m_clrLabel = selected ? kSelectedLabel : kBlack;
-  const wchar_t* picture = selected ? kSkinVendorSelected : kSkinVendor;
-  button.SetImages(picture, picture, picture);
+  button.SetImages(selected ? ui::kSkinVendorSelected : ui::kSkinVendor);
   InvalidateRect(button.GetSafeHwnd(), nullptr, TRUE);
 }
 

@@ -6,14 +6,17 @@
 #include <winternl.h>
 
 #include <cstdio>
-#include <memory>
-#include <type_traits>
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/win32/scoped.h"
 
 namespace lirra {
 namespace {
+
+using win::ScopedHandle;
+using win::ScopedKey;
+using win::ScopedServiceHandle;
 
 std::string WideToCodePage(const std::wstring& text, UINT codePage) {
   if (text.empty()) return {};
@@ -30,23 +33,6 @@ std::wstring CodePageToWide(const std::string& text, UINT codePage) {
   if (n > 0) MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &out[0], n);
   return out;
 }
-
-struct ServiceHandleCloser {
-  void operator()(SC_HANDLE h) const { CloseServiceHandle(h); }
-};
-using ServiceHandle = std::unique_ptr<std::remove_pointer_t<SC_HANDLE>, ServiceHandleCloser>;
-
-struct HandleCloser {
-  void operator()(HANDLE h) const {
-    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-  }
-};
-using KernelHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
-
-struct KeyCloser {
-  void operator()(HKEY k) const { RegCloseKey(k); }
-};
-using RegKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
 
 // How long StartServiceByName waits for a started service to report that it runs.
 constexpr DWORD kServiceStartLimitMs = 30000;
@@ -137,17 +123,18 @@ class Win32Platform final : public Platform {
 };
 
 bool Win32Platform::StartServiceByName(const std::wstring& name) {
-  ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, GENERIC_EXECUTE));
+  ScopedServiceHandle manager(OpenSCManagerW(nullptr, nullptr, GENERIC_EXECUTE));
   if (!manager) return false;
-  ServiceHandle service(OpenServiceW(manager.get(), name.c_str(), SERVICE_QUERY_STATUS | SERVICE_START | SERVICE_STOP));
+  ScopedServiceHandle service(
+      OpenServiceW(manager.Get(), name.c_str(), SERVICE_QUERY_STATUS | SERVICE_START | SERVICE_STOP));
   if (!service) return false;
   SERVICE_STATUS status{};
-  if (!QueryServiceStatus(service.get(), &status)) return false;
+  if (!QueryServiceStatus(service.Get(), &status)) return false;
   if (status.dwCurrentState != SERVICE_STOPPED) return true;  // running, pending or paused: left alone
-  if (!StartServiceW(service.get(), 0, nullptr)) return false;
+  if (!StartServiceW(service.Get(), 0, nullptr)) return false;
   // A service may stay pending or stop again; the wait is bounded and then says "not running".
   const DWORD started = GetTickCount();
-  while (QueryServiceStatus(service.get(), &status)) {
+  while (QueryServiceStatus(service.Get(), &status)) {
     if (status.dwCurrentState == SERVICE_RUNNING) return true;
     if (status.dwCurrentState == SERVICE_STOPPED) return false;
     if (GetTickCount() - started >= kServiceStartLimitMs) return false;
@@ -158,14 +145,14 @@ bool Win32Platform::StartServiceByName(const std::wstring& name) {
 }
 
 ServiceState Win32Platform::QueryService(const std::wstring& name) {
-  ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+  ScopedServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
   if (!manager) return ServiceState::Unknown;
-  ServiceHandle service(OpenServiceW(manager.get(), name.c_str(), SERVICE_QUERY_STATUS));
+  ScopedServiceHandle service(OpenServiceW(manager.Get(), name.c_str(), SERVICE_QUERY_STATUS));
   if (!service) {
     return GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST ? ServiceState::Missing : ServiceState::Unknown;
   }
   SERVICE_STATUS status{};
-  if (!QueryServiceStatus(service.get(), &status)) return ServiceState::Unknown;
+  if (!QueryServiceStatus(service.Get(), &status)) return ServiceState::Unknown;
   switch (status.dwCurrentState) {
     case SERVICE_RUNNING:
       return ServiceState::Running;
@@ -180,40 +167,37 @@ ServiceState Win32Platform::QueryService(const std::wstring& name) {
 
 std::vector<ProcessEntry> Win32Platform::ListProcesses() {
   std::vector<ProcessEntry> list;
-  KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (snapshot.get() == INVALID_HANDLE_VALUE) return list;
+  ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return list;
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+  for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry)) {
     list.push_back({entry.th32ProcessID, entry.szExeFile});
   }
   return list;
 }
 
 bool Win32Platform::KillProcess(std::uint32_t pid) {
-  KernelHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, pid));
-  return process && TerminateProcess(process.get(), 0) != 0;
+  ScopedHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, pid));
+  return process && TerminateProcess(process.Get(), 0) != 0;
 }
 
 KeyStatus Win32Platform::OpenKeyStatus(RegHive hive, const std::wstring& key, RegView view) {
-  HKEY opened = nullptr;
-  LONG rc = RegOpenKeyExW(RootOf(hive), key.c_str(), 0, KEY_READ | ViewFlag(view), &opened);
-  if (rc == ERROR_SUCCESS) {
-    RegCloseKey(opened);
-    return KeyStatus::Present;
-  }
+  ScopedKey opened;
+  LONG rc = RegOpenKeyExW(RootOf(hive), key.c_str(), 0, KEY_READ | ViewFlag(view), opened.Receive());
+  if (rc == ERROR_SUCCESS) return KeyStatus::Present;
   return rc == ERROR_FILE_NOT_FOUND ? KeyStatus::NotFound : KeyStatus::OtherError;
 }
 
 std::optional<std::wstring> Win32Platform::ReadString(RegHive hive, const std::wstring& key, const std::wstring& value,
                                                       std::uint32_t maxBytes) {
-  HKEY opened = nullptr;
-  if (RegOpenKeyExW(RootOf(hive), key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return std::nullopt;
-  RegKey owner(opened);
+  ScopedKey opened;
+  if (RegOpenKeyExW(RootOf(hive), key.c_str(), 0, KEY_QUERY_VALUE, opened.Receive()) != ERROR_SUCCESS)
+    return std::nullopt;
   std::wstring buffer(maxBytes / sizeof(wchar_t) + 1, L'\0');
   DWORD type = 0, size = maxBytes;
   // A value longer than maxBytes fails with ERROR_MORE_DATA and reads as none.
-  if (RegQueryValueExW(opened, value.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&buffer[0]), &size) !=
+  if (RegQueryValueExW(opened.Get(), value.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&buffer[0]), &size) !=
           ERROR_SUCCESS ||
       (type != REG_SZ && type != REG_EXPAND_SZ)) {
     return std::nullopt;
@@ -226,27 +210,25 @@ std::optional<std::wstring> Win32Platform::ReadString(RegHive hive, const std::w
 
 bool Win32Platform::WriteString(RegHive hive, const std::wstring& key, const std::wstring& value,
                                 const std::wstring& data) {
-  HKEY opened = nullptr;
-  if (RegCreateKeyExW(RootOf(hive), key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr) !=
+  ScopedKey opened;
+  if (RegCreateKeyExW(RootOf(hive), key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, opened.Receive(), nullptr) !=
       ERROR_SUCCESS) {
     return false;
   }
-  RegKey owner(opened);
   DWORD bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
-  return RegSetValueExW(opened, value.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), bytes) ==
+  return RegSetValueExW(opened.Get(), value.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), bytes) ==
          ERROR_SUCCESS;
 }
 
 bool Win32Platform::WriteDword(RegHive hive, const std::wstring& key, const std::wstring& value, std::uint32_t data) {
-  HKEY opened = nullptr;
-  if (RegCreateKeyExW(RootOf(hive), key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr) !=
+  ScopedKey opened;
+  if (RegCreateKeyExW(RootOf(hive), key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, opened.Receive(), nullptr) !=
       ERROR_SUCCESS) {
     return false;
   }
-  RegKey owner(opened);
   DWORD dword = data;
-  return RegSetValueExW(opened, value.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dword), sizeof dword) ==
-         ERROR_SUCCESS;
+  return RegSetValueExW(opened.Get(), value.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dword),
+                        sizeof dword) == ERROR_SUCCESS;
 }
 
 // The "ProductVersion" string of the executable's version resource, in its first

@@ -1,18 +1,26 @@
 #include "platform/win32/scoped.h"
 
-#include <objbase.h>
+// after windows.h
+#include <ole2.h>
+#include <winsock2.h>
 
 namespace lirra::win {
 
-void ScopedHandle::Reset(HANDLE h) {
-  if (Valid()) CloseHandle(h_);
-  h_ = h;
+ScopedOleInit::ScopedOleInit() : ok_(SUCCEEDED(OleInitialize(nullptr))) {}
+
+ScopedOleInit::~ScopedOleInit() {
+  if (ok_) OleUninitialize();
 }
 
-ScopedComInit::ScopedComInit() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+ScopedWinsock::ScopedWinsock(WORD version) {
+  WSADATA data = {};
+  ok_ = WSAStartup(version, &data) == 0;
+  if (ok_) version_ = data.wVersion;
+}
 
-ScopedComInit::~ScopedComInit() {
-  if (SUCCEEDED(hr_)) CoUninitialize();
+void ScopedWinsock::Cleanup() {
+  if (ok_) WSACleanup();
+  ok_ = false;
 }
 
 }  // namespace lirra::win

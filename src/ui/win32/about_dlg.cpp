@@ -10,7 +10,6 @@
 namespace lirra::win {
 namespace {
 
-constexpr wchar_t kSkinBackground[] = L"res\\bg_about.png";
 constexpr int kTitleFontTenths = 120;
 constexpr ui::Size kTemplate{139, 173};
 constexpr ui::Size kWindow{284, 318};
@@ -30,7 +29,7 @@ constexpr ui::Rect kIconPlace{57, 52, 16, 16};
 CAboutDlg::CAboutDlg() : CSkinDialog(IDD_ABOUTBOX) {}
 
 BOOL CAboutDlg::OnInitDialog() {
-  LoadBackground(kSkinBackground);
+  LoadBackground(ui::kSkinAboutBackground);
   LoadStaticBrush(ui::kSkinStaticBrush);
   m_fontTitle.Reset(CreatePointFont(kTitleFontTenths, ui::kSkinFontFace));
   for (int id : {IDC_ABOUT_VERSION, IDC_ABOUT_HEADING})
@@ -54,7 +53,7 @@ bool CAboutDlg::OnCommand(int id, int code, HWND control) {
 
 void CAboutDlg::OnShowWindow(bool show) {
   if (!show) return;
-  m_btnClose.SetImages(ui::kSkinCloseNormal, ui::kSkinCloseHover, ui::kSkinClosePressed);
+  m_btnClose.SetImages(ui::kSkinClose);
   PlaceWindowAndControls();
   CutRegion();
 }

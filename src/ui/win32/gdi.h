@@ -1,4 +1,5 @@
-// Owners of GDI and GDI+ objects and the few drawing helpers the skinned windows share.
+// GDI+ for the process, picture loading and the few drawing helpers the skinned windows share.
+// The owners of GDI objects and DCs are in platform/win32/scoped.h with the other owners.
 #pragma once
 
 #include <windows.h>
@@ -16,82 +17,9 @@ using std::min;
 }  // namespace Gdiplus
 #include <gdiplus.h>
 
+#include "platform/win32/scoped.h"
+
 namespace lirra::win {
-
-// A GDI object (bitmap, brush, font, region) deleted with DeleteObject.
-template <typename T>
-class ScopedGdiObject {
- public:
-  explicit ScopedGdiObject(T object = nullptr) : object_(object) {}
-  ~ScopedGdiObject() { Reset(); }
-  ScopedGdiObject(const ScopedGdiObject&) = delete;
-  ScopedGdiObject& operator=(const ScopedGdiObject&) = delete;
-  T Get() const { return object_; }
-  explicit operator bool() const { return object_ != nullptr; }
-  void Reset(T object = nullptr) {
-    if (object_) DeleteObject(object_);
-    object_ = object;
-  }
-  T Release() {
-    T object = object_;
-    object_ = nullptr;
-    return object;
-  }
-
- private:
-  T object_;
-};
-
-using ScopedBitmap = ScopedGdiObject<HBITMAP>;
-using ScopedBrush = ScopedGdiObject<HBRUSH>;
-using ScopedFont = ScopedGdiObject<HFONT>;
-using ScopedRegion = ScopedGdiObject<HRGN>;
-
-// A memory device context deleted with DeleteDC.
-class ScopedMemoryDc {
- public:
-  explicit ScopedMemoryDc(HDC reference) : dc_(CreateCompatibleDC(reference)) {}
-  ~ScopedMemoryDc() {
-    if (dc_) DeleteDC(dc_);
-  }
-  ScopedMemoryDc(const ScopedMemoryDc&) = delete;
-  ScopedMemoryDc& operator=(const ScopedMemoryDc&) = delete;
-  HDC Get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
-
-// A window's device context from GetDC, released with ReleaseDC.
-class ScopedWindowDc {
- public:
-  explicit ScopedWindowDc(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
-  ~ScopedWindowDc() {
-    if (dc_) ReleaseDC(hwnd_, dc_);
-  }
-  ScopedWindowDc(const ScopedWindowDc&) = delete;
-  ScopedWindowDc& operator=(const ScopedWindowDc&) = delete;
-  HDC Get() const { return dc_; }
-
- private:
-  HWND hwnd_;
-  HDC dc_;
-};
-
-// Selects an object into a DC and puts the previous one back.
-class ScopedSelect {
- public:
-  ScopedSelect(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-  ~ScopedSelect() {
-    if (previous_) SelectObject(dc_, previous_);
-  }
-  ScopedSelect(const ScopedSelect&) = delete;
-  ScopedSelect& operator=(const ScopedSelect&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ previous_;
-};
 
 // GDI+ for the process, shut down when it goes.
 class GdiplusSession {

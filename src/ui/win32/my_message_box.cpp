@@ -120,10 +120,10 @@ void CMyMessageBox::DecorateButtons() {
   m_btnConfirm.SetLabel(m_strConfirm, x, y, size, RGB(255, 255, 255), ui::kLabelFontFace);
   m_btnCancel.SetLabel(m_strCancel, x, y, size, RGB(0, 0, 0), ui::kLabelFontFace);
   m_btnSingle.SetLabel(m_strSingle, x, y, size, RGB(255, 255, 255), ui::kLabelFontFace);
-  m_btnSingle.SetImages(ui::kSkinConfirmNormal, ui::kSkinConfirmPressed, ui::kSkinConfirmPressed);
-  m_btnConfirm.SetImages(ui::kSkinConfirmNormal, ui::kSkinConfirmPressed, ui::kSkinConfirmPressed);
-  m_btnCancel.SetImages(ui::kSkinCancelNormal, ui::kSkinCancelPressed, ui::kSkinCancelPressed);
-  m_btnClose.SetImages(ui::kSkinCloseNormal, ui::kSkinCloseHover, ui::kSkinClosePressed);
+  m_btnSingle.SetImages(ui::kSkinConfirm);
+  m_btnConfirm.SetImages(ui::kSkinConfirm);
+  m_btnCancel.SetImages(ui::kSkinCancel);
+  m_btnClose.SetImages(ui::kSkinClose);
 }
 
 HBRUSH CMyMessageBox::OnCtlColor(HDC dc, HWND control, UINT message) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "ui/png_button_state.h"
+#include "ui/skin_files.h"
 #include "ui/win32/gdi.h"
 
 namespace lirra::win {
@@ -25,6 +26,7 @@ class CPngButton {
   HWND GetSafeHwnd() const { return m_hWnd; }
 
   void SetImages(const std::wstring& normal, const std::wstring& hover, const std::wstring& pressed);
+  void SetImages(const ui::ButtonPictures& pictures) { SetImages(pictures.normal, pictures.hover, pictures.pressed); }
   // Stores the label; it shows at the next repaint.
   void SetLabel(const std::wstring& text, int x, int y, int size, COLORREF colour, const std::wstring& face);
 
