@@ -36,6 +36,11 @@
 #define IDC_DRV_HID 1033
 #define IDM_ABOUTBOX 0x0010
 
+// Made at run time under the status text of the loading window and the driver manager: a
+// download's progress bar, and the line under it (percentage, or what a run waits for).
+#define IDC_PROGRESS_BAR 1040
+#define IDC_PROGRESS_TEXT 1041
+
 // Browser window (dialog 130) and its tray menu (167).
 #define IDD_BROWSER 130
 #define IDR_TRAY_MENU 167

@@ -8,7 +8,10 @@ bool HttpPrepareNetwork::DownloadFile(const std::wstring& remoteUrl, const std::
   return lirra::DownloadFile(remoteUrl, localPath);
 }
 
-bool HttpPrepareNetwork::EnsurePackage(const PackageRecord& record) { return lirra::EnsurePackage(record); }
+bool HttpPrepareNetwork::EnsurePackage(const PackageRecord& record, const HttpProgress& progress,
+                                       PackageFailure* failure) {
+  return lirra::EnsurePackage(record, failure, progress);
+}
 
 int HttpPrepareNetwork::GetLatestVersionInfo(UpdateInfo* info) {
   return lirra::GetLatestVersionInfo(info, versionUrl_);

@@ -15,8 +15,12 @@ class PrepareUi {
  public:
   virtual ~PrepareUi() = default;
 
-  // Replaces the loading window's progress text.
+  // Replaces the loading window's progress text (and takes away a download's progress bar).
   virtual void SetProgressText(const std::wstring& text) = 0;
+
+  // How much of the package being downloaded has arrived, 0 to 100: a thin bar and the
+  // percentage under the progress text, until the next text.
+  virtual void ShowProgress(int percent) = 0;
 
   // A two-button message box (SetTwoButtons with the confirm text also as the single text),
   // run modally on the calling thread. True only when the confirm button was pressed
@@ -30,8 +34,9 @@ class PrepareUi {
   // Posts WM_LOADING_DONE to the loading window. The worker's last call.
   virtual void Done() = 0;
 
-  // Ends the whole process with this exit code (the C run-time's exit). The worker stops
-  // right after the call, so a recording implementation may simply return.
+  // Asks for the end of the whole process with this exit code. The loading window's thread
+  // ends it (the window closes and the start-up goes no further); the worker stops right after
+  // the call.
   virtual void ExitProcess(int exitCode) = 0;
 };
 

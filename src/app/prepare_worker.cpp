@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "net/download_progress.h"
 #include "pc/ie_helper.h"
 #include "pc/installer_runner.h"
 #include "pc/run_flags.h"
@@ -40,6 +41,12 @@ constexpr wchar_t kTextInstallingHid[] = L"正在安装HID驱动【温馨提示�
 constexpr wchar_t kTextRemovingPlugin[] = L"正在清除HID插件，如出错请用管理员权限运行...";
 constexpr wchar_t kTextRegisteringPlugin[] = L"正在注册HID插件，如出错请用管理员权限运行";
 constexpr wchar_t kTextFinished[] = L"初始化完成，正在启动系统，请稍候...";
+// Said instead of installing the HID driver when its package can't be had: the card reader
+// won't work, and the assistant should know why.
+constexpr wchar_t kTextHidDigestRefused[] = L"HID驱动安装包校验失败，未安装HID驱动，读卡器可能无法使用";
+constexpr wchar_t kTextHidDownloadFailed[] = L"HID驱动下载失败，未安装HID驱动，读卡器可能无法使用";
+// How long such a sentence stays before the next step replaces it.
+constexpr unsigned kNoticeMs = 3000;
 
 constexpr wchar_t kTitleUpdate[] = L"更新提醒";
 constexpr wchar_t kTitleWarning[] = L"警告提醒";
@@ -84,6 +91,8 @@ class Preparation {
   bool IsHidDriverMissing() const;
   void InstallHidDriver();
   bool RegisterHidPlugin();
+  // EnsurePackage with the download's progress shown under the text.
+  bool Fetch(const PackageRecord& record, PackageFailure* failure = nullptr);
   void Show(const wchar_t* text) { ui_.SetProgressText(text); }
 
   PrepareUi& ui_;
@@ -162,9 +171,9 @@ void Preparation::InstallIe8() {
   const PackageRecord& ie8 = table_->m_IE8;
   CSystemProbe::KillProcessByName(kBrowserImage);
   Show(kTextDownloadingIe8);
-  bool present = network_.EnsurePackage(ie8);
+  bool present = Fetch(ie8);
   if (!present && ui_.AskTwoButtons(kTitleWarning, kAskIe8Retry, kButtonDownload, kButtonQuit)) {
-    present = network_.EnsurePackage(ie8);
+    present = Fetch(ie8);
   }
   // An installer that is missing or failed its digest check is never launched.
   if (!present) return;
@@ -194,11 +203,21 @@ bool Preparation::IsHidDriverMissing() const {
 void Preparation::InstallHidDriver() {
   const PackageRecord& hid = table_->m_HID;
   Show(kTextDownloadingHid);
-  if (!network_.EnsurePackage(hid)) return;  // never run an unverified installer
+  PackageFailure failure = PackageFailure::kNone;
+  if (!Fetch(hid, &failure)) {
+    // Never run an unverified installer.
+    Show(failure == PackageFailure::kDigest ? kTextHidDigestRefused : kTextHidDownloadFailed);
+    OS().SleepMs(kNoticeMs);
+    return;
+  }
 
   Show(kTextInstallingHid);
   OS().SleepMs(kInstallPauseMs);
   RunInstaller(hid.m_strLocalPath, ImageNameOf(hid.m_strLocalPath));
+}
+
+bool Preparation::Fetch(const PackageRecord& record, PackageFailure* failure) {
+  return network_.EnsurePackage(record, ProgressGate([this](int percent) { ui_.ShowProgress(percent); }), failure);
 }
 
 // Unregisters and registers CardX.ocx; false when it is still not registered on a system

@@ -24,7 +24,9 @@ class PrepareNetwork {
  public:
   virtual ~PrepareNetwork() = default;
   virtual bool DownloadFile(const std::wstring& remoteUrl, const std::wstring& localPath) = 0;
-  virtual bool EnsurePackage(const PackageRecord& record) = 0;
+  // As lirra::EnsurePackage: true when the installer is present and verified; otherwise
+  // `failure` says why. `progress` hears of a download's blocks.
+  virtual bool EnsurePackage(const PackageRecord& record, const HttpProgress& progress, PackageFailure* failure) = 0;
   virtual int GetLatestVersionInfo(UpdateInfo* info) = 0;
 };
 
@@ -34,7 +36,7 @@ class HttpPrepareNetwork : public PrepareNetwork {
  public:
   explicit HttpPrepareNetwork(std::wstring versionUrl = VersionDataUrl()) : versionUrl_(std::move(versionUrl)) {}
   bool DownloadFile(const std::wstring& remoteUrl, const std::wstring& localPath) override;
-  bool EnsurePackage(const PackageRecord& record) override;
+  bool EnsurePackage(const PackageRecord& record, const HttpProgress& progress, PackageFailure* failure) override;
   int GetLatestVersionInfo(UpdateInfo* info) override;
 
  private:
@@ -46,8 +48,8 @@ PrepareNetwork& LiveNetwork();
 
 enum class PrepareResult {
   kDone,           // WM_LOADING_DONE posted
-  kIeTooOld,       // the user chose to quit over an old Internet Explorer; process ended
-  kPluginRefused,  // CardX.ocx could not be registered (not XP); process ended
+  kIeTooOld,       // the user chose to quit over an old Internet Explorer; end of process asked
+  kPluginRefused,  // CardX.ocx could not be registered (not XP); end of process asked
 };
 
 // Runs every step on the calling thread; returns when the loading window has been told to

@@ -8,7 +8,9 @@ namespace {
 
 class HttpInstallNetwork : public InstallNetwork {
  public:
-  bool EnsurePackage(const PackageRecord& record) override { return lirra::EnsurePackage(record); }
+  bool EnsurePackage(const PackageRecord& record, const HttpProgress& progress, PackageFailure* failure) override {
+    return lirra::EnsurePackage(record, failure, progress);
+  }
 };
 
 }  // namespace

@@ -19,8 +19,25 @@ class InstallUi {
   // "重装" started the run: selected vendors are processed even when installed.
   virtual bool IsReinstall() = 0;
 
-  // Replaces the status line's text.
+  // Replaces the status line's text, and clears the line under it.
   virtual void SetStatusText(const std::wstring& text) = 0;
+
+  // The line under the status line, until the next status text: how much of the package
+  // being downloaded has arrived (0 to 100, with a thin bar), or a sentence of its own (why a
+  // vendor failed).
+  virtual void ShowProgress(int percent) = 0;
+  virtual void SetDetailText(const std::wstring& text) = 0;
+
+  // The run waits, without a time limit, for the program `imageName` (the installer of the
+  // vendor named `vendorLabel`) to end; the line under the status line says so and for how
+  // long, until InstallerEnded.
+  virtual void InstallerStarted(const std::wstring& vendorLabel, const std::wstring& imageName) = 0;
+  virtual void InstallerEnded() = 0;
+
+  // True once the user has left the driver manager while the run was in progress. The run
+  // then starts nothing more and records nothing more (not the vendor being installed, nor
+  // config.ini); what it recorded before stays. Its later calls of this interface do nothing.
+  virtual bool HasLeft() = 0;
 
   // A two-button message box run modally on the calling thread; true only when the confirm
   // button was pressed.

@@ -1,5 +1,6 @@
 #include "drivers/install_worker.h"
 
+#include "net/download_progress.h"
 #include "pc/ie_helper.h"
 #include "pc/installer_runner.h"
 #include "pc/run_flags.h"
@@ -20,6 +21,10 @@ constexpr unsigned kStatusPauseMs = 100;
 
 constexpr wchar_t kTextRemovingPlugin[] = L"正在清除HID插件，如出错请用管理员权限运行...";
 constexpr wchar_t kTextRegisteringPlugin[] = L"正在注册HID插件，如出错请用管理员权限运行";
+
+// Under the status line's failed text: why no installer was run.
+constexpr wchar_t kDetailDigestRefused[] = L"安装包校验失败，未运行安装程序";
+constexpr wchar_t kDetailDownloadFailed[] = L"安装包下载失败，未运行安装程序";
 
 constexpr wchar_t kTitleConflict[] = L"安装提醒";
 constexpr wchar_t kButtonInstall[] = L"安装";
@@ -45,6 +50,11 @@ class InstallRun {
   bool MayInstall(const VendorInfo& row);
   void RegisterHidPlugin();
   void InstallVendor(const VendorInfo& row);
+  // Runs an installer and waits for it; the dialog says meanwhile what it waits for.
+  void RunAndWait(const VendorInfo& row, const std::wstring& file, const std::wstring& image,
+                  const std::wstring& parameters = {});
+  // Saves after each finished vendor, so that leaving a later installer behind keeps it.
+  void Record() { SaveDriverState(flags_); }
   void Show(const wchar_t* text) { ui_.SetStatusText(text); }
 
   InstallUi& ui_;
@@ -60,15 +70,23 @@ void InstallRun::Run() {
   CSystemProbe::KillProcessByName(kBrowserImage);
   for (Vendor vendor : kVendorsInRunOrder) {
     const VendorInfo& row = VendorOf(vendor);
-    if (!IsWanted(row) || !MayInstall(row)) continue;
+    if (ui_.HasLeft()) break;
+    if (!IsWanted(row) || !MayInstall(row) || ui_.HasLeft()) continue;
     if (row.vendor == Vendor::kHID) {
       RegisterHidPlugin();
     } else {
       InstallVendor(row);
     }
   }
-  SaveDriverState(flags_);
+  if (!ui_.HasLeft()) SaveDriverState(flags_);
   ui_.RunEnded();
+}
+
+void InstallRun::RunAndWait(const VendorInfo& row, const std::wstring& file, const std::wstring& image,
+                            const std::wstring& parameters) {
+  ui_.InstallerStarted(row.label, image);
+  RunInstaller(file, image, parameters);
+  ui_.InstallerEnded();
 }
 
 // Asks at most one question, about the first conflicting vendor that is installed by now.
@@ -83,32 +101,44 @@ bool InstallRun::MayInstall(const VendorInfo& row) {
 
 void InstallRun::RegisterHidPlugin() {
   const std::wstring quotedPath = L"\"" + moduleDir_ + kPathSep + kPluginFile + L"\"";
+  const VendorInfo& row = VendorOf(Vendor::kHID);
   Show(kTextRemovingPlugin);
-  RunInstaller(kRegistrationTool, kRegistrationTool, L"/u " + quotedPath);
+  RunAndWait(row, kRegistrationTool, kRegistrationTool, L"/u " + quotedPath);
+  if (ui_.HasLeft()) return;
   Show(kTextRegisteringPlugin);
-  RunInstaller(kRegistrationTool, kRegistrationTool, quotedPath);
+  RunAndWait(row, kRegistrationTool, kRegistrationTool, quotedPath);
+  // The user left while regsvr32 ran: what it did is not recorded.
+  if (ui_.HasLeft()) return;
   // Only a registration that took changes the record; there is no result text for HID.
   if (CIEHelper::IsHidPluginRegistered()) {
     flags_.m_bHID = true;
-    SaveDriverState(flags_);
+    Record();
   }
 }
 
 void InstallRun::InstallVendor(const VendorInfo& row) {
   const PackageRecord& package = GetPackageTable().Record(row.vendor);
   Show(row.downloading);
-  if (!network_.EnsurePackage(package)) {
-    // Never run an installer that is missing or failed its digest check.
+  PackageFailure failure = PackageFailure::kNone;
+  const bool present =
+      network_.EnsurePackage(package, ProgressGate([this](int percent) { ui_.ShowProgress(percent); }), &failure);
+  if (ui_.HasLeft()) return;
+  if (!present) {
+    // Never run an installer that is missing or failed its digest check; say which it was.
     Show(row.failed);
+    ui_.SetDetailText(failure == PackageFailure::kDigest ? kDetailDigestRefused : kDetailDownloadFailed);
     OS().SleepMs(kStatusPauseMs);
     return;
   }
   Show(row.installing);
   OS().SleepMs(kStatusPauseMs);
-  RunInstaller(package.m_strLocalPath, ImageNameOf(package.m_strLocalPath));
+  RunAndWait(row, package.m_strLocalPath, ImageNameOf(package.m_strLocalPath));
+  // The user left while the installer ran: nothing is recorded for this vendor.
+  if (ui_.HasLeft()) return;
   const bool installed = CIEHelper::IsPluginRegistered(row.vendor);
   flags_.Installed(row.vendor) = installed;
   Show(installed ? row.succeeded : row.failed);
+  Record();
   OS().SleepMs(kStatusPauseMs);
 }
 

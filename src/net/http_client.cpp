@@ -284,7 +284,7 @@ int CDownFile::HttpGetToMemory(const char* url, char* buffer, std::size_t capaci
   return m_nResult;
 }
 
-int CDownFile::HttpGetToFile(const char* url, const char* path) {
+int CDownFile::HttpGetToFile(const char* url, const char* path, const HttpProgress& progress) {
   m_nResult = kHttpNoResponse;
   std::string host;
   if (!path || !Prepare(url, &host)) return m_nResult;
@@ -321,6 +321,7 @@ int CDownFile::HttpGetToFile(const char* url, const char* path) {
       return m_nResult = kHttpWriteFailed;
     }
     received += n;
+    if (progress) progress(received, expected);
   }
   // Closing flushes the last bytes; a failure there leaves the file short.
   if (std::fclose(file) != 0) return m_nResult = kHttpWriteFailed;

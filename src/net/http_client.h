@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 #include "platform/socket.h"
@@ -90,6 +91,10 @@ class CHttpSocket {
   Socket m_socket;
 };
 
+// Told after each block of a file request's body: the bytes written so far and the announced
+// length.
+using HttpProgress = std::function<void(long long received, long long total)>;
+
 // Runs one whole request; a fresh object per request.
 class CDownFile {
  public:
@@ -101,8 +106,9 @@ class CDownFile {
   // Appends the body to the zero-terminated text in buffer, never writing past capacity
   // bytes: a body longer than the room left is cut, the text always terminated.
   int HttpGetToMemory(const char* url, char* buffer, std::size_t capacity);
-  // Writes the body to the file at path (ANSI code page), creating its folders.
-  int HttpGetToFile(const char* url, const char* path);
+  // Writes the body to the file at path (ANSI code page), creating its folders; `progress`,
+  // when given, hears of every block written.
+  int HttpGetToFile(const char* url, const char* path, const HttpProgress& progress = nullptr);
 
   // Creates every missing folder on the path (everything before its last separator).
   static void CreateFolders(const std::wstring& path);

@@ -99,10 +99,12 @@ void ChooseHidPackage(PackageTable& table) {
 
 char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// Whether the file's digest equals the expected one, letter case aside.
-bool FileMatchesDigest(const std::string& path, const std::wstring& expected) {
+// Whether the file's digest equals the expected one, letter case aside; `actual` gets the
+// file's digest (empty when it can't be read).
+bool FileMatchesDigest(const std::string& path, const std::wstring& expected, std::string* actual = nullptr) {
   char digest[kDigestCapacity] = "";
   if (!GetFileMd5(path.c_str(), digest)) return false;
+  if (actual) *actual = digest;
   std::string want = OS().WideToAnsi(expected).substr(0, kDigestCapacity - 1);
   if (want.size() != std::strlen(digest)) return false;
   for (size_t i = 0; i < want.size(); ++i) {
@@ -113,18 +115,32 @@ bool FileMatchesDigest(const std::string& path, const std::wstring& expected) {
 
 // Fetches url into a ".part" file beside path and moves it over path when the transfer was
 // complete and (given an expected digest) the file matches it; else path is left as it was.
-bool FetchFile(const std::wstring& remoteUrl, const std::wstring& localPath, const std::wstring* expectedMd5) {
+bool FetchFile(const std::wstring& remoteUrl, const std::wstring& localPath, const std::wstring* expectedMd5,
+               PackageFailure* failure = nullptr, const HttpProgress& progress = nullptr) {
   std::string url = OS().WideToAnsi(remoteUrl);
   std::string path = OS().WideToAnsi(localPath);
   std::string part = path + ".part";
   int result;
   {
     CDownFile request;
-    result = request.HttpGetToFile(url.c_str(), part.c_str());
+    result = request.HttpGetToFile(url.c_str(), part.c_str(), progress);
   }
-  bool ok = result == kHttpOk && (!expectedMd5 || FileMatchesDigest(part, *expectedMd5));
-  if (ok) return CommitFile(part, path);
+  PackageFailure why = PackageFailure::kNone;
+  std::string actual;
+  if (result != kHttpOk) {
+    why = PackageFailure::kTransfer;
+    NetTrace("download %s failed, ret=[%d]\n", url.c_str(), result);
+  } else if (expectedMd5 && !FileMatchesDigest(part, *expectedMd5, &actual)) {
+    why = PackageFailure::kDigest;
+    NetTrace("download %s refused: md5 %s, expected %s\n", url.c_str(), actual.empty() ? "unreadable" : actual.c_str(),
+             OS().WideToAnsi(*expectedMd5).c_str());
+  }
+  if (why == PackageFailure::kNone) {
+    if (CommitFile(part, path)) return true;
+    why = PackageFailure::kTransfer;  // the file could not take the place of the old one
+  }
   std::remove(part.c_str());
+  if (failure) *failure = why;
   return false;
 }
 
@@ -228,9 +244,10 @@ bool DownloadFile(const std::wstring& remoteUrl, const std::wstring& localPath) 
   return FetchFile(remoteUrl, localPath, nullptr);
 }
 
-bool EnsurePackage(const PackageRecord& record) {
+bool EnsurePackage(const PackageRecord& record, PackageFailure* failure, const HttpProgress& progress) {
+  if (failure) *failure = PackageFailure::kNone;
   if (FileMatchesDigest(OS().WideToAnsi(record.m_strLocalPath), record.m_strExpectedMd5)) return true;
-  return FetchFile(record.m_strRemoteUrl, record.m_strLocalPath, &record.m_strExpectedMd5);
+  return FetchFile(record.m_strRemoteUrl, record.m_strLocalPath, &record.m_strExpectedMd5, failure, progress);
 }
 
 bool GetVersionData(char* buffer, std::size_t capacity) { return GetVersionData(VersionDataUrl(), buffer, capacity); }

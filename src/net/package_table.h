@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 
+#include "net/http_client.h"
 #include "pc/vendors.h"
 
 namespace lirra {
@@ -64,9 +65,18 @@ bool LoadManifest(PackageTable& table);
 // included), a short body or a write error.
 bool DownloadFile(const std::wstring& remoteUrl, const std::wstring& localPath);
 
+// Why EnsurePackage found no verified installer.
+enum class PackageFailure {
+  kNone,
+  kTransfer,  // no connection, no success status, a short body or a write error
+  kDigest,    // the installer arrived whole, but its digest is not the expected one
+};
+
 // True when the file at the record's local path matches its expected digest (letter case
 // ignored), downloading it first when it does not; the digest is checked again afterwards.
-bool EnsurePackage(const PackageRecord& record);
+// On false, `failure` (when given) says why; `progress` hears of the download's blocks.
+bool EnsurePackage(const PackageRecord& record, PackageFailure* failure = nullptr,
+                   const HttpProgress& progress = nullptr);
 
 // One memory request for the version data into buffer (capacity bytes, zero-filled by the
 // caller); true when its result is 0. The buffer holds whatever arrived, terminated.

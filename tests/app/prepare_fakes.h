@@ -32,6 +32,7 @@ class RecordingUi : public PrepareUi {
   int exitCode = -1;
 
   void SetProgressText(const std::wstring& text) override { log_.Add("text", text); }
+  void ShowProgress(int percent) override { log_.Add("progress", std::to_wstring(percent)); }
   bool AskTwoButtons(const std::wstring& title, const std::wstring& text, const std::wstring& confirmText,
                      const std::wstring& cancelText) override {
     return log_.Ask(answers, title + L"|" + text + L"|" + confirmText + L"|" + cancelText);

@@ -106,12 +106,12 @@ TEST_F(PrepareOverHttp, VerifiedDriverIsFetchedAndRunAndNewerVersionOffered) {
   std::string out = Run("127.0.0.1:" + std::to_string(server.port()));
 
   const std::string openPage = "run \"C:\\Program Files\\Internet Explorer\\iexplore.exe\" http://127.0.0.1/new.html";
-  EXPECT_EQ(log_.lines,
-            Join({kChecks,
-                  {"ask 更新提醒|检测到当前版本需要更新，是否要更新？|更新|取消", openPage,
-                   "text 正在下载HID必备驱动...", "text 正在安装HID驱动【温馨提示：如果杀毒软件或360拦截安装，请允许】",
-                   "sleep 100", "open " + Local("HID/hid732.exe")},
-                  kFinish}));
+  EXPECT_EQ(log_.lines, Join({kChecks,
+                              {"ask 更新提醒|检测到当前版本需要更新，是否要更新？|更新|取消", openPage,
+                               "text 正在下载HID必备驱动...", "progress 100",
+                               "text 正在安装HID驱动【温馨提示：如果杀毒软件或360拦截安装，请允许】", "sleep 100",
+                               "open " + Local("HID/hid732.exe")},
+                              kFinish}));
   EXPECT_EQ(ReadFile(dir_.File("file.ini")), shop.manifest);
   EXPECT_EQ(ReadFile(dir_.path() + static_cast<char>(kPathSep) + "HID" + static_cast<char>(kPathSep) + "hid732.exe"),
             kInstaller);
@@ -119,13 +119,23 @@ TEST_F(PrepareOverHttp, VerifiedDriverIsFetchedAndRunAndNewerVersionOffered) {
   EXPECT_EQ(out.find("get latst Versioninfo Fail!"), std::string::npos) << out;
 }
 
-TEST_F(PrepareOverHttp, InstallerFailingItsDigestIsNeitherKeptNorRun) {
+const Lines kDownloadFailed = {"text 正在下载HID必备驱动...", "text HID驱动下载失败，未安装HID驱动，读卡器可能无法使用",
+                               "sleep 3000"};
+
+TEST_F(PrepareOverHttp, InstallerFailingItsDigestIsSaidNeitherKeptNorRun) {
   Shop shop{ManifestFor(Md5Of(kInstaller)), "MZ something else entirely", R"({"code":0,"value":{"value":"1.0.0.2"}})"};
   LoopbackServer server([&](const std::string& request) { return shop.Serve(request); });
 
-  Run("127.0.0.1:" + std::to_string(server.port()));
+  std::string out = Run("127.0.0.1:" + std::to_string(server.port()));
 
-  EXPECT_EQ(log_.lines, Join({kChecks, {"text 正在下载HID必备驱动..."}, kFinish}));
+  EXPECT_EQ(log_.lines, Join({kChecks,
+                              {"text 正在下载HID必备驱动...", "progress 100",
+                               "text HID驱动安装包校验失败，未安装HID驱动，读卡器可能无法使用", "sleep 3000"},
+                              kFinish}));
+  // The trace names the digest that arrived and the one the manifest expects.
+  EXPECT_NE(out.find("md5 " + Md5Of("MZ something else entirely") + ", expected " + Md5Of(kInstaller)),
+            std::string::npos)
+      << out;
   std::string hidFolder = dir_.path() + static_cast<char>(kPathSep) + "HID" + static_cast<char>(kPathSep);
   EXPECT_FALSE(FileExists(hidFolder + "hid732.exe"));
   EXPECT_FALSE(FileExists(hidFolder + "hid732.exe.part"));
@@ -137,7 +147,7 @@ TEST_F(PrepareOverHttp, ServerDownEndsInFailedChecksNotAHang) {
 
   std::string out = Run("127.0.0.1:" + std::to_string(test::UnusedPort()));
 
-  EXPECT_EQ(log_.lines, Join({kChecks, {"text 正在下载HID必备驱动..."}, kFinish}));
+  EXPECT_EQ(log_.lines, Join({kChecks, kDownloadFailed, kFinish}));
   EXPECT_NE(out.find("get latst Versioninfo Fail! ret=[-1].\r\n"), std::string::npos) << out;
   EXPECT_FALSE(CRunFlags::GetInstance().m_bOfferDriverSetup);
   EXPECT_EQ(ReadFile(dir_.File("file.ini")), ManifestFor(Md5Of(kInstaller))) << "a failed download keeps the old one";
@@ -150,7 +160,7 @@ TEST_F(PrepareOverHttp, ServerThatNeverAnswersEndsInFailedChecksNotAHang) {
 
   std::string out = Run("127.0.0.1:" + std::to_string(server.port()));
 
-  EXPECT_EQ(log_.lines, Join({kChecks, {"text 正在下载HID必备驱动..."}, kFinish}));
+  EXPECT_EQ(log_.lines, Join({kChecks, kDownloadFailed, kFinish}));
   EXPECT_NE(out.find("get latst Versioninfo Fail! ret=[-1].\r\n"), std::string::npos) << out;
   EXPECT_EQ(ReadFile(dir_.File("file.ini")), ManifestFor(Md5Of(kInstaller)));
 }

@@ -51,9 +51,10 @@ const char kSavedHidAndNjys[] =
 class ScriptedNetwork : public PrepareNetwork {
  public:
   explicit ScriptedNetwork(Transcript& log) : log_(log) {}
-  const char* manifest = nullptr;  // what the download host serves; nullptr: the download fails
-  std::deque<bool> ie8Results;     // one per EnsurePackage of IE8
-  bool hidResult = true;
+  const char* manifest = nullptr;                          // what the download host serves; nullptr: the download fails
+  std::deque<bool> ie8Results;                             // one per EnsurePackage of IE8
+  PackageFailure hidFailure = PackageFailure::kNone;       // kNone: the HID package is verified
+  std::vector<std::pair<long long, long long>> hidBlocks;  // (received, total) as it arrives
   int versionResult = -1;
   int needUpdate = 0;
   const char* downloadPage = "";
@@ -66,7 +67,7 @@ class ScriptedNetwork : public PrepareNetwork {
     WriteFile(WideToUtf8(localPath), manifest);
     return true;
   }
-  bool EnsurePackage(const PackageRecord& record) override {
+  bool EnsurePackage(const PackageRecord& record, const HttpProgress& progress, PackageFailure* failure) override {
     const PackageTable& table = GetPackageTable();
     if (&record == &table.m_IE8) {
       log_.Add("ensure", L"IE8");
@@ -79,7 +80,9 @@ class ScriptedNetwork : public PrepareNetwork {
       return ok;
     }
     log_.Add("ensure", (&record == &table.m_HID ? L"HID " : L"other ") + record.m_strFileName);
-    return hidResult;
+    for (const auto& [received, total] : hidBlocks) progress(received, total);
+    if (failure) *failure = hidFailure;
+    return hidFailure == PackageFailure::kNone;
   }
   int GetLatestVersionInfo(UpdateInfo* info) override {
     log_.Add("version", L"check");
@@ -108,7 +111,8 @@ struct Situation {
   int needUpdate = 0;
   const char* downloadPage = "";
   std::deque<bool> ie8Results;
-  bool hidResult = true;
+  PackageFailure hidFailure = PackageFailure::kNone;
+  std::vector<std::pair<long long, long long>> hidBlocks;
   std::deque<bool> answers;
 
   Lines transcript;
@@ -173,12 +177,15 @@ std::vector<Situation> Situations() {
   s.pluginRegistered = false;
   s.pluginRegistersOnRegsvr = true;
   s.processes = {kIdle, {7, L"explorer.exe"}, {8, L"HID732.EXE"}};
-  s.transcript = Join({Begin(),
-                       {"text 正在下载HID必备驱动...", "ensure HID hid732.exe",
-                        "text 正在安装HID驱动【温馨提示：如果杀毒软件或360拦截安装，请允许】", "sleep 100",
-                        "kill 8 HID732.EXE", "open " + Local("HID/hid732.exe")},
-                       RegisterPlugin(),
-                       Finish()});
+  // The download's progress reaches the window once per new whole percent.
+  s.hidBlocks = {{10240, 40000}, {10300, 40000}, {20480, 40000}, {30720, 40000}, {40000, 40000}};
+  s.transcript =
+      Join({Begin(),
+            {"text 正在下载HID必备驱动...", "ensure HID hid732.exe", "progress 25", "progress 51", "progress 76",
+             "progress 100", "text 正在安装HID驱动【温馨提示：如果杀毒软件或360拦截安装，请允许】", "sleep 100",
+             "kill 8 HID732.EXE", "open " + Local("HID/hid732.exe")},
+            RegisterPlugin(),
+            Finish()});
   s.configAfter = kSavedHidOnly;
   all.push_back(s);
 
@@ -219,10 +226,23 @@ std::vector<Situation> Situations() {
   s.configAfter = kSavedHidAndNjys;
   all.push_back(s);
 
-  s = Named("HidDriverFailingItsDigestIsNotLaunched");
+  s = Named("HidDriverFailingItsDigestIsSaidAndNotLaunched");
   s.downloadedManifest = kManifestW732;
-  s.hidResult = false;
-  s.transcript = Join({Begin(), {"text 正在下载HID必备驱动...", "ensure HID hid732.exe"}, Finish()});
+  s.hidFailure = PackageFailure::kDigest;
+  s.transcript = Join({Begin(),
+                       {"text 正在下载HID必备驱动...", "ensure HID hid732.exe",
+                        "text HID驱动安装包校验失败，未安装HID驱动，读卡器可能无法使用", "sleep 3000"},
+                       Finish()});
+  all.push_back(s);
+
+  s = Named("HidDriverThatCantBeDownloadedIsSaidAndNotLaunched");
+  s.downloadedManifest = kManifestW732;
+  s.hidFailure = PackageFailure::kTransfer;
+  s.hidBlocks = {{0, 40000}, {4000, 40000}};  // then the connection broke
+  s.transcript = Join({Begin(),
+                       {"text 正在下载HID必备驱动...", "ensure HID hid732.exe", "progress 0", "progress 10",
+                        "text HID驱动下载失败，未安装HID驱动，读卡器可能无法使用", "sleep 3000"},
+                       Finish()});
   all.push_back(s);
 
   s = Named("XpWithIe7InstallsIe8");
@@ -381,7 +401,8 @@ TEST_P(PrepareWorker, RunsTheStepsOfTheSituation) {
   ScriptedNetwork network(log);
   network.manifest = s.downloadedManifest;
   network.ie8Results = s.ie8Results;
-  network.hidResult = s.hidResult;
+  network.hidFailure = s.hidFailure;
+  network.hidBlocks = s.hidBlocks;
   network.versionResult = s.versionResult;
   network.needUpdate = s.needUpdate;
   network.downloadPage = s.downloadPage;

@@ -32,7 +32,9 @@ TEST(DriverManagerLayout, BottomButtonsInTheFooterAndCloseInTheCorner) {
         EXPECT_GE(place.rect.y, 256) << place.id;
         EXPECT_LE(place.rect.y + place.rect.cy, window.cy) << place.id;
       }
-      if (place.id == IDC_DRV_CLOSE) EXPECT_EQ((ui::Rect{window.cx - 47, 8, 39, 39}), place.rect);
+      if (place.id == IDC_DRV_CLOSE) {
+        EXPECT_EQ((ui::Rect{window.cx - 47, 8, 39, 39}), place.rect);
+      }
     }
   }
 }

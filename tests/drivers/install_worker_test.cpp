@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -97,11 +99,18 @@ class InstallPc : public FakePlatform {
 class InstallHost : public InstallNetwork {
  public:
   explicit InstallHost(Transcript& log) : log_(log) {}
-  std::set<std::wstring> failing;  // file names whose check fails
+  std::map<std::wstring, PackageFailure> failing;                               // by file name
+  std::map<std::wstring, std::vector<std::pair<long long, long long>>> blocks;  // a download's progress
 
-  bool EnsurePackage(const PackageRecord& record) override {
+  bool EnsurePackage(const PackageRecord& record, const HttpProgress& progress, PackageFailure* failure) override {
     log_.Add("ensure", record.m_strFileName);
-    return failing.count(record.m_strFileName) == 0;
+    auto arriving = blocks.find(record.m_strFileName);
+    if (arriving != blocks.end()) {
+      for (const auto& [received, total] : arriving->second) progress(received, total);
+    }
+    auto failed = failing.find(record.m_strFileName);
+    *failure = failed == failing.end() ? PackageFailure::kNone : failed->second;
+    return failed == failing.end();
   }
 
  private:
@@ -117,6 +126,8 @@ class RecordingInstallUi : public InstallUi {
   std::deque<bool> answers;
   // The user changes the selection to this while the first status text shows.
   const std::set<Vendor>* selectedLater = nullptr;
+  // The user leaves the driver manager once this line is in the transcript.
+  std::string leaveAfter;
   int ended = 0;
 
   bool IsSelected(Vendor vendor) override { return selected.count(vendor) != 0; }
@@ -129,6 +140,15 @@ class RecordingInstallUi : public InstallUi {
   bool AskTwoButtons(const std::wstring& title, const std::wstring& text, const std::wstring& confirmText,
                      const std::wstring& cancelText) override {
     return log_.Ask(answers, title + L"|" + text + L"|" + confirmText + L"|" + cancelText);
+  }
+  void ShowProgress(int percent) override { log_.Add("progress", std::to_wstring(percent)); }
+  void SetDetailText(const std::wstring& text) override { log_.Add("detail", text); }
+  void InstallerStarted(const std::wstring& vendorLabel, const std::wstring& imageName) override {
+    log_.Add("wait", vendorLabel + L" " + imageName);
+  }
+  void InstallerEnded() override { log_.Add("waited", L""); }
+  bool HasLeft() override {
+    return !leaveAfter.empty() && std::find(log_.lines.begin(), log_.lines.end(), leaveAfter) != log_.lines.end();
   }
   void RunEnded() override {
     log_.Add("ended", L"");
@@ -146,13 +166,17 @@ struct Situation {
   const std::set<Vendor>* selectedLater = nullptr;
   bool reinstall = false;
   std::map<Vendor, Effect> effects;  // what each vendor's installer does; default: registers
-  std::set<std::wstring> failingDigests;
+  std::map<std::wstring, PackageFailure> failing;
+  std::map<std::wstring, std::vector<std::pair<long long, long long>>> blocks;
   std::deque<bool> answers;
+  std::string leaveAfter;
   const wchar_t* renamedNjys = nullptr;  // the manifest's file name for NJYS
   std::vector<ProcessEntry> processes;
 
   Lines transcript;
   std::set<Vendor> flagsAfter;
+  // What config.ini holds afterwards, when not flagsAfter; nullptr: never written.
+  std::optional<const std::set<Vendor>*> saved;
 };
 
 void PrintTo(const Situation& s, std::ostream* os) { *os << s.name; }
@@ -172,13 +196,22 @@ Lines Join(std::initializer_list<Lines> parts) {
 const std::string kKillBrowser = "kill 5 iexplore.exe";
 const Lines kEnd = {"ended"};
 
+const std::string kWaitRegsvr = "wait HID regsvr32.exe";
+const std::string kRegister = "open regsvr32.exe \"" + Local("CardX.ocx") + "\"";
+
 Lines Hid() {
-  return {"text 正在清除HID插件，如出错请用管理员权限运行...", "open regsvr32.exe /u \"" + Local("CardX.ocx") + "\"",
-          "text 正在注册HID插件，如出错请用管理员权限运行", "open regsvr32.exe \"" + Local("CardX.ocx") + "\""};
+  return {"text 正在清除HID插件，如出错请用管理员权限运行...",
+          kWaitRegsvr,
+          "open regsvr32.exe /u \"" + Local("CardX.ocx") + "\"",
+          "waited",
+          "text 正在注册HID插件，如出错请用管理员权限运行",
+          kWaitRegsvr,
+          kRegister,
+          "waited"};
 }
 
 struct Texts {
-  const char* name;    // as the status texts spell it
+  const char* name;    // as the status texts and the button spell it
   const char* result;  // as the result texts spell it
   const char* file;
   const char* folder;
@@ -190,6 +223,13 @@ const std::map<Vendor, Texts> kTexts = {
     {Vendor::kSDSS, {"山东神思", "山东神思", "shandongshensi.exe", "SDSS"}},
 };
 
+std::string Installing(Vendor v) {
+  return std::string("text 正在安装") + kTexts.at(v).name + "【温馨提示：如果杀毒软件或360拦截安装，请允许】";
+}
+std::string Open(Vendor v) { return "open " + Local(std::string(kTexts.at(v).folder) + "/" + kTexts.at(v).file); }
+std::string Wait(Vendor v) { return std::string("wait ") + kTexts.at(v).name + " " + kTexts.at(v).file; }
+std::string Failed(Vendor v) { return std::string("text 安装") + kTexts.at(v).result + "失败"; }
+
 std::string Downloading(Vendor v) {
   const std::string name = kTexts.at(v).name;
   return "text 正在下载" + name + (v == Vendor::kSDSS ? "备驱动..." : "必备驱动...");
@@ -198,12 +238,10 @@ std::string Downloading(Vendor v) {
 // The steps of one vendor whose verified installer ran; `ok`: the probe found its plug-in.
 Lines Install(Vendor v, bool ok) {
   const Texts& t = kTexts.at(v);
-  return {Downloading(v),
-          std::string("ensure ") + t.file,
-          std::string("text 正在安装") + t.name + "【温馨提示：如果杀毒软件或360拦截安装，请允许】",
-          "sleep 100",
-          "open " + Local(std::string(t.folder) + "/" + t.file),
-          std::string("text 安装") + t.result + (ok ? "成功" : "失败"),
+  return {Downloading(v), std::string("ensure ") + t.file,
+          Installing(v),  "sleep 100",
+          Wait(v),        Open(v),
+          "waited",       ok ? std::string("text 安装") + t.result + "成功" : Failed(v),
           "sleep 100"};
 }
 
@@ -331,11 +369,11 @@ std::vector<Situation> Situations() {
   s = Named("InstallerFailingItsDigestIsNeverRun");
   s.installed = {Vendor::kHID};
   s.selected = {Vendor::kYSB, Vendor::kSDSS};
-  s.failingDigests = {L"BTReader.exe"};
-  s.transcript =
-      Join({{kKillBrowser, Downloading(Vendor::kYSB), "ensure BTReader.exe", "text 安装广州易售宝失败", "sleep 100"},
-            Install(Vendor::kSDSS, true),
-            kEnd});
+  s.failing = {{L"BTReader.exe", PackageFailure::kDigest}};
+  s.transcript = Join({{kKillBrowser, Downloading(Vendor::kYSB), "ensure BTReader.exe", Failed(Vendor::kYSB),
+                        "detail 安装包校验失败，未运行安装程序", "sleep 100"},
+                       Install(Vendor::kSDSS, true),
+                       kEnd});
   s.flagsAfter = {Vendor::kHID, Vendor::kSDSS};
   all.push_back(s);
 
@@ -343,11 +381,10 @@ std::vector<Situation> Situations() {
   s.selected = {Vendor::kNJYS};
   s.renamedNjys = L"newsetup.exe";
   s.processes = {kIdle, {5, L"iexplore.exe"}, {9, L"newsetup.exe"}, {8, L"CLIENTSETUP.EXE"}};
-  s.transcript =
-      Join({{kKillBrowser, Downloading(Vendor::kNJYS), "ensure newsetup.exe",
-             "text 正在安装南京亿数【温馨提示：如果杀毒软件或360拦截安装，请允许】", "sleep 100",
-             "kill 8 CLIENTSETUP.EXE", "open " + Local("NJYS/clientsetup.exe"), "text 安装南京亿数成功", "sleep 100"},
-            kEnd});
+  s.transcript = Join({{kKillBrowser, Downloading(Vendor::kNJYS), "ensure newsetup.exe", Installing(Vendor::kNJYS),
+                        "sleep 100", "wait 南京亿数 clientsetup.exe", "kill 8 CLIENTSETUP.EXE", Open(Vendor::kNJYS),
+                        "waited", "text 安装南京亿数成功", "sleep 100"},
+                       kEnd});
   s.flagsAfter = {Vendor::kNJYS};
   all.push_back(s);
 
@@ -356,6 +393,64 @@ std::vector<Situation> Situations() {
   s.selectedLater = &kOnlyYsb;
   s.transcript = Join({{kKillBrowser}, Hid(), Install(Vendor::kYSB, true), kEnd});
   s.flagsAfter = {Vendor::kHID, Vendor::kYSB};
+  all.push_back(s);
+
+  s = Named("InstallerThatCantBeDownloadedIsNeverRun");
+  s.selected = {Vendor::kWHJL};
+  s.failing = {{L"jinglun.exe", PackageFailure::kTransfer}};
+  s.transcript = Join({{kKillBrowser, Downloading(Vendor::kWHJL), "ensure jinglun.exe", Failed(Vendor::kWHJL),
+                        "detail 安装包下载失败，未运行安装程序", "sleep 100"},
+                       kEnd});
+  all.push_back(s);
+
+  s = Named("DownloadProgressIsShownOncePerWholePercent");
+  s.selected = {Vendor::kSDSS};
+  s.blocks = {{L"shandongshensi.exe", {{0, 300}, {1, 300}, {100, 300}, {150, 300}, {299, 300}, {300, 300}}}};
+  s.transcript =
+      Join({{kKillBrowser, Downloading(Vendor::kSDSS), "ensure shandongshensi.exe", "progress 0", "progress 33",
+             "progress 50", "progress 99", "progress 100", Installing(Vendor::kSDSS), "sleep 100", Wait(Vendor::kSDSS),
+             Open(Vendor::kSDSS), "waited", "text 安装山东神思成功", "sleep 100"},
+            kEnd});
+  s.flagsAfter = {Vendor::kSDSS};
+  all.push_back(s);
+
+  // Leaving the driver manager mid-run: what finished before stays recorded, the vendor whose
+  // installer was running is not recorded even though its installer registered it, and nothing
+  // new starts.
+  s = Named("LeavingWhileAnInstallerRunsRecordsNothingForIt");
+  s.installed = {Vendor::kHID};
+  s.selected = {Vendor::kHID, Vendor::kYSB, Vendor::kNJYS, Vendor::kSDSS};
+  s.leaveAfter = Open(Vendor::kNJYS);
+  s.transcript = Join({{kKillBrowser},
+                       Install(Vendor::kYSB, true),
+                       {Downloading(Vendor::kNJYS), "ensure clientsetup.exe", Installing(Vendor::kNJYS), "sleep 100",
+                        Wait(Vendor::kNJYS), Open(Vendor::kNJYS), "waited"},
+                       kEnd});
+  s.flagsAfter = {Vendor::kHID, Vendor::kYSB};
+  all.push_back(s);
+
+  s = Named("LeavingWhileCardXRegistersRecordsNothing");
+  s.selected = {Vendor::kHID, Vendor::kYSB};
+  s.leaveAfter = kRegister;
+  s.transcript = Join({{kKillBrowser}, Hid(), kEnd});
+  s.saved = nullptr;
+  all.push_back(s);
+
+  s = Named("LeavingDuringADownloadRunsNoInstaller");
+  s.selected = {Vendor::kYSB};
+  s.leaveAfter = "ensure BTReader.exe";
+  s.transcript = {kKillBrowser, Downloading(Vendor::kYSB), "ensure BTReader.exe", "ended"};
+  s.saved = nullptr;
+  all.push_back(s);
+
+  s = Named("LeavingDuringAQuestionEndsTheRun");
+  s.installed = {Vendor::kWHJL};
+  s.selected = {Vendor::kNJYS, Vendor::kSDSS};
+  s.answers = {false};  // the box closed by the leaving
+  s.leaveAfter = kAskNjysWhjl;
+  s.transcript = {kKillBrowser, kAskNjysWhjl, "ended"};
+  s.flagsAfter = {Vendor::kWHJL};
+  s.saved = nullptr;
   all.push_back(s);
 
   return all;
@@ -409,12 +504,14 @@ TEST_P(InstallWorker, RunsTheStepsOfTheSituation) {
   }
 
   InstallHost host(log);
-  host.failing = s.failingDigests;
+  host.failing = s.failing;
+  host.blocks = s.blocks;
   RecordingInstallUi ui(log);
   ui.selected = s.selected;
   ui.reinstall = s.reinstall;
   ui.answers = s.answers;
   ui.selectedLater = s.selectedLater;
+  ui.leaveAfter = s.leaveAfter;
 
   RunInstall(ui, host);
 
@@ -426,7 +523,8 @@ TEST_P(InstallWorker, RunsTheStepsOfTheSituation) {
     if (flags.Installed(v)) flagsAfter.insert(v);
   }
   EXPECT_EQ(flagsAfter, s.flagsAfter);
-  EXPECT_EQ(ReadFile(dir.File("config.ini")), Saved(s.flagsAfter));
+  const std::set<Vendor>* saved = s.saved.value_or(&s.flagsAfter);
+  EXPECT_EQ(ReadFile(dir.File("config.ini")), saved ? Saved(*saved) : "<missing>");
 }
 
 INSTANTIATE_TEST_SUITE_P(Situations, InstallWorker, testing::ValuesIn(Situations()),

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <string>
@@ -225,14 +226,24 @@ TEST_F(DownloadFixture, MatchingFileMakesNoConnection) {
   Point(host, md5);
   ASSERT_TRUE(OS().MakeDirectory(OS().AnsiToWide(dir.File("NJYS"))));
   test::WriteFile(local, "installer bytes");
-  EXPECT_TRUE(EnsurePackage(record));
+  PackageFailure failure = PackageFailure::kDigest;
+  EXPECT_TRUE(EnsurePackage(record, &failure));
+  EXPECT_EQ(failure, PackageFailure::kNone);
   EXPECT_EQ(host.server.connections(), 0);
 }
 
 TEST_F(DownloadFixture, MissingFileIsDownloadedAndVerified) {
   Host host{"/store/NJYS/clientsetup.exe", std::string(50000, 'i')};
   Point(host, Md5Of(host.content));
-  EXPECT_TRUE(EnsurePackage(record));
+  // The progress of the download, block by block, up to the announced length.
+  std::vector<long long> arrived;
+  EXPECT_TRUE(EnsurePackage(record, nullptr, [&](long long received, long long total) {
+    EXPECT_EQ(total, 50000);
+    arrived.push_back(received);
+  }));
+  ASSERT_FALSE(arrived.empty());
+  EXPECT_TRUE(std::is_sorted(arrived.begin(), arrived.end()));
+  EXPECT_EQ(arrived.back(), 50000);
   EXPECT_EQ(test::ReadFile(local), host.content);
   EXPECT_FALSE(test::FileExists(local + ".part"));
   EXPECT_EQ(host.server.connections(), 1);
@@ -244,7 +255,15 @@ TEST_F(DownloadFixture, MissingFileIsDownloadedAndVerified) {
 TEST_F(DownloadFixture, TamperedDownloadIsRefusedAndNeverLands) {
   Host host{"/store/NJYS/clientsetup.exe", "tampered installer"};
   Point(host, Md5Of("genuine installer"));
-  EXPECT_FALSE(EnsurePackage(record));
+  PackageFailure failure = PackageFailure::kNone;
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(EnsurePackage(record, &failure));
+  const std::string trace = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(failure, PackageFailure::kDigest);
+  // The trace says what arrived and which digest was expected.
+  EXPECT_NE(trace.find("md5 " + Md5Of("tampered installer") + ", expected " + Md5Of("genuine installer")),
+            std::string::npos)
+      << trace;
   EXPECT_FALSE(test::FileExists(local));
   EXPECT_FALSE(test::FileExists(local + ".part"));
 }
@@ -264,13 +283,17 @@ TEST_F(DownloadFixture, FailedTransfersAreFailuresAndKeepTheOldFile) {
     record.m_strRemoteUrl = OS().AnsiToWide(server.Url("/x.exe"));
     record.m_strLocalPath = OS().AnsiToWide(dir.File("old.exe"));
     record.m_strExpectedMd5 = Wide(Md5Of("new"));
-    EXPECT_FALSE(EnsurePackage(record)) << c.name;
+    PackageFailure failure = PackageFailure::kNone;
+    EXPECT_FALSE(EnsurePackage(record, &failure)) << c.name;
+    EXPECT_EQ(failure, PackageFailure::kTransfer) << c.name;
     EXPECT_FALSE(DownloadFile(record.m_strRemoteUrl, record.m_strLocalPath)) << c.name;
     EXPECT_EQ(test::ReadFile(dir.File("old.exe")), "old") << c.name;
   }
   int port = test::UnusedPort();
   record.m_strRemoteUrl = L"http://127.0.0.1:" + std::to_wstring(port) + L"/x.exe";
-  EXPECT_FALSE(EnsurePackage(record));
+  PackageFailure failure = PackageFailure::kNone;
+  EXPECT_FALSE(EnsurePackage(record, &failure));
+  EXPECT_EQ(failure, PackageFailure::kTransfer);
   EXPECT_FALSE(DownloadFile(record.m_strRemoteUrl, record.m_strLocalPath));
   EXPECT_EQ(test::ReadFile(dir.File("old.exe")), "old");
 }

@@ -1,9 +1,12 @@
 // Shows the driver manager or the About box for the window tests. The driver manager's runs are
-// scripted: a run reports the selection it sees, asks a conflict question when the driver
-// signals it, and ends at the next signal. HID and SDSS count as installed.
-//   driver_host manager startup|browser <token>   exit code: the dialog result, plus 100 when
-//                                                  config.ini was saved (the close button at
-//                                                  start-up ends the process with 0)
+// scripted: a run reports the selection it sees and a download at 60 %, then, at the driver's
+// signals, waits for a stand-in installer, asks a conflict question, and ends. HID and SDSS
+// count as installed. A run the user left behind goes on at the same signals, and checks that
+// it is told so and that its calls show nothing any more.
+//   driver_host manager startup|browser <token>   exit code: the dialog result (50 for the end
+//                                                  of the client), plus 100 when config.ini
+//                                                  was saved, plus 1000 when a run was left
+//                                                  and behaved as left
 //   driver_host about <token>                      exit code: the dialog result
 #include <windows.h>
 
@@ -24,10 +27,13 @@ using lirra::test::WaitForStep;
 
 std::wstring g_token;
 std::atomic<int> g_runs{0};
+std::atomic<int> g_running{0};
+std::atomic<bool> g_leftRunBehaved{false};
 
-// Run n waits for steps 10n+1 (the question) and 10n+2 (the end).
+// Run n waits for steps 10n+1 (the installer), 10n+2 (the question) and 10n+3 (the end).
 unsigned __stdcall ScriptedRun(void* argument) {
   auto* ui = static_cast<lirra::InstallUi*>(argument);
+  ++g_running;
   const int base = 10 * ++g_runs;
   std::wstring seen;
   for (lirra::Vendor v :
@@ -35,13 +41,24 @@ unsigned __stdcall ScriptedRun(void* argument) {
     if (ui->IsSelected(v)) seen += lirra::VendorOf(v).label + std::wstring(L" ");
   }
   ui->SetStatusText(seen + (ui->IsReinstall() ? L"重装" : L"安装"));
-  if (WaitForStep(g_token, base + 1)) {
+  ui->ShowProgress(60);
+  if (WaitForStep(g_token, base + 1)) ui->InstallerStarted(L"武汉精伦", L"jinglun.exe");
+  if (WaitForStep(g_token, base + 2)) {
+    ui->InstallerEnded();
     const bool confirmed =
         ui->AskTwoButtons(L"安装提醒", L"南京亿数和山东神思在部分机型上会冲突，\r\n继续安装？", L"安装", L"取消");
     ui->SetStatusText(confirmed ? L"confirmed" : L"cancelled");
   }
-  WaitForStep(g_token, base + 2);
+  WaitForStep(g_token, base + 3);
+  if (ui->HasLeft()) {
+    // Left behind: nothing is selected any more, and questions answer no without a box.
+    const bool nothingSelected = !ui->IsSelected(lirra::Vendor::kHID) && !ui->IsSelected(lirra::Vendor::kWHJL);
+    ui->SetStatusText(L"after leaving");
+    ui->ShowProgress(70);
+    g_leftRunBehaved = nothingSelected && !ui->AskTwoButtons(L"安装提醒", L"after leaving", L"安装", L"取消");
+  }
   ui->RunEnded();
+  --g_running;
   return 0;
 }
 
@@ -52,12 +69,18 @@ int RunManager(const std::wstring& mode) {
   lirra::CRunFlags& flags = lirra::CRunFlags::GetInstance();
   flags.m_bHID = true;
   flags.m_bSDSS = true;
-  lirra::win::CmervoDrviceManageDlg manager(&ScriptedRun);
-  manager.m_bFromStartup = mode == L"startup";
-  const int result = static_cast<int>(manager.DoModal(nullptr));
+  INT_PTR result = 0;
+  {
+    lirra::win::CmervoDrviceManageDlg manager(&ScriptedRun);
+    manager.m_bFromStartup = mode == L"startup";
+    result = manager.DoModal(nullptr);
+  }
   const bool saved = GetFileAttributesW(ConfigPath().c_str()) != INVALID_FILE_ATTRIBUTES;
   DeleteFileW(ConfigPath().c_str());
-  return result + (saved ? 100 : 0);
+  // A run left behind goes on after its dialog is gone, at the driver's signals.
+  for (int waited = 0; g_running > 0 && waited < 30000; waited += 50) Sleep(50);
+  return (result == lirra::win::kResultEndClient ? 50 : static_cast<int>(result)) + (saved ? 100 : 0) +
+         (g_leftRunBehaved ? 1000 : 0);
 }
 
 int RunAbout() {

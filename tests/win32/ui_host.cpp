@@ -1,7 +1,10 @@
 // Shows the client's windows for the window tests: the message box in either mode, or the
-// loading window with a scripted worker that moves on when the driver signals it.
+// loading window with a scripted worker that moves on when the driver signals it: a text, a
+// download's progress, a question ("退出" on it asks for the end of the client with code 5),
+// the last text, the close message.
 //   ui_host msgbox one|two           exit code: 100 if confirmed, plus the dialog result
-//   ui_host loading <token>          exit code: the dialog result
+//   ui_host loading <token>          exit code: the dialog result, or 100 plus the exit code
+//                                    when the window ended the client
 #include <windows.h>
 
 #include <string>
@@ -20,8 +23,13 @@ std::wstring g_token;
 unsigned __stdcall ScriptedWorker(void* argument) {
   auto* ui = static_cast<lirra::PrepareUi*>(argument);
   if (WaitForStep(g_token, 1)) ui->SetProgressText(L"正在检查系统环境，请稍候...");
-  if (WaitForStep(g_token, 2)) ui->SetProgressText(L"初始化完成，正在启动系统，请稍候...");
-  WaitForStep(g_token, 3);
+  if (WaitForStep(g_token, 2)) ui->ShowProgress(45);
+  if (WaitForStep(g_token, 3) && !ui->AskTwoButtons(L"警告提醒", L"检测到当前版本IE版本较低，请到官网更新", L"更新", L"退出")) {
+    ui->ExitProcess(5);
+    return 0;
+  }
+  if (WaitForStep(g_token, 4)) ui->SetProgressText(L"初始化完成，正在启动系统，请稍候...");
+  WaitForStep(g_token, 5);
   ui->Done();
   return 0;
 }
@@ -38,7 +46,8 @@ int RunMessageBox(const std::wstring& mode) {
 
 int RunLoading() {
   lirra::win::CLoading loading(&ScriptedWorker);
-  return static_cast<int>(loading.DoModal(nullptr));
+  const INT_PTR result = loading.DoModal(nullptr);
+  return result == lirra::win::kResultEndClient ? 100 + loading.ExitCode() : static_cast<int>(result);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 // screenshots in the build tree (tests/win32/screenshots).
 #include <gtest/gtest.h>
 #include <windows.h>
+// after windows.h
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -229,11 +231,53 @@ TEST_F(LoadingWindow, ShowsTheWorkersTextsStaysOpenUntilDoneAndCloses) {
   EXPECT_EQ(-1, host.WaitExit(1500));
   EXPECT_TRUE(IsWindow(loading));
 
+  // A download: a thin bar and the percentage under the text, which stays as it was.
   signals_.Signal(2);
-  EXPECT_EQ(L"初始化完成，正在启动系统，请稍候...", WaitForText(text, L"初始化完成，正在启动系统，请稍候...", 10000));
-  SaveScreenshot(loading, L"loading-window-last-step");
+  HWND bar = GetDlgItem(loading, IDC_PROGRESS_BAR);
+  HWND percent = GetDlgItem(loading, IDC_PROGRESS_TEXT);
+  ASSERT_NE(nullptr, bar);
+  ASSERT_NE(nullptr, percent);
+  EXPECT_EQ(L"45%", WaitForText(percent, L"45%", 10000));
+  EXPECT_TRUE(IsWindowVisible(bar));
+  EXPECT_EQ(45, SendMessageW(bar, PBM_GETPOS, 0, 0));
+  EXPECT_EQ(L"正在检查系统环境，请稍候...", TextOf(text));
+  const RECT line = RectInDialog(loading, bar);
+  RECT client;
+  GetClientRect(loading, &client);
+  EXPECT_LE(line.bottom - line.top, 8) << "a thin bar";
+  EXPECT_LE(RectInDialog(loading, percent).bottom, client.bottom) << "the percentage lies inside the panel";
+  SaveScreenshot(loading, L"loading-window-progress");
+
+  // The worker's question is owned by the loading window, so it can't sink behind it.
   signals_.Signal(3);
+  HWND box = host.FindDialogWith(IDC_MSGBOX_TITLE, 20000);
+  ASSERT_NE(nullptr, box) << "the worker's question did not appear";
+  EXPECT_EQ(loading, GetWindow(box, GW_OWNER));
+  PostMessageW(GetDlgItem(box, IDC_MSGBOX_CONFIRM), BM_CLICK, 0, 0);
+
+  signals_.Signal(4);
+  EXPECT_EQ(L"初始化完成，正在启动系统，请稍候...", WaitForText(text, L"初始化完成，正在启动系统，请稍候...", 10000));
+  EXPECT_FALSE(IsWindowVisible(bar)) << "the bar belongs to the text of the download";
+  SaveScreenshot(loading, L"loading-window-last-step");
+  signals_.Signal(5);
   EXPECT_EQ(IDOK, host.WaitExit(10000));
+}
+
+// "退出" on a worker's question ends the client through the window's own thread: the loading
+// window closes with the end-of-client result and the code the worker asked for.
+TEST_F(LoadingWindow, ExitFromAQuestionEndsTheClientThroughTheWindow) {
+  Host host(L"loading " + signals_.Token());
+  ASSERT_TRUE(host.Started());
+  HWND loading = host.FindDialog(20000);
+  ASSERT_NE(nullptr, loading);
+  signals_.Signal(1);
+  signals_.Signal(2);
+  signals_.Signal(3);
+  HWND box = host.FindDialogWith(IDC_MSGBOX_TITLE, 20000);
+  ASSERT_NE(nullptr, box);
+  EXPECT_EQ(loading, GetWindow(box, GW_OWNER));
+  PostMessageW(GetDlgItem(box, IDC_MSGBOX_CANCEL), BM_CLICK, 0, 0);
+  EXPECT_EQ(105, host.WaitExit(10000));
 }
 
 std::string FileBytes(const std::wstring& path) {

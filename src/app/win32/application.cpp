@@ -6,6 +6,7 @@
 
 #include "app/prepare_worker.h"
 #include "app/win32/loading.h"
+#include "app/win32/single_instance.h"
 #include "browser/win32/mervo_web_brower.h"
 #include "drivers/win32/driver_manager_dlg.h"
 #include "pc/run_flags.h"
@@ -24,16 +25,21 @@ bool CmervoDrviceManageApp::InitInstance() {
   InitCommonControlsEx(&controls);
 
   m_ole = std::make_unique<ScopedOleInit>();
+  RegisterForRestart();
   StartWinsock();
   m_strRegistryKey = L"应用程序向导生成的本地应用程序";
 
+  // A window that ends with kResultEndClient ends the client: the later windows don't run.
   {
     CLoading loading(&PrepareThreadProc);
-    loading.DoModal(nullptr);
+    if (loading.DoModal(nullptr) == kResultEndClient) {
+      m_nExitCode = loading.ExitCode();
+      return false;
+    }
   }
   CmervoDrviceManageDlg driverManager;
   CMervoWebBrower browser;
-  if (CRunFlags::GetInstance().m_bOfferDriverSetup) driverManager.DoModal(nullptr);
+  if (CRunFlags::GetInstance().m_bOfferDriverSetup && driverManager.DoModal(nullptr) == kResultEndClient) return false;
   browser.DoModal(nullptr);
   return false;
 }

@@ -18,6 +18,9 @@ class CmervoDrviceManageApp {
 
   // Runs the start-up sequence and the windows in turn; always false (no message loop follows).
   bool InitInstance();
+  // What the process returns once InitInstance is over: 0, or the code a worker's question
+  // asked for.
+  int ExitCode() const { return m_nExitCode; }
 
   const std::wstring& RegistryKey() const { return m_strRegistryKey; }
 
@@ -28,6 +31,7 @@ class CmervoDrviceManageApp {
   std::unique_ptr<ScopedOleInit> m_ole;
   std::unique_ptr<ScopedWinsock> m_winsock;
   std::wstring m_strRegistryKey;
+  int m_nExitCode = 0;
 };
 
 }  // namespace lirra::win

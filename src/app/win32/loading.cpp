@@ -3,6 +3,7 @@
 #include "resource.h"
 #include "ui/skin_files.h"
 #include "ui/skin_layout.h"
+#include "ui/win32/activation.h"
 
 namespace lirra::win {
 namespace {
@@ -21,9 +22,29 @@ CLoading::CLoading(ThreadProc worker) : CSkinDialog(IDD_LOADING), m_pfnWorker(wo
 }
 
 bool CLoading::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  if (message == WM_LOADING_DONE) {
-    OnLoadingDone();
-    result = 1;
+  switch (message) {
+    case WM_LOADING_DONE:
+      OnLoadingDone();
+      result = 1;
+      return true;
+    case WM_LOADING_EXIT:
+      OnLoadingExit(static_cast<int>(wParam));
+      result = 0;
+      return true;
+    case WM_LOADING_PROGRESS:
+      if (static_cast<int>(wParam) < 0) {
+        m_progressLine.Hide();
+      } else {
+        m_progressLine.ShowPercent(static_cast<int>(wParam));
+      }
+      result = 0;
+      return true;
+    default:
+      break;
+  }
+  if (message == ActivateClientMessage()) {
+    BringForward(m_hWnd);
+    result = 0;
     return true;
   }
   return CSkinDialog::OnMessage(message, wParam, lParam, result);
@@ -36,11 +57,29 @@ BOOL CLoading::OnInitDialog() {
   HWND text = GetWindow(m_hWnd, GW_CHILD);
   SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(m_fontText.Get()), FALSE);
   m_prepareUi.Bind(m_hWnd, text);
+  PlaceProgressLine(text);
   // Templates sit at (0, 0); a window without owner goes to the middle of the screen.
   RECT rc;
   GetWindowRect(m_hWnd, &rc);
   CenterIn(WorkArea(), rc.right - rc.left, rc.bottom - rc.top);
   return TRUE;
+}
+
+// The text stands in the middle of its tall control; the bar goes under its one line.
+void CLoading::PlaceProgressLine(HWND text) {
+  RECT area;
+  GetWindowRect(text, &area);
+  MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&area), 2);
+  int lineHeight = 16;
+  if (HDC dc = GetDC(m_hWnd)) {
+    HGDIOBJ old = SelectObject(dc, m_fontText.Get());
+    TEXTMETRICW metrics = {};
+    if (GetTextMetricsW(dc, &metrics)) lineHeight = metrics.tmHeight;
+    SelectObject(dc, old);
+    ReleaseDC(m_hWnd, dc);
+  }
+  area.top = (area.top + area.bottom + lineHeight) / 2 + 2;
+  m_progressLine.Create(m_hWnd, area, m_fontText.Get());
 }
 
 bool CLoading::OnCommand(int id, int code, HWND control) {
@@ -62,6 +101,12 @@ void CLoading::OnShowWindow(bool show) {
 void CLoading::OnLoadingDone() {
   m_worker.Finished();
   EndDialog(IDOK);
+}
+
+void CLoading::OnLoadingExit(int exitCode) {
+  m_nExitCode = exitCode;
+  m_worker.Finished();
+  EndDialog(kResultEndClient);
 }
 
 HBRUSH CLoading::OnCtlColor(HDC dc, HWND control, UINT message) {

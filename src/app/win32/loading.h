@@ -1,5 +1,6 @@
 // CLoading: the borderless loading panel (dialog 129) shown while the start-up preparation runs
-// on its own thread; closed by WM_LOADING_DONE.
+// on its own thread; closed by WM_LOADING_DONE, or with kResultEndClient when the worker asks
+// for the end of the client.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +9,7 @@
 #include "app/win32/loading_prepare_ui.h"
 #include "platform/win32/scoped.h"
 #include "ui/win32/gdi.h"
+#include "ui/win32/progress_line.h"
 #include "ui/win32/skin_dialog.h"
 #include "ui/win32/worker_thread.h"
 
@@ -20,6 +22,9 @@ class CLoading : public CSkinDialog {
   // `worker` runs on a thread of its own with this window's PrepareUi as its argument.
   explicit CLoading(ThreadProc worker);
 
+  // The exit code the worker asked for, once the dialog ended with kResultEndClient.
+  int ExitCode() const { return m_nExitCode; }
+
  protected:
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
   BOOL OnInitDialog() override;
@@ -30,6 +35,8 @@ class CLoading : public CSkinDialog {
 
  private:
   void OnLoadingDone();
+  void OnLoadingExit(int exitCode);
+  void PlaceProgressLine(HWND text);
 
   ThreadProc m_pfnWorker;
   HICON m_hIcon = nullptr;
@@ -38,7 +45,9 @@ class CLoading : public CSkinDialog {
   ScopedBrush m_brFrame;
   CLoadingPrepareUi m_prepareUi;
   CWorkerThread m_worker;
+  CProgressLine m_progressLine;
   bool m_bWorkerStarted = false;
+  int m_nExitCode = 0;
 };
 
 }  // namespace lirra::win

@@ -1,14 +1,20 @@
 #include "app/win32/loading_prepare_ui.h"
 
-#include <cstdlib>
-
 #include "ui/win32/worker_thread.h"
 
 namespace lirra::win {
 
 void CLoadingPrepareUi::SetProgressText(const std::wstring& text) {
+  // The bar belongs to the text that started the download.
+  if (m_bProgressShown) SendMessageW(m_hLoading, WM_LOADING_PROGRESS, static_cast<WPARAM>(-1), 0);
+  m_bProgressShown = false;
   // Carried out by the window's thread before the call returns.
   SetWindowTextW(m_hText, text.c_str());
+}
+
+void CLoadingPrepareUi::ShowProgress(int percent) {
+  SendMessageW(m_hLoading, WM_LOADING_PROGRESS, static_cast<WPARAM>(percent), 0);
+  m_bProgressShown = true;
 }
 
 bool CLoadingPrepareUi::AskTwoButtons(const std::wstring& title, const std::wstring& text,
@@ -22,6 +28,10 @@ void CLoadingPrepareUi::Warn(const std::wstring& title, const std::wstring& text
 
 void CLoadingPrepareUi::Done() { PostMessageW(m_hLoading, WM_LOADING_DONE, 0, 0); }
 
-void CLoadingPrepareUi::ExitProcess(int exitCode) { std::exit(exitCode); }
+// The window's thread ends its modal loop and the application returns the code, so the end
+// runs through every destructor instead of under the main thread's feet.
+void CLoadingPrepareUi::ExitProcess(int exitCode) {
+  PostMessageW(m_hLoading, WM_LOADING_EXIT, static_cast<WPARAM>(exitCode), 0);
+}
 
 }  // namespace lirra::win

@@ -13,6 +13,7 @@
 #include "resource.h"
 #include "ui/skin_files.h"
 #include "ui/win32/about_dlg.h"
+#include "ui/win32/activation.h"
 
 namespace lirra::win {
 namespace {
@@ -190,6 +191,16 @@ bool CMervoWebBrower::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
   }
   if (message == WM_TRAYNOTIFY) {
     result = OnTrayNotify(static_cast<UINT>(wParam), static_cast<UINT>(lParam));
+    return true;
+  }
+  if (message == ActivateClientMessage()) {
+    // A second start of the client: out of the tray if it sits there, and to the front.
+    if (!IsWindowVisible(m_hWnd)) {
+      ShowWindow(m_hWnd, SW_SHOWNORMAL);
+      if (m_bInTray) RemoveTrayIcon();
+    }
+    BringForward(m_hWnd);
+    result = 0;
     return true;
   }
   if (m_uTaskbarCreated && message == m_uTaskbarCreated) {

@@ -1,28 +1,121 @@
 #include "drivers/win32/driver_manager_dlg.h"
 
-#include <cstdlib>
+#include <mutex>
 
 #include "drivers/driver_manager_layout.h"
+#include "drivers/install_wait.h"
 #include "pc/run_flags.h"
 #include "resource.h"
 #include "store/driver_state.h"
 #include "ui/skin_files.h"
 #include "ui/win32/about_dlg.h"
+#include "ui/win32/activation.h"
+#include "ui/win32/my_message_box.h"
 
 namespace lirra::win {
+
+// What a run tells the dialog's thread, sent with WM_INSTALL_REPORT (the pointers live for
+// the length of the send).
+struct RunReport {
+  enum Kind { kStatus, kProgress, kDetail, kInstallerStarted, kInstallerEnded } kind;
+  const std::wstring* text = nullptr;   // status or detail text; the vendor for kInstallerStarted
+  const std::wstring* image = nullptr;  // kInstallerStarted
+  int percent = 0;                      // kProgress
+};
+
 namespace {
 
 // Posted by a run when it has ended; the dialog's thread then unlocks the buttons.
 constexpr UINT WM_INSTALL_DONE = WM_APP + 1;
+// Sent by a run with a RunReport.
+constexpr UINT WM_INSTALL_REPORT = WM_APP + 2;
+// Refreshes how long the run has waited for its installer.
+constexpr UINT_PTR kWaitTimer = 1;
+constexpr UINT kWaitTimerMs = 1000;
 
 constexpr COLORREF kSelectedLabel = RGB(117, 219, 33);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 
-// The buttons locked while a run is in progress.
-constexpr int kRunLockedIds[] = {IDC_DRV_INSTALL, IDC_DRV_REINSTALL, IDC_DRV_USE, IDC_DRV_CLOSE};
+// The buttons locked while a run is in progress: no second run. The ways out stay open.
+constexpr int kRunLockedIds[] = {IDC_DRV_INSTALL, IDC_DRV_REINSTALL};
+
+// The dialog that owns a run's questions, and its own thread (whose boxes are not the run's).
+struct QuestionOwner {
+  HWND dialog;
+  DWORD thread;
+};
+
+BOOL CALLBACK CancelRunQuestion(HWND window, LPARAM argument) {
+  const auto* owner = reinterpret_cast<const QuestionOwner*>(argument);
+  if (GetWindow(window, GW_OWNER) == owner->dialog && GetWindowThreadProcessId(window, nullptr) != owner->thread) {
+    PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+  }
+  return TRUE;
+}
 
 }  // namespace
+
+// The run's InstallUi. The dialog and the run share it; when the user leaves the dialog during
+// a run, the dialog detaches it, and from then on the run's calls do nothing (questions answer
+// no), HasLeft is true, and nothing of the dialog is touched. The run's RunEnded lets go of
+// its share. Rejected: keeping the dialog open until the run ends (a hung installer would trap
+// the user, the fault this replaces) and ending the run's thread (it may be inside the
+// installer runner's wait or a file write).
+class CInstallRunLink : public InstallUi {
+ public:
+  CInstallRunLink(CmervoDrviceManageDlg& dialog, bool reinstall)
+      : m_pDialog(&dialog), m_hDialog(dialog.m_hWnd), m_bReinstall(reinstall) {}
+
+  // The run's share, held from its start to its RunEnded.
+  void HoldForRun(std::shared_ptr<CInstallRunLink> self) { m_self = std::move(self); }
+  void ReleaseRun() { m_self.reset(); }
+
+  // On the dialog's thread, when the user leaves during the run.
+  void Detach() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_pDialog = nullptr;
+    m_hDialog = nullptr;
+    m_bLeft = true;
+  }
+
+  bool IsSelected(Vendor vendor) override {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_pDialog && m_pDialog->SelectionOf(vendor);
+  }
+  bool IsReinstall() override { return m_bReinstall; }
+  void SetStatusText(const std::wstring& text) override { Report({RunReport::kStatus, &text}); }
+  void ShowProgress(int percent) override { Report({RunReport::kProgress, nullptr, nullptr, percent}); }
+  void SetDetailText(const std::wstring& text) override { Report({RunReport::kDetail, &text}); }
+  void InstallerStarted(const std::wstring& vendorLabel, const std::wstring& imageName) override {
+    Report({RunReport::kInstallerStarted, &vendorLabel, &imageName});
+  }
+  void InstallerEnded() override { Report({RunReport::kInstallerEnded}); }
+  bool AskTwoButtons(const std::wstring& title, const std::wstring& text, const std::wstring& confirmText,
+                     const std::wstring& cancelText) override {
+    HWND dialog = m_hDialog.load();
+    return dialog && AskFromWorker(dialog, title, text, confirmText, cancelText) && !m_bLeft;
+  }
+  bool HasLeft() override { return m_bLeft; }
+  void RunEnded() override {
+    std::shared_ptr<CInstallRunLink> self = std::move(m_self);  // this lives to the end of the call
+    if (HWND dialog = m_hDialog.load()) PostMessageW(dialog, WM_INSTALL_DONE, 0, 0);
+  }
+
+ private:
+  // Carried out by the dialog's thread before the call returns. A send that crosses the
+  // detaching finds the window gone and does nothing.
+  void Report(const RunReport& report) {
+    if (HWND dialog = m_hDialog.load()) SendMessageW(dialog, WM_INSTALL_REPORT, 0, reinterpret_cast<LPARAM>(&report));
+  }
+
+  std::mutex m_mutex;  // guards m_pDialog
+  CmervoDrviceManageDlg* m_pDialog;
+  std::atomic<HWND> m_hDialog;
+  std::atomic<bool> m_bLeft{false};
+  const bool m_bReinstall;
+  std::shared_ptr<CInstallRunLink> m_self;
+};
 
 CmervoDrviceManageDlg::CmervoDrviceManageDlg(ThreadProc run) : CSkinDialog(IDD_DRIVER_MANAGER), m_pfnRun(run) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -32,10 +125,29 @@ CmervoDrviceManageDlg::CmervoDrviceManageDlg(ThreadProc run) : CSkinDialog(IDD_D
                                     GetSystemMetrics(SM_CYSMICON), LR_SHARED));
 }
 
+CmervoDrviceManageDlg::~CmervoDrviceManageDlg() {
+  // Never wait here on a run the user did not leave (the dialog failed to show, say).
+  if (m_link) AbandonRun();
+}
+
 bool CmervoDrviceManageDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (message == ActivateClientMessage()) {
+    BringForward(m_hWnd);
+    result = 0;
+    return true;
+  }
   switch (message) {
     case WM_INSTALL_DONE:
       OnRunEnded();
+      result = 0;
+      return true;
+    case WM_INSTALL_REPORT:
+      if (m_link && lParam) OnRunReport(*reinterpret_cast<const RunReport*>(lParam));
+      result = 0;
+      return true;
+    case WM_TIMER:
+      if (wParam != kWaitTimer) break;
+      ShowWaitText();
       result = 0;
       return true;
     case WM_SYSCOMMAND:
@@ -109,8 +221,8 @@ bool CmervoDrviceManageDlg::OnCommand(int id, int code, HWND control) {
       if (code == BN_CLICKED) OnBnClickedX();
       return true;
     case IDOK:
-      // Enter closes without saving, but never while a run still reports here.
-      if (!m_bBusy) OnCloseCommand();
+      // Enter closes without saving.
+      if (MayLeave()) OnCloseCommand();
       return true;
     default:
       return CSkinDialog::OnCommand(id, code, control);
@@ -126,13 +238,60 @@ void CmervoDrviceManageDlg::OnBnClickedVendor(Vendor vendor) {
 void CmervoDrviceManageDlg::StartRun(bool reinstall) {
   if (m_bBusy) return;
   m_bReinstall = reinstall;
+  m_link = std::make_shared<CInstallRunLink>(*this, reinstall);
+  m_link->HoldForRun(m_link);
   LockForRun(true);
-  if (!m_run.Start(m_pfnRun, static_cast<InstallUi*>(this))) LockForRun(false);
+  if (!m_run.Start(m_pfnRun, static_cast<InstallUi*>(m_link.get()))) {
+    m_link->ReleaseRun();
+    m_link.reset();
+    LockForRun(false);
+  }
 }
 
 void CmervoDrviceManageDlg::OnRunEnded() {
   m_run.Finished();
+  m_link.reset();
+  StopWaiting();
   LockForRun(false);
+}
+
+void CmervoDrviceManageDlg::OnRunReport(const RunReport& report) {
+  switch (report.kind) {
+    case RunReport::kStatus:
+      StopWaiting();
+      m_progressLine.Hide();
+      SetDlgItemTextW(m_hWnd, IDC_DRV_STATUS, report.text->c_str());
+      break;
+    case RunReport::kProgress:
+      m_progressLine.ShowPercent(report.percent);
+      break;
+    case RunReport::kDetail:
+      m_progressLine.ShowText(*report.text);
+      break;
+    case RunReport::kInstallerStarted:
+      m_strWaitVendor = *report.text;
+      m_strWaitImage = *report.image;
+      m_dwWaitStart = GetTickCount();
+      SetTimer(m_hWnd, kWaitTimer, kWaitTimerMs, nullptr);
+      ShowWaitText();
+      break;
+    case RunReport::kInstallerEnded:
+      StopWaiting();
+      m_progressLine.Hide();
+      break;
+  }
+}
+
+void CmervoDrviceManageDlg::ShowWaitText() {
+  if (m_strWaitImage.empty()) return;
+  const DWORD waited = GetTickCount() - m_dwWaitStart;  // wraps correctly after 49 days
+  m_progressLine.ShowText(drivers::InstallerWaitText(m_strWaitVendor, m_strWaitImage, waited / 1000));
+}
+
+void CmervoDrviceManageDlg::StopWaiting() {
+  if (m_hWnd) KillTimer(m_hWnd, kWaitTimer);
+  m_strWaitVendor.clear();
+  m_strWaitImage.clear();
 }
 
 void CmervoDrviceManageDlg::LockForRun(bool locked) {
@@ -140,24 +299,64 @@ void CmervoDrviceManageDlg::LockForRun(bool locked) {
   for (int id : kRunLockedIds) EnableWindow(GetDlgItem(id), locked ? FALSE : TRUE);
 }
 
-// "使用" at start-up, "退出" from the browser window; also Esc and the close request.
+// Every way out asks once while a run is in progress; on yes the run is left to itself.
+bool CmervoDrviceManageDlg::MayLeave() {
+  if (!m_bBusy) return true;
+  if (m_bAsking) return false;  // one question at a time; this way out is answered by it
+  m_bAsking = true;
+  CMyMessageBox box;
+  box.SetTwoButtons(drivers::kLeaveRunTitle, drivers::LeaveRunQuestion(m_strWaitVendor), drivers::kLeaveRunConfirm,
+                    drivers::kLeaveRunConfirm, drivers::kLeaveRunCancel);
+  box.DoModal(m_hWnd);
+  m_bAsking = false;
+  if (!box.m_bConfirmed) return false;
+  // The run may have ended while the question was open; then there is nothing to leave.
+  if (m_bBusy) AbandonRun();
+  return true;
+}
+
+// The installer keeps running; the run records nothing more (CInstallRunLink) and is not
+// waited for, here or at the end of the process.
+void CmervoDrviceManageDlg::AbandonRun() {
+  if (m_link) m_link->Detach();
+  m_link.reset();
+  if (m_hWnd) CloseRunQuestions();
+  m_run.Abandon();
+  StopWaiting();
+  m_bBusy = false;
+}
+
+// A conflict question of the run may be open, owned by this dialog on the run's thread; it
+// answers no, so the run goes on to its end.
+void CmervoDrviceManageDlg::CloseRunQuestions() {
+  QuestionOwner owner = {m_hWnd, GetCurrentThreadId()};
+  EnumWindows(&CancelRunQuestion, reinterpret_cast<LPARAM>(&owner));
+}
+
+// "使用" at start-up, "退出" from the browser window; also Esc, Alt+F4 and the close request.
 void CmervoDrviceManageDlg::OnBnClickedUse() {
-  if (m_bBusy) return;
+  if (!MayLeave()) return;
+  // A run left behind has not changed the flag of the vendor it was installing.
   if (m_bFromStartup) SaveDriverState(CRunFlags::GetInstance());
   EndDialog(IDOK);
 }
 
 void CmervoDrviceManageDlg::OnBnClickedX() {
-  if (m_bBusy) return;
+  if (!MayLeave()) return;
   // At start-up the close button declines the client altogether; runs have saved their state.
-  if (m_bFromStartup) std::exit(0);
-  EndDialog(IDOK);
+  EndDialog(m_bFromStartup ? kResultEndClient : IDOK);
+}
+
+void CmervoDrviceManageDlg::OnDestroy() {
+  StopWaiting();
+  CSkinDialog::OnDestroy();
 }
 
 void CmervoDrviceManageDlg::OnShowWindow(bool show) {
   if (!show) return;
   DecorateButtons();
   PlaceWindowAndControls();
+  PlaceProgressLine();
   CutRegion();
   // The dialog is the client's window in the task bar while it is open.
   SetWindowTextW(m_hWnd, ui::kAppTitle);
@@ -199,11 +398,21 @@ void CmervoDrviceManageDlg::PlaceWindowAndControls() {
   }
 }
 
+// Under the status line, as wide as it, in the room above the footer.
+void CmervoDrviceManageDlg::PlaceProgressLine() {
+  HWND status = GetDlgItem(IDC_DRV_STATUS);
+  RECT area;
+  GetWindowRect(status, &area);
+  MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&area), 2);
+  area.top = area.bottom + 1;
+  m_progressLine.Create(m_hWnd, area, reinterpret_cast<HFONT>(SendMessageW(status, WM_GETFONT, 0, 0)));
+}
+
 HBRUSH CmervoDrviceManageDlg::OnCtlColor(HDC dc, HWND control, UINT message) {
   if (message == WM_CTLCOLORDLG || control == m_hWnd) return m_brBackground.Get();
   if (message != WM_CTLCOLORSTATIC) return nullptr;
   const int id = GetDlgCtrlID(control);
-  if (id == IDC_DRV_STATUS || id == IDC_DRV_HEADING) SetTextColor(dc, kBlack);
+  if (id == IDC_DRV_STATUS || id == IDC_DRV_HEADING || m_progressLine.IsTextControl(control)) SetTextColor(dc, kBlack);
   if (id == IDC_DRV_HEADING) SelectObject(dc, m_fontTitle.Get());
   SetBkMode(dc, TRANSPARENT);
   if (!m_brStatic) return static_cast<HBRUSH>(GetStockObject(HOLLOW_BRUSH));
@@ -223,19 +432,5 @@ bool CmervoDrviceManageDlg::OnPaint() {
   EndPaint(m_hWnd, &paint);
   return true;
 }
-
-bool CmervoDrviceManageDlg::IsSelected(Vendor vendor) { return SelectionOf(vendor); }
-
-void CmervoDrviceManageDlg::SetStatusText(const std::wstring& text) {
-  // Carried out by the dialog's thread before the call returns.
-  SetDlgItemTextW(m_hWnd, IDC_DRV_STATUS, text.c_str());
-}
-
-bool CmervoDrviceManageDlg::AskTwoButtons(const std::wstring& title, const std::wstring& text,
-                                          const std::wstring& confirmText, const std::wstring& cancelText) {
-  return AskFromWorker(m_hWnd, title, text, confirmText, cancelText);
-}
-
-void CmervoDrviceManageDlg::RunEnded() { PostMessageW(m_hWnd, WM_INSTALL_DONE, 0, 0); }
 
 }  // namespace lirra::win

@@ -1,30 +1,40 @@
 // CmervoDrviceManageDlg: the driver manager (dialog 102), where the user picks card-reader
 // vendors and starts an install or reinstall run on a thread of its own. While a run is in
-// progress the buttons that would start another run or close the dialog are locked, and the
-// dialog does not close, so a run never outlives the window it reports to.
+// progress no second run starts, and the line under the status line shows the download's
+// progress or which installer the run waits for and for how long. Every way out during a run
+// asks once; on yes the dialog leaves the run to itself: the run talks to the dialog only
+// through a shared link that the dialog detaches, so it never touches the dialog again.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
+#include <memory>
+#include <string>
 
 #include "drivers/install_ui.h"
 #include "drivers/install_worker.h"
 #include "ui/win32/png_button.h"
+#include "ui/win32/progress_line.h"
 #include "ui/win32/skin_dialog.h"
 #include "ui/win32/worker_thread.h"
 
 namespace lirra::win {
 
-class CmervoDrviceManageDlg : public CSkinDialog, public InstallUi {
+class CInstallRunLink;
+struct RunReport;
+
+class CmervoDrviceManageDlg : public CSkinDialog {
  public:
   using ThreadProc = unsigned(__stdcall*)(void* ui);
 
   // Each run is `run` on a thread of its own with this dialog's InstallUi as its argument.
   explicit CmervoDrviceManageDlg(ThreadProc run = &InstallDriversThread);
+  ~CmervoDrviceManageDlg() override;
 
   // True when the start-up sequence opens the dialog: "使用" saves and goes on, the close
-  // button ends the client. The browser window clears it ("退出", both just close).
+  // button ends the client (the dialog ends with kResultEndClient). The browser window clears
+  // it ("退出", both just close).
   bool m_bFromStartup = true;
 
  protected:
@@ -35,15 +45,11 @@ class CmervoDrviceManageDlg : public CSkinDialog, public InstallUi {
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT message) override;
   bool OnPaint() override;
 
-  // InstallUi, called from the run's thread.
-  bool IsSelected(Vendor vendor) override;
-  bool IsReinstall() override { return m_bReinstall; }
-  void SetStatusText(const std::wstring& text) override;
-  bool AskTwoButtons(const std::wstring& title, const std::wstring& text, const std::wstring& confirmText,
-                     const std::wstring& cancelText) override;
-  void RunEnded() override;
+  void OnDestroy() override;
 
  private:
+  friend class CInstallRunLink;
+
   void AddAboutToSystemMenu();
   void PreselectInstalled();
   void DecorateButtons();
@@ -51,7 +57,14 @@ class CmervoDrviceManageDlg : public CSkinDialog, public InstallUi {
   void OnBnClickedVendor(Vendor vendor);
   void StartRun(bool reinstall);
   void OnRunEnded();
+  void OnRunReport(const RunReport& report);
   void LockForRun(bool locked);
+  bool MayLeave();
+  void AbandonRun();
+  void CloseRunQuestions();
+  void StopWaiting();
+  void ShowWaitText();
+  void PlaceProgressLine();
   void OnBnClickedUse();
   void OnBnClickedX();
   void SetVendorLook(Vendor vendor, bool selected);
@@ -61,12 +74,19 @@ class CmervoDrviceManageDlg : public CSkinDialog, public InstallUi {
   ThreadProc m_pfnRun;
   HICON m_hIcon = nullptr;
   HICON m_hIconSmall = nullptr;
-  std::atomic<bool> m_bBusy{false};
+  bool m_bBusy = false;                         // a run is in progress and reports here
   std::atomic<bool> m_bSel[kVendorCount] = {};  // by vendor; read by the run's thread
   bool m_bReinstall = false;
+  bool m_bAsking = false;  // the question before leaving is open
   ScopedFont m_fontTitle;
   CPngButton m_btnVendor[kVendorCount];
   CPngButton m_btnUse, m_btnInstall, m_btnX, m_btnReinstall;
+  CProgressLine m_progressLine;
+  // The installer the run waits for, and since when (GetTickCount); empty when none.
+  std::wstring m_strWaitVendor;
+  std::wstring m_strWaitImage;
+  DWORD m_dwWaitStart = 0;
+  std::shared_ptr<CInstallRunLink> m_link;
   CWorkerThread m_run;
 };
 

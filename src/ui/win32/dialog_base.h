@@ -6,6 +6,11 @@
 
 namespace lirra::win {
 
+// A dialog result that asks the application to end (the client's windows otherwise end with
+// IDOK): the user chose "退出" in a worker's question, or the driver manager's close button at
+// start-up. The main thread then returns through every destructor.
+inline constexpr INT_PTR kResultEndClient = 0x4C45;
+
 class CDialogBase {
  public:
   virtual ~CDialogBase() = default;

@@ -2,9 +2,20 @@
 
 #include <process.h>
 
+#include <mutex>
+#include <vector>
+
 #include "ui/win32/my_message_box.h"
 
 namespace lirra::win {
+
+namespace {
+
+// Threads that windows left behind; kept open so that their end can be seen.
+std::mutex g_abandonedMutex;
+std::vector<HANDLE> g_abandoned;
+
+}  // namespace
 
 bool CWorkerThread::Start(Proc proc, void* argument) {
   if (!proc || m_bRunning) return false;
@@ -17,6 +28,26 @@ void CWorkerThread::Finished() {
   if (m_hThread.Valid()) WaitForSingleObject(m_hThread.Get(), kExitWaitMs);
   m_hThread.Reset();
   m_bRunning = false;
+}
+
+void CWorkerThread::Abandon() {
+  if (m_hThread.Valid()) {
+    HANDLE copy = nullptr;
+    if (DuplicateHandle(GetCurrentProcess(), m_hThread.Get(), GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE, 0)) {
+      std::lock_guard<std::mutex> lock(g_abandonedMutex);
+      g_abandoned.push_back(copy);
+    }
+  }
+  m_hThread.Reset();
+  m_bRunning = false;
+}
+
+bool CWorkerThread::AbandonedStillRunning() {
+  std::lock_guard<std::mutex> lock(g_abandonedMutex);
+  for (HANDLE thread : g_abandoned) {
+    if (WaitForSingleObject(thread, 0) == WAIT_TIMEOUT) return true;
+  }
+  return false;
 }
 
 bool AskFromWorker(HWND owner, const std::wstring& title, const std::wstring& text, const std::wstring& confirmText,
