@@ -25,7 +25,8 @@ class CPngButton {
   HWND GetSafeHwnd() const { return m_hWnd; }
 
   void SetImages(const std::wstring& normal, const std::wstring& hover, const std::wstring& pressed);
-  // Stores the label; it shows at the next repaint.
+  // Stores the label; it shows at the next repaint. Position and size are those of the 96-DPI
+  // skin, like the pictures: both are scaled to the screen's DPI.
   void SetLabel(const std::wstring& text, int x, int y, int size, COLORREF colour, const std::wstring& face);
 
   COLORREF m_clrLabel = RGB(0, 0, 0);
@@ -43,7 +44,8 @@ class CPngButton {
 
   HWND m_hWnd = nullptr;
   WNDPROC m_pfnPrevious = nullptr;
-  Gdiplus::Bitmap* m_pImage = nullptr;  // owned by m_cache
+  const int m_nDpi = ScreenDpi();
+  Gdiplus::Bitmap* m_pImage = nullptr;  // owned by m_cache, already at the screen's DPI
   std::map<std::wstring, std::unique_ptr<Gdiplus::Bitmap>> m_cache;
   ui::ButtonPicture m_shown = ui::ButtonPicture::kNormal;
   int m_nWidth = 0;
