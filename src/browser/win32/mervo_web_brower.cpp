@@ -324,10 +324,11 @@ void CMervoWebBrower::ToggleAboutPopup() {
 }
 
 void CMervoWebBrower::MinimizeToTray() {
-  // The WM_SIZE of the minimise adds the icon and hides the window.
-  ShowWindow(m_hWnd, SW_SHOWMINIMIZED);
   // Already minimised on the taskbar (an earlier add failed): no WM_SIZE comes, so try here.
-  if (IsWindowVisible(m_hWnd) && IsIconic(m_hWnd) && AddTrayIcon()) ShowWindow(m_hWnd, SW_HIDE);
+  const bool onTaskbar = IsWindowVisible(m_hWnd) && IsIconic(m_hWnd);
+  // Otherwise the WM_SIZE of the minimise adds the icon and hides the window.
+  ShowWindow(m_hWnd, SW_SHOWMINIMIZED);
+  if (onTaskbar && AddTrayIcon()) ShowWindow(m_hWnd, SW_HIDE);
 }
 
 bool CMervoWebBrower::AddTrayIcon() {
