@@ -1,11 +1,13 @@
 #include "browser/browser_layout.h"
 
+#include <algorithm>
+
 #include "resource.h"
+#include "ui/dpi_scale.h"
 
 namespace lirra::browser {
 namespace {
 
-constexpr int kButton = 39;
 constexpr int kWideScreen = 1600;
 constexpr int kTallWindow = 900;
 constexpr int kShortWindow = 700;
@@ -16,40 +18,51 @@ constexpr unsigned kRightButtonUp = 0x0205;
 
 }  // namespace
 
-ui::Rect DefaultPlacement(const ScreenMetrics& screen) {
-  if (screen.cxFullScreen <= kWideScreen) return {0, 0, screen.cxFullScreen, screen.workBottom};
-  const int x = (screen.cxFullScreen - kWideScreen) / 2;
-  const int y = screen.cyFullScreen > kTallWindow ? (screen.workBottom - kTallWindow) / 2 : 0;
-  const int height = y + kTallWindow > screen.workBottom ? kShortWindow : kTallWindow;
-  return {x, y, kWideScreen, height};
+int TitleStripHeight(int dpi) { return ui::ScaleLength(kTitleStripHeight, dpi); }
+
+ui::Rect DefaultPlacement(const ScreenMetrics& screen, int dpi) {
+  const ui::Rect& work = screen.workArea;
+  const int wide = ui::ScaleLength(kWideScreen, dpi);
+  const int tall = ui::ScaleLength(kTallWindow, dpi);
+  if (work.cx <= wide) return work;
+  const int x = work.x + (work.cx - wide) / 2;
+  const int top = work.cy > tall ? (work.cy - tall) / 2 : 0;
+  const int height = top + tall > work.cy ? ui::ScaleLength(kShortWindow, dpi) : tall;
+  // A work area lower than the short window still keeps the whole window on it.
+  return {x, work.y + top, wide, std::min(height, work.cy)};
 }
 
-ui::Rect EnlargedPlacement(const ScreenMetrics& screen) { return {0, 0, screen.cxFullScreen, screen.workBottom}; }
+ui::Rect EnlargedPlacement(const ScreenMetrics& screen) { return screen.workArea; }
 
-std::vector<ui::ControlPlace> FirstShowPlaces(int w, int h) {
+// The strip is made of buttons b wide: logo, back, forward and reload from the left; close,
+// maximise, minimise and driver settings from the right; the title in between.
+std::vector<ui::ControlPlace> FirstShowPlaces(int w, int h, int dpi) {
+  const int b = TitleStripHeight(dpi);
+  const int edge = ui::ScaleLength(3, dpi);
   return {
-      {IDC_BROWSER_CLOSE, {w - 42, 0, kButton, kButton}},
-      {IDC_BROWSER_MAX, {w - 81, 0, kButton, kButton}},
-      {IDC_BROWSER_MIN, {w - 120, 0, kButton, kButton}},
-      {IDC_BROWSER_DRIVER, {w - 159, 0, kButton, kButton}},
-      {IDC_BROWSER_REFRESH, {117, 0, kButton, kButton}},
-      {IDC_BROWSER_LOGO, {0, 0, kButton, kButton}},
-      {IDC_BROWSER_ABOUT, {1, 39, 76, 40}},
-      {IDC_BROWSER_BACK, {39, 0, kButton, kButton}},
-      {IDC_BROWSER_FORWARD, {78, 0, kButton, kButton}},
-      {IDC_BROWSER_TITLE, {156, 0, w - 312, kButton}},
-      {IDC_BROWSER_CONTROL, {0, kTitleStripHeight, w, h - kTitleStripHeight}},
+      {IDC_BROWSER_CLOSE, {w - b - edge, 0, b, b}},
+      {IDC_BROWSER_MAX, {w - 2 * b - edge, 0, b, b}},
+      {IDC_BROWSER_MIN, {w - 3 * b - edge, 0, b, b}},
+      {IDC_BROWSER_DRIVER, {w - 4 * b - edge, 0, b, b}},
+      {IDC_BROWSER_REFRESH, {3 * b, 0, b, b}},
+      {IDC_BROWSER_LOGO, {0, 0, b, b}},
+      {IDC_BROWSER_ABOUT, {ui::ScaleLength(1, dpi), b, ui::ScaleLength(76, dpi), ui::ScaleLength(40, dpi)}},
+      {IDC_BROWSER_BACK, {b, 0, b, b}},
+      {IDC_BROWSER_FORWARD, {2 * b, 0, b, b}},
+      {IDC_BROWSER_TITLE, {4 * b, 0, w - 8 * b, b}},
+      {IDC_BROWSER_CONTROL, {0, b, w, h - b}},
   };
 }
 
-std::vector<ui::ControlPlace> ResizePlaces(int w, int cx, int cy) {
+std::vector<ui::ControlPlace> ResizePlaces(int w, int cx, int cy, int dpi) {
+  const int b = TitleStripHeight(dpi);
   return {
-      {IDC_BROWSER_CLOSE, {w - 39, 0, kButton, kButton}},
-      {IDC_BROWSER_MAX, {w - 78, 0, kButton, kButton}},
-      {IDC_BROWSER_MIN, {w - 117, 0, kButton, kButton}},
-      {IDC_BROWSER_DRIVER, {w - 156, 0, kButton, kButton}},
-      {IDC_BROWSER_CONTROL, {0, kTitleStripHeight, cx, cy - kTitleStripHeight}},
-      {IDC_BROWSER_TITLE, {156, 0, w - 315, kButton}},
+      {IDC_BROWSER_CLOSE, {w - b, 0, b, b}},
+      {IDC_BROWSER_MAX, {w - 2 * b, 0, b, b}},
+      {IDC_BROWSER_MIN, {w - 3 * b, 0, b, b}},
+      {IDC_BROWSER_DRIVER, {w - 4 * b, 0, b, b}},
+      {IDC_BROWSER_CONTROL, {0, b, cx, cy - b}},
+      {IDC_BROWSER_TITLE, {4 * b, 0, w - 8 * b - ui::ScaleLength(3, dpi), b}},
   };
 }
 

@@ -47,7 +47,12 @@ bool CEngineSettings::SetFeatureControl(const std::wstring& feature, std::uint32
 
 bool CEngineSettings::SetOwnFeatureControl(const std::wstring& feature, std::uint32_t data) {
   // The engine applies a value to the process of that file name, so it follows a renamed exe.
-  return SetFeatureControl(feature, data, CSystemProbe::GetExeFileName());
+  const std::wstring own = CSystemProbe::GetExeFileName();
+  const bool machine = SetFeatureControl(feature, data, own);
+  // Only an elevated process can write the machine's values; the engine also reads the user's,
+  // so the document mode holds for the shop's ordinary account as well.
+  const bool user = OS().WriteDword(RegHive::CurrentUser, kFeatureControlPrefix + feature, own, data);
+  return machine || user;
 }
 
 int CEngineSettings::SetOwnFeatureControls() {

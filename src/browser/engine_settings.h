@@ -20,6 +20,9 @@ class CEngineSettings {
   static bool EnableZoneActions();
 
   static bool SetFeatureControl(const std::wstring& feature, std::uint32_t data, const std::wstring& valueName);
+  // Writes the value for this executable under HKLM and under HKCU (same key path); true when
+  // either holds it. Other programs' values (SetFeatureControlsFor) stay HKLM-only: under HKCU
+  // the "iexplore.exe" column would lower the user's own Internet Explorer lockdowns.
   static bool SetOwnFeatureControl(const std::wstring& feature, std::uint32_t data);
   static int SetZoneAction(const std::wstring& zonesPrefix, const std::wstring& valueName,
                            const std::wstring& zoneNumber);

@@ -19,10 +19,17 @@ bool ContainsDomain(const std::wstring& url, const std::wstring& domain) {
 CNavigationPolicy::CNavigationPolicy(IBrowserHost& host, std::wstring primaryDomain, std::wstring paymentDomain)
     : m_host(host), m_strPrimaryDomain(std::move(primaryDomain)), m_strPaymentDomain(std::move(paymentDomain)) {}
 
-bool CNavigationPolicy::OnNewWindow2() { return true; }
+bool CNavigationPolicy::OnNewWindow2() {
+  const bool allowed = m_bBlankPopupAllowed;
+  m_bBlankPopupAllowed = false;
+  return !allowed;
+}
 
 bool CNavigationPolicy::OnNewWindow3(const std::wstring& urlToOpen) {
-  if (!urlToOpen.empty()) m_host.NavigateSilently(urlToOpen);
+  m_bBlankPopupAllowed = NewWindowActionFor(urlToOpen) == NewWindowAction::kOwnWindow;
+  // Loading about:blank here would throw the platform page away for an empty one.
+  if (m_bBlankPopupAllowed) return false;
+  m_host.NavigateSilently(urlToOpen);
   // Cancelled here too: not every engine raises NewWindow2 after this event.
   return true;
 }
@@ -69,6 +76,23 @@ std::size_t RewriteEmptyScriptLinks(IPageElements& elements) {
     ++replaced;
   }
   return replaced;
+}
+
+bool IsBlankTarget(const std::wstring& url) {
+  const std::size_t first = url.find_first_not_of(L" \t\r\n");
+  if (first == std::wstring::npos) return true;
+  const std::size_t last = url.find_last_not_of(L" \t\r\n");
+  std::wstring target = url.substr(first, last - first + 1);
+  for (wchar_t& c : target) {
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+  }
+  const std::wstring blank = L"about:blank";
+  if (target.compare(0, blank.size(), blank) != 0) return false;
+  return target.size() == blank.size() || target[blank.size()] == L'#' || target[blank.size()] == L'?';
+}
+
+NewWindowAction NewWindowActionFor(const std::wstring& urlToOpen) {
+  return IsBlankTarget(urlToOpen) ? NewWindowAction::kOwnWindow : NewWindowAction::kLoadHere;
 }
 
 bool IsAnchorTag(const std::wstring& tagName) { return tagName == L"A" || tagName == L"a"; }

@@ -47,6 +47,21 @@ class IPageElements {
   virtual void SetAttribute(std::size_t index, const std::wstring& name, const std::wstring& value) = 0;
 };
 
+// What a request for a new browser window gets.
+enum class NewWindowAction {
+  // The target replaces the page in the hosted browser; no second window.
+  kLoadHere,
+  // A blank pop-up that its page fills by script (receipts and print previews call
+  // window.open('') and write into it, or post a form into it): it opens in a window of its own,
+  // so the page gets the window it writes to and the platform page stays as it is.
+  kOwnWindow,
+};
+
+// Empty (or only blanks) or "about:blank", in any letter case, with or without a fragment or
+// query.
+bool IsBlankTarget(const std::wstring& url);
+NewWindowAction NewWindowActionFor(const std::wstring& urlToOpen);
+
 // Opens the elements of the document that completed; null when there is none.
 using ElementsOpener = std::function<std::unique_ptr<IPageElements>()>;
 
@@ -54,9 +69,12 @@ class CNavigationPolicy {
  public:
   CNavigationPolicy(IBrowserHost& host, std::wstring primaryDomain, std::wstring paymentDomain);
 
-  // Answers the cancel flag: a second browser window is never created.
+  // Answers the cancel flag: no second browser window, except for the blank pop-up that
+  // OnNewWindow3 has just let through. An engine that raised NewWindow2 first would see the
+  // pop-up cancelled: the page loses its pop-up but never the platform page.
   bool OnNewWindow2();
-  // Loads the target (if any) in the hosted browser; answers the cancel flag.
+  // Loads a target in the hosted browser (cancelling the new window), or lets a blank pop-up
+  // open in its own window; answers the cancel flag.
   bool OnNewWindow3(const std::wstring& urlToOpen);
   void OnCommandStateChange(long command, bool enable);
   void OnProgressChange(long progress, long progressMax);
@@ -69,6 +87,8 @@ class CNavigationPolicy {
 
  private:
   IBrowserHost& m_host;
+  // A blank pop-up was let through by NewWindow3; the NewWindow2 of the same request follows.
+  bool m_bBlankPopupAllowed = false;
   std::wstring m_strPrimaryDomain;
   std::wstring m_strPaymentDomain;
 };

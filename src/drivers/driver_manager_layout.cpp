@@ -1,6 +1,7 @@
 #include "drivers/driver_manager_layout.h"
 
 #include "resource.h"
+#include "ui/dpi_scale.h"
 
 namespace lirra::drivers {
 namespace {
@@ -19,27 +20,31 @@ int CentredLeft(int width, int inside) { return (inside - width) / 2; }
 
 }  // namespace
 
-std::vector<ui::ControlPlace> DriverManagerPlaces(ui::Size client) {
-  const int rowWidth = 3 * kVendorButton.cx + 2 * kColumnGap;
+std::vector<ui::ControlPlace> DriverManagerPlaces(ui::Size client, int dpi) {
+  auto scale = [dpi](int pixels) { return ui::ScaleLength(pixels, dpi); };
+  const ui::Size v = ui::ScaleSize(kVendorButton, dpi);
+  const ui::Size b = ui::ScaleSize(kBottomButton, dpi);
+  const int gap = scale(kColumnGap);
+  const int rowWidth = 3 * v.cx + 2 * gap;
   const int left = CentredLeft(rowWidth, client.cx);
-  const int column = kVendorButton.cx + kColumnGap;
-  const int bottomLeft = CentredLeft(3 * kBottomButton.cx + 2 * kColumnGap, client.cx);
-  const int bottomStep = kBottomButton.cx + kColumnGap;
-  const int bottomY = kFooterTop + (client.cy - kFooterTop - kBottomButton.cy) / 2;
-  const ui::Size v = kVendorButton;
-  const ui::Size b = kBottomButton;
-  std::vector<ui::ControlPlace> places = {{IDC_DRV_HEADING, {left, 30, rowWidth, 34}}};
+  const int column = v.cx + gap;
+  const int bottomLeft = CentredLeft(3 * b.cx + 2 * gap, client.cx);
+  const int bottomStep = b.cx + gap;
+  const int footerTop = scale(kFooterTop);
+  const int bottomY = footerTop + (client.cy - footerTop - b.cy) / 2;
+  std::vector<ui::ControlPlace> places = {{IDC_DRV_HEADING, {left, scale(30), rowWidth, scale(34)}}};
   // Vendor buttons in run order, three to a row.
   for (int i = 0; i < kVendorCount; ++i) {
-    const int y = i < kVendorsPerRow ? kFirstRowY : kSecondRowY;
+    const int y = scale(i < kVendorsPerRow ? kFirstRowY : kSecondRowY);
     places.push_back({VendorOf(kVendorsInRunOrder[i]).buttonId, {left + (i % kVendorsPerRow) * column, y, v.cx, v.cy}});
   }
+  const ui::Size close = ui::ScaleSize(ui::kCloseButton, dpi);
   const std::vector<ui::ControlPlace> rest = {
-      {IDC_DRV_STATUS, {left, 204, rowWidth, 28}},
+      {IDC_DRV_STATUS, {left, scale(204), rowWidth, scale(28)}},
       {IDC_DRV_REINSTALL, {bottomLeft, bottomY, b.cx, b.cy}},
       {IDC_DRV_INSTALL, {bottomLeft + bottomStep, bottomY, b.cx, b.cy}},
       {IDC_DRV_USE, {bottomLeft + 2 * bottomStep, bottomY, b.cx, b.cy}},
-      {IDC_DRV_CLOSE, {client.cx - kDriverManagerCloseRight, ui::kCloseTop, ui::kCloseButton.cx, ui::kCloseButton.cy}},
+      {IDC_DRV_CLOSE, {client.cx - scale(kDriverManagerCloseRight), scale(ui::kCloseTop), close.cx, close.cy}},
   };
   places.insert(places.end(), rest.begin(), rest.end());
   return places;

@@ -20,7 +20,8 @@ inline constexpr int kBottomLabelX = 32;
 
 // Every control of dialog 102 in client pixels for a client area of this size: the heading,
 // the five vendor buttons in two rows, the status line, the three bottom buttons centred in
-// the footer, and the close button in the top right corner.
-std::vector<ui::ControlPlace> DriverManagerPlaces(ui::Size client);
+// the footer, and the close button in the top right corner. Sizes and gaps are those of the
+// 96-DPI skin scaled to `dpi` (the client area is the caller's, already scaled).
+std::vector<ui::ControlPlace> DriverManagerPlaces(ui::Size client, int dpi = ui::kDesignDpi);
 
 }  // namespace lirra::drivers

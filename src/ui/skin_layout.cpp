@@ -1,6 +1,7 @@
 #include "ui/skin_layout.h"
 
 #include "resource.h"
+#include "ui/dpi_scale.h"
 
 namespace lirra::ui {
 namespace {
@@ -24,12 +25,14 @@ Rect StretchTemplateRect(const Rect& units, Size templ, Size window) {
           Stretch(units.cx, templ.cx, window.cx), Stretch(units.cy, templ.cy, window.cy)};
 }
 
-std::vector<ControlPlace> MessageBoxPlaces(Size window) {
+std::vector<ControlPlace> MessageBoxPlaces(Size window, int dpi) {
   std::vector<ControlPlace> places;
   for (const ControlPlace& place : kMessageBoxTemplatePlaces)
     places.push_back({place.id, StretchTemplateRect(place.rect, kMessageBoxTemplate, window)});
+  const Size close = ScaleSize(kCloseButton, dpi);
   places.push_back(
-      {IDC_MSGBOX_CLOSE, {window.cx - kMessageBoxCloseRight, kCloseTop, kCloseButton.cx, kCloseButton.cy}});
+      {IDC_MSGBOX_CLOSE,
+       {window.cx - ScaleLength(kMessageBoxCloseRight, dpi), ScaleLength(kCloseTop, dpi), close.cx, close.cy}});
   return places;
 }
 

@@ -5,9 +5,13 @@
 
 namespace lirra::ui {
 
+// The screen resolution every pixel size here is drawn for (ui/dpi_scale.h scales them).
+inline constexpr int kDesignDpi = 96;
+
 struct Size {
   int cx = 0;
   int cy = 0;
+  bool operator==(const Size& o) const { return cx == o.cx && cy == o.cy; }
 };
 
 struct Rect {
@@ -44,8 +48,8 @@ struct ControlPlace {
 
 // The message box's controls in pixels: the template's layout stretched to the window, so the
 // controls keep their proportions whatever the dialog font's metrics are. The close button is
-// placed at (window width - 49, 8).
-std::vector<ControlPlace> MessageBoxPlaces(Size window);
+// placed at (window width - 49, 8), both lengths scaled to `dpi`.
+std::vector<ControlPlace> MessageBoxPlaces(Size window, int dpi = kDesignDpi);
 
 // A rectangle in template units stretched from `templ` to `window`.
 Rect StretchTemplateRect(const Rect& units, Size templ, Size window);

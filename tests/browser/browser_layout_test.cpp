@@ -5,6 +5,7 @@
 #include <map>
 
 #include "resource.h"
+#include "ui/dpi_scale.h"
 
 namespace lirra::browser {
 namespace {
@@ -15,26 +16,60 @@ std::map<int, ui::Rect> ById(const std::vector<ui::ControlPlace>& places) {
   return byId;
 }
 
+bool Inside(const ui::Rect& inner, const ui::Rect& outer) {
+  return inner.x >= outer.x && inner.y >= outer.y && inner.x + inner.cx <= outer.x + outer.cx &&
+         inner.y + inner.cy <= outer.y + outer.cy;
+}
+
 struct PlacementCase {
-  ScreenMetrics screen;
+  const char* name;
+  ui::Rect workArea;  // of the monitor the window is on
+  int dpi;
   ui::Rect expected;
 };
 
 class Placement : public testing::TestWithParam<PlacementCase> {};
 
-TEST_P(Placement, DefaultPositionAndSize) { EXPECT_EQ(GetParam().expected, DefaultPlacement(GetParam().screen)); }
-
-INSTANTIATE_TEST_SUITE_P(Screens, Placement,
-                         testing::Values(PlacementCase{{1920, 1017, 1040}, {160, 70, 1600, 900}},
-                                         PlacementCase{{1920, 850, 880}, {160, 0, 1600, 700}},
-                                         PlacementCase{{1366, 705, 728}, {0, 0, 1366, 728}},
-                                         PlacementCase{{1600, 870, 900}, {0, 0, 1600, 900}},  // 1600 is not wider
-                                         PlacementCase{{1601, 901, 899}, {0, 0, 1600, 700}},  // 900 does not fit
-                                         PlacementCase{{2560, 1400, 1400}, {480, 250, 1600, 900}}));
-
-TEST(Placement, EnlargedCoversTheWorkAreaWidthAndHeight) {
-  EXPECT_EQ((ui::Rect{0, 0, 1920, 1040}), EnlargedPlacement({1920, 1017, 1040}));
+TEST_P(Placement, DefaultPositionAndSizeStayInTheWorkArea) {
+  const PlacementCase& c = GetParam();
+  const ui::Rect placed = DefaultPlacement({c.workArea}, c.dpi);
+  EXPECT_EQ(c.expected, placed);
+  // The title strip (every button and the only drag area) is never under a taskbar.
+  EXPECT_TRUE(Inside(placed, c.workArea));
+  EXPECT_EQ(c.workArea, EnlargedPlacement({c.workArea}));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Screens, Placement,
+    testing::Values(
+        // 1920 x 1080 with the taskbar on each edge.
+        PlacementCase{"taskbar_bottom", {0, 0, 1920, 1040}, 96, {160, 70, 1600, 900}},
+        PlacementCase{"taskbar_top", {0, 40, 1920, 1040}, 96, {160, 110, 1600, 900}},
+        PlacementCase{"taskbar_left", {60, 0, 1860, 1080}, 96, {190, 90, 1600, 900}},
+        PlacementCase{"taskbar_right", {0, 0, 1860, 1080}, 96, {130, 90, 1600, 900}},
+        // Up to 1600 wide the window takes the whole work area, wherever the taskbar is.
+        PlacementCase{"narrow_taskbar_bottom", {0, 0, 1366, 728}, 96, {0, 0, 1366, 728}},
+        PlacementCase{"narrow_taskbar_top", {0, 40, 1366, 728}, 96, {0, 40, 1366, 728}},
+        PlacementCase{"narrow_taskbar_left", {62, 0, 1304, 768}, 96, {62, 0, 1304, 768}},
+        PlacementCase{"exactly_1600", {0, 0, 1600, 900}, 96, {0, 0, 1600, 900}},
+        // A second monitor left of, above and right of the primary one.
+        PlacementCase{"second_left_narrow", {-1366, 0, 1366, 728}, 96, {-1366, 0, 1366, 728}},
+        PlacementCase{"second_left", {-1920, -120, 1920, 1040}, 96, {-1760, -50, 1600, 900}},
+        PlacementCase{"second_above", {0, -1080, 1920, 1040}, 96, {160, -1010, 1600, 900}},
+        PlacementCase{"second_right", {1920, 0, 2560, 1400}, 96, {2400, 250, 1600, 900}},
+        PlacementCase{"second_right_taskbar_top", {1920, 30, 1680, 1020}, 96, {1960, 90, 1600, 900}},
+        // 900 does not fit: 700 from the top.
+        PlacementCase{"short", {0, 0, 1920, 880}, 96, {160, 0, 1600, 700}},
+        PlacementCase{"barely_short", {0, 0, 1601, 899}, 96, {0, 0, 1600, 700}},
+        PlacementCase{"short_taskbar_top", {0, 40, 1920, 860}, 96, {160, 40, 1600, 700}},
+        // Lower than 700: cut to the work area rather than run under the taskbar.
+        PlacementCase{"very_short", {0, 0, 1920, 600}, 96, {160, 0, 1600, 600}},
+        // On a 150 % or 125 % screen the window keeps the room the platform was drawn for.
+        PlacementCase{"dpi144_wide", {0, 0, 2560, 1400}, 144, {80, 25, 2400, 1350}},
+        PlacementCase{"dpi144_full_hd", {0, 0, 1920, 1040}, 144, {0, 0, 1920, 1040}},
+        PlacementCase{"dpi120_wide", {0, 0, 2560, 1400}, 120, {280, 137, 2000, 1125}},
+        PlacementCase{"dpi120_second_left", {-2560, 0, 2560, 1400}, 120, {-2280, 137, 2000, 1125}}),
+    [](const testing::TestParamInfo<PlacementCase>& info) { return std::string(info.param.name); });
 
 TEST(TitleStrip, FirstShowThenResize) {
   const auto first = ById(FirstShowPlaces(1600, 900));
@@ -69,6 +104,60 @@ TEST(TitleStrip, MaximisePicturesFollowTheEnlargement) {
       EXPECT_EQ(std::wstring(L"res\\max.png"), picture.normal);
     }
   }
+}
+
+struct StripCase {
+  int dpi;
+  int strip;       // the strip's height and each button's side
+  ui::Size about;  // the about pop-up: its picture's size at this DPI
+};
+
+class StripAtDpi : public testing::TestWithParam<StripCase> {};
+
+TEST_P(StripAtDpi, ButtonsTouchTheTitleFitsBetweenAndTheBrowserFillsTheRest) {
+  const int dpi = GetParam().dpi;
+  const int b = TitleStripHeight(dpi);
+  EXPECT_EQ(GetParam().strip, b);
+  for (const auto& places : {ById(FirstShowPlaces(1600, 900, dpi)), ById(ResizePlaces(1600, 1600, 900, dpi))}) {
+    const ui::Rect title = places.at(IDC_BROWSER_TITLE);
+    EXPECT_EQ(b, title.cy);
+    EXPECT_EQ(4 * b, title.x) << "the title starts where the reload button ends";
+    // (The first show's title runs 3 pixels under the driver button until the layout moves it.)
+    EXPECT_LE(title.x + title.cx, places.at(IDC_BROWSER_DRIVER).x + ui::ScaleLength(3, dpi));
+    EXPECT_EQ((ui::Rect{0, b, 1600, 900 - b}), places.at(IDC_BROWSER_CONTROL));
+    // Right-hand buttons side by side, each one strip high and square.
+    const int right[] = {IDC_BROWSER_DRIVER, IDC_BROWSER_MIN, IDC_BROWSER_MAX, IDC_BROWSER_CLOSE};
+    for (int i = 0; i < 4; ++i) {
+      const ui::Rect button = places.at(right[i]);
+      EXPECT_EQ(b, button.cx);
+      EXPECT_EQ(b, button.cy);
+      if (i > 0) {
+        EXPECT_EQ(places.at(right[i - 1]).x + b, button.x);
+      }
+      EXPECT_LE(button.x + button.cx, 1600);
+    }
+  }
+  const auto resized = ById(ResizePlaces(1600, 1600, 900, dpi));
+  EXPECT_LT(resized.at(IDC_BROWSER_TITLE).x + resized.at(IDC_BROWSER_TITLE).cx, resized.at(IDC_BROWSER_DRIVER).x);
+  const auto first = ById(FirstShowPlaces(1600, 900, dpi));
+  const int left[] = {IDC_BROWSER_LOGO, IDC_BROWSER_BACK, IDC_BROWSER_FORWARD, IDC_BROWSER_REFRESH};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ((ui::Rect{i * b, 0, b, b}), first.at(left[i]));
+  // The about pop-up hangs just below the logo, the size of its picture at this DPI.
+  const ui::Rect about = first.at(IDC_BROWSER_ABOUT);
+  EXPECT_EQ(b, about.y);
+  EXPECT_EQ(GetParam().about.cx, about.cx);
+  EXPECT_EQ(GetParam().about.cy, about.cy);
+}
+
+INSTANTIATE_TEST_SUITE_P(Dpis, StripAtDpi,
+                         testing::Values(StripCase{96, 39, {76, 40}}, StripCase{120, 49, {95, 50}},
+                                         StripCase{144, 59, {114, 60}}, StripCase{192, 78, {152, 80}}));
+
+TEST(StripAtDpi, A150PercentScreenIsOneAndAHalfTimesThe96DpiStrip) {
+  const auto resized = ById(ResizePlaces(2400, 2400, 1350, 144));
+  EXPECT_EQ((ui::Rect{2341, 0, 59, 59}), resized.at(IDC_BROWSER_CLOSE));
+  EXPECT_EQ((ui::Rect{236, 0, 1923, 59}), resized.at(IDC_BROWSER_TITLE));
+  EXPECT_EQ((ui::Rect{0, 59, 2400, 1291}), resized.at(IDC_BROWSER_CONTROL));
 }
 
 struct TrayCase {

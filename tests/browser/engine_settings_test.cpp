@@ -28,6 +28,7 @@ struct RecordingPlatform : FakePlatform {
 };
 
 const wchar_t kFeatures[] = L"HKLM\\Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\";
+const wchar_t kUserFeatures[] = L"HKCU\\Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\";
 const wchar_t kZones[] = L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\";
 const wchar_t kDomains[] = L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\ZoneMap\\Domains\\";
 
@@ -45,7 +46,11 @@ std::vector<RecordingPlatform::Write> ExpectedWrites(const std::wstring& ownName
       {L"FEATURE_GPU_RENDERING", 1},
   };
   std::vector<RecordingPlatform::Write> out;
-  for (const auto& [name, data] : features) out.emplace_back(kFeatures + std::wstring(name), ownName, data);
+  // The own file name's values go to the machine and to the user; "iexplore.exe" only to the machine.
+  for (const auto& [name, data] : features) {
+    out.emplace_back(kFeatures + std::wstring(name), ownName, data);
+    out.emplace_back(kUserFeatures + std::wstring(name), ownName, data);
+  }
   for (const auto& [name, data] : features) {
     out.emplace_back(kFeatures + std::wstring(name), L"iexplore.exe", data == 12000 ? 12000u : 0u);
   }
@@ -73,15 +78,23 @@ TEST(EngineSettings, WithoutAdministratorRightsTheUserWritesStillHappen) {
   RecordingPlatform fake;
   fake.modulePath = L"C:\\shop\\lirra.exe";
   fake.refuseLocalMachine = true;
-  EXPECT_FALSE(CEngineSettings::SetOwnFeatureControl(L"FEATURE_GPU_RENDERING", 1));
+  // The user's copy is enough for the engine: the own value counts as written.
+  EXPECT_TRUE(CEngineSettings::SetOwnFeatureControl(L"FEATURE_GPU_RENDERING", 1));
+  EXPECT_EQ(fake.registryDwords.at(std::wstring(kUserFeatures) + L"FEATURE_GPU_RENDERING\\lirra.exe"), 1u);
+  fake.writes.clear();
   EXPECT_EQ(CEngineSettings::SetOwnFeatureControls(), 0);
   EXPECT_EQ(CEngineSettings::SetFeatureControlsFor(L"iexplore.exe"), 0);
   EXPECT_EQ(CEngineSettings::AddTrustedDomain(L"*.example.com"), 0);
   EXPECT_TRUE(CEngineSettings::EnableZoneActions());
-  EXPECT_EQ(fake.writes.size(), 13u);  // the trusted site and twelve zone actions
+  // Nine own values for the user, the trusted site and twelve zone actions; nothing for IE.
+  EXPECT_EQ(fake.writes.size(), 22u);
+  for (const auto& [key, value, data] : fake.writes)
+    EXPECT_NE(L"iexplore.exe", value) << std::string(key.begin(), key.end());
+  EXPECT_EQ(fake.registryDwords.at(std::wstring(kUserFeatures) + L"FEATURE_BROWSER_EMULATION\\lirra.exe"), 12000u);
   EXPECT_EQ(fake.registryDwords.at(std::wstring(kDomains) + L"*.example.com\\http"), 2u);
 
   fake.refuseCurrentUser = true;
+  EXPECT_FALSE(CEngineSettings::SetOwnFeatureControl(L"FEATURE_GPU_RENDERING", 1));
   EXPECT_EQ(CEngineSettings::AddTrustedDomain(L"*.example.com"), -1);
   EXPECT_EQ(CEngineSettings::SetZoneAction(L"Zones\\", L"1004", L"2"), 0);
 }

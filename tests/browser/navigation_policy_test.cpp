@@ -66,14 +66,54 @@ TEST_F(NavigationPolicyTest, NoSecondWindowAndTheTargetReplacesThePage) {
   EXPECT_TRUE(policy.OnNewWindow2());
   EXPECT_TRUE(host.navigated.empty());
   EXPECT_TRUE(policy.OnNewWindow3(L"http://www.lirra.cn/order.html?id=7"));
+  EXPECT_TRUE(policy.OnNewWindow2());
   ASSERT_EQ(1u, host.navigated.size());
   EXPECT_EQ(L"http://www.lirra.cn/order.html?id=7", host.navigated[0]);
   // Any page, not only the operator's, is kept in the hosted browser.
   EXPECT_TRUE(policy.OnNewWindow3(L"http://example.org/"));
   EXPECT_EQ(L"http://example.org/", host.navigated.back());
-  // Without a target there is nothing to load, and still no second window.
-  EXPECT_TRUE(policy.OnNewWindow3(L""));
-  EXPECT_EQ(2u, host.navigated.size());
+}
+
+// window.open('') for a receipt or a print preview: the page writes into the pop-up, so loading
+// the target in place would blank the platform page.
+struct PopupCase {
+  const wchar_t* target;
+  NewWindowAction action;
+};
+
+class Popups : public NavigationPolicyTest, public testing::WithParamInterface<PopupCase> {};
+
+TEST_P(Popups, BlankPopupsOpenInTheirOwnWindowAndNeverReplaceThePage) {
+  const PopupCase& c = GetParam();
+  EXPECT_EQ(c.action, NewWindowActionFor(c.target));
+  const bool own = c.action == NewWindowAction::kOwnWindow;
+  // NewWindow3 decides; the NewWindow2 of the same request follows it.
+  EXPECT_EQ(!own, policy.OnNewWindow3(c.target));
+  EXPECT_EQ(!own, policy.OnNewWindow2());
+  EXPECT_EQ(own ? 0u : 1u, host.navigated.size());
+  // Only that one request is let through: the next NewWindow2 on its own is cancelled.
+  EXPECT_TRUE(policy.OnNewWindow2());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, Popups,
+    testing::Values(PopupCase{L"", NewWindowAction::kOwnWindow}, PopupCase{L"about:blank", NewWindowAction::kOwnWindow},
+                    PopupCase{L"ABOUT:BLANK", NewWindowAction::kOwnWindow},
+                    PopupCase{L"  about:blank\r\n", NewWindowAction::kOwnWindow},
+                    PopupCase{L" ", NewWindowAction::kOwnWindow},
+                    PopupCase{L"about:blank#print", NewWindowAction::kOwnWindow},
+                    PopupCase{L"about:blank?x=1", NewWindowAction::kOwnWindow},
+                    PopupCase{L"about:blanks", NewWindowAction::kLoadHere},
+                    PopupCase{L"about:home", NewWindowAction::kLoadHere},
+                    PopupCase{L"http://www.lirra.cn/receipt.html?blank=about:blank", NewWindowAction::kLoadHere},
+                    PopupCase{L"http://example.org/", NewWindowAction::kLoadHere}));
+
+TEST_F(NavigationPolicyTest, ARealTargetAfterABlankPopupIsLoadedInPlaceAgain) {
+  EXPECT_FALSE(policy.OnNewWindow3(L"about:blank"));
+  // The engine asked no NewWindow2 this time; the next request is an ordinary one.
+  EXPECT_TRUE(policy.OnNewWindow3(L"http://www.lirra.cn/a.html"));
+  EXPECT_TRUE(policy.OnNewWindow2());
+  EXPECT_EQ(std::vector<std::wstring>{L"http://www.lirra.cn/a.html"}, host.navigated);
 }
 
 TEST_F(NavigationPolicyTest, BackAndForwardFollowTheirCommandsOnly) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "resource.h"
+#include "ui/dpi_scale.h"
 
 namespace lirra::drivers {
 namespace {
@@ -13,9 +14,12 @@ bool Overlap(const ui::Rect& a, const ui::Rect& b) {
   return a.x < b.x + b.cx && b.x < a.x + a.cx && a.y < b.y + b.cy && b.y < a.y + a.cy;
 }
 
-TEST(DriverManagerLayout, ControlsFitApartInsideTheWindow) {
-  const ui::Size window = kDriverManagerWindow;
-  const std::vector<ui::ControlPlace> places = DriverManagerPlaces(window);
+class DriverManagerAtDpi : public testing::TestWithParam<int> {};
+
+TEST_P(DriverManagerAtDpi, ControlsFitApartInsideTheWindow) {
+  const int dpi = GetParam();
+  const ui::Size window = ui::ScaleSize(kDriverManagerWindow, dpi);
+  const std::vector<ui::ControlPlace> places = DriverManagerPlaces(window, dpi);
   ASSERT_EQ(11u, places.size());
   for (size_t i = 0; i < places.size(); ++i) {
     const ui::Rect& r = places[i].rect;
@@ -24,6 +28,38 @@ TEST(DriverManagerLayout, ControlsFitApartInsideTheWindow) {
       EXPECT_FALSE(Overlap(r, places[j].rect)) << places[i].id << " and " << places[j].id;
   }
 }
+
+TEST_P(DriverManagerAtDpi, ButtonsTakeTheirPicturesSizeAndTheStatusLineTheRowsWidth) {
+  const int dpi = GetParam();
+  const ui::Size window = ui::ScaleSize(kDriverManagerWindow, dpi);
+  const ui::Size vendor = ui::ScaleSize({134, 28}, dpi);
+  const ui::Size bottom = ui::ScaleSize({112, 32}, dpi);
+  int vendorRowRight = 0;
+  ui::Rect status;
+  for (const ui::ControlPlace& place : DriverManagerPlaces(window, dpi)) {
+    const ui::Rect& r = place.rect;
+    if (place.id == IDC_DRV_STATUS) status = r;
+    if (place.id == IDC_DRV_NJYS) vendorRowRight = r.x + r.cx;
+    if (place.id == IDC_DRV_HID || place.id == IDC_DRV_YSB || place.id == IDC_DRV_NJYS || place.id == IDC_DRV_WHJL ||
+        place.id == IDC_DRV_SDSS) {
+      EXPECT_EQ(vendor.cx, r.cx);
+    }
+    if (place.id == IDC_DRV_USE || place.id == IDC_DRV_INSTALL || place.id == IDC_DRV_REINSTALL) {
+      EXPECT_EQ(bottom.cx, r.cx);
+      EXPECT_GE(r.y, ui::ScaleLength(256, dpi)) << "in the background's footer";
+    }
+    if (place.id == IDC_DRV_CLOSE) {
+      EXPECT_EQ((ui::Rect{window.cx - ui::ScaleLength(47, dpi), ui::ScaleLength(8, dpi), ui::ScaleLength(39, dpi),
+                          ui::ScaleLength(39, dpi)}),
+                r);
+    }
+  }
+  // The status line spans the vendor rows: 450 pixels at 96 DPI, in proportion above.
+  EXPECT_EQ(vendorRowRight, status.x + status.cx);
+  EXPECT_GE(status.cx, 450 * dpi / 96);
+}
+
+INSTANTIATE_TEST_SUITE_P(Dpis, DriverManagerAtDpi, testing::Values(96, 120, 144, 192));
 
 TEST(DriverManagerLayout, BottomButtonsInTheFooterAndCloseInTheCorner) {
   for (ui::Size window : {kDriverManagerWindow, ui::Size{600, 360}}) {

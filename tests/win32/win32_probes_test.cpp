@@ -134,6 +134,10 @@ void ExpectEngineSettings(const std::wstring& ownName) {
     EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, key, ownName), static_cast<long long>(f.own))
         << std::string(key.begin(), key.end());
     EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, key, L"iexplore.exe"), static_cast<long long>(f.iexplore));
+    // The own file name's values are the user's too; iexplore.exe's stay the machine's only.
+    EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, key, ownName), static_cast<long long>(f.own))
+        << "HKCU " << std::string(key.begin(), key.end());
+    EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, key, L"iexplore.exe"), -1);
   }
   EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, kDomains + std::wstring(L"*.") + Widen(LIRRA_PRIMARY_DOMAIN), L"http"), 2);
   for (const wchar_t* zone : {L"2", L"3"}) {
@@ -145,6 +149,7 @@ void ExpectEngineSettings(const std::wstring& ownName) {
 
 TEST(Win32EngineSettings, AllValuesPresentAndOwnNameFollowsTheFile) {
   DeleteTree(HKEY_CURRENT_USER, kDomains + std::wstring(L"*.") + Widen(LIRRA_PRIMARY_DOMAIN));
+  DeleteTree(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl");
   // Values already there are overwritten, other values are left alone.
   ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, kZones + std::wstring(L"3")));
   {

@@ -1,6 +1,7 @@
 #include "app/win32/loading.h"
 
 #include "resource.h"
+#include "ui/dpi_scale.h"
 #include "ui/skin_files.h"
 #include "ui/skin_layout.h"
 #include "ui/win32/activation.h"
@@ -57,11 +58,14 @@ BOOL CLoading::OnInitDialog() {
   HWND text = GetWindow(m_hWnd, GW_CHILD);
   SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(m_fontText.Get()), FALSE);
   m_prepareUi.Bind(m_hWnd, text);
+  // In pixels for the screen's DPI, like the text's font: dialog units follow the dialog font,
+  // which grows by other steps than the text's, and the longest texts would be cut.
+  const ui::Rect place = ui::ScaleRect(ui::kLoadingText, m_nDpi);
+  SetWindowPos(text, nullptr, place.x, place.y, place.cx, place.cy, SWP_NOZORDER | SWP_NOACTIVATE);
   PlaceProgressLine(text);
   // Templates sit at (0, 0); a window without owner goes to the middle of the screen.
-  RECT rc;
-  GetWindowRect(m_hWnd, &rc);
-  CenterIn(WorkArea(), rc.right - rc.left, rc.bottom - rc.top);
+  const ui::Size window = ui::ScaleSize(ui::kLoadingWindow, m_nDpi);
+  CenterIn(WorkArea(), window.cx, window.cy);
   return TRUE;
 }
 

@@ -11,6 +11,7 @@
 #include "drivers/win32/driver_manager_dlg.h"
 #include "platform/utf8.h"
 #include "resource.h"
+#include "ui/dpi_scale.h"
 #include "ui/skin_files.h"
 #include "ui/win32/about_dlg.h"
 #include "ui/win32/activation.h"
@@ -75,8 +76,9 @@ BOOL CMervoWebBrower::OnInitDialog() {
 void CMervoWebBrower::OnDestroy() {
   m_messageFilter.Reset();
   if (g_pFiltering == this) g_pFiltering = nullptr;
-  // The icon must not outlive its window.
+  // The icon must not outlive its window, nor our double-click time the client.
   if (m_bInTray) RemoveTrayIcon();
+  RestoreDoubleClickTime();
   m_browser.Detach();
   m_events.Reset();
 }
@@ -115,15 +117,18 @@ void CMervoWebBrower::OnFirstShow() {
   RECT window;
   GetWindowRect(m_hWnd, &window);
   for (const auto& [id, pictures] : browser::TitleStripPictures()) Button(id)->SetImages(pictures);
-  for (const ui::ControlPlace& place : browser::FirstShowPlaces(window.right - window.left, window.bottom - window.top))
+  for (const ui::ControlPlace& place :
+       browser::FirstShowPlaces(window.right - window.left, window.bottom - window.top, m_nDpi))
     Place(place);
   ShowWindow(m_btnAbout.GetSafeHwnd(), SW_HIDE);
   m_bAboutShown = false;
   LoadBackground(ui::kSkinTitleStripBackground);
   PlaceDefault();
   NavigateSilently(StartUrl());
-  // System-wide, as the shop's other programs have always seen it with this client.
-  SetDoubleClickTime(kDoubleClickMs);
+  // System-wide, as the shop's other programs have always seen it with this client; the user's
+  // own time comes back when the client ends.
+  const UINT previous = GetDoubleClickTime();
+  if (SetDoubleClickTime(kDoubleClickMs) && previous != kDoubleClickMs) m_uPreviousDoubleClickTime = previous;
   SetAppTitle(m_hWnd);
 }
 
@@ -133,14 +138,18 @@ void CMervoWebBrower::Place(const ui::ControlPlace& place) {
                std::max(0, place.rect.cy), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The work area of the monitor the window is (mostly) on: not under its taskbar, wherever that
+// is, and on the monitor the user dragged the window to.
 browser::ScreenMetrics CMervoWebBrower::Screen() const {
-  RECT work = {};
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  return {GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN), static_cast<int>(work.bottom)};
+  RECT work = WorkArea();
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  if (GetMonitorInfoW(MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor)) work = monitor.rcWork;
+  return {{work.left, work.top, work.right - work.left, work.bottom - work.top}};
 }
 
 void CMervoWebBrower::PlaceDefault() {
-  const ui::Rect rc = browser::DefaultPlacement(Screen());
+  const ui::Rect rc = browser::DefaultPlacement(Screen(), m_nDpi);
   MoveWindow(m_hWnd, rc.x, rc.y, rc.cx, rc.cy, TRUE);
 }
 
@@ -174,10 +183,13 @@ void CMervoWebBrower::OnSize(UINT type, int cx, int cy) {
     RECT window;
     GetWindowRect(m_hWnd, &window);
     SetMaximizePictures();
-    for (const ui::ControlPlace& place : browser::ResizePlaces(window.right - window.left, cx, cy)) Place(place);
+    for (const ui::ControlPlace& place : browser::ResizePlaces(window.right - window.left, cx, cy, m_nDpi))
+      Place(place);
     SetDlgItemTextW(m_hWnd, IDC_BROWSER_TITLE, browser::kNormalTitle);
   }
-  if (type == SIZE_MINIMIZED) ShowWindow(m_hWnd, SW_HIDE);
+  // Hidden only behind an icon that is really in the tray; without one the window stays
+  // minimised on the taskbar, where the user finds it again.
+  if (type == SIZE_MINIMIZED && AddTrayIcon()) ShowWindow(m_hWnd, SW_HIDE);
 }
 
 bool CMervoWebBrower::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -204,9 +216,17 @@ bool CMervoWebBrower::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
     return true;
   }
   if (m_uTaskbarCreated && message == m_uTaskbarCreated) {
-    // Explorer restarted: the icon it showed is gone.
-    if (m_bInTray) AddTrayIcon();
+    OnTaskbarCreated();
     return false;
+  }
+  if (message == WM_QUERYENDSESSION) {
+    result = TRUE;
+    return true;
+  }
+  if (message == WM_ENDSESSION) {
+    if (wParam) OnEndSession();
+    result = 0;
+    return true;
   }
   return CSkinDialog::OnMessage(message, wParam, lParam, result);
 }
@@ -251,7 +271,17 @@ bool CMervoWebBrower::OnCommand(int id, int code, HWND control) {
       return true;
     case ID_TRAY_EXIT:
       RemoveTrayIcon();
+      RestoreDoubleClickTime();
       ExitProcess(0);
+    case IDCANCEL:
+      // Esc (once a strip button has the focus) and Alt+F4 or any other close request: to the
+      // tray, as the close button does. Only the tray menu's exit (or the session's end) ends
+      // the client and the shop session with it.
+      MinimizeToTray();
+      return true;
+    case IDOK:
+      // Enter belongs to the page; it never ends the window either.
+      return true;
     default:
       return CSkinDialog::OnCommand(id, code, control);
   }
@@ -287,12 +317,46 @@ void CMervoWebBrower::ToggleAboutPopup() {
 }
 
 void CMervoWebBrower::MinimizeToTray() {
-  // The WM_SIZE of the minimise hides the window.
+  // Already minimised on the taskbar (an earlier add failed): no WM_SIZE comes, so try here.
+  const bool onTaskbar = IsWindowVisible(m_hWnd) && IsIconic(m_hWnd);
+  // Otherwise the WM_SIZE of the minimise adds the icon and hides the window.
   ShowWindow(m_hWnd, SW_SHOWMINIMIZED);
-  AddTrayIcon();
+  if (onTaskbar && AddTrayIcon()) ShowWindow(m_hWnd, SW_HIDE);
 }
 
-void CMervoWebBrower::AddTrayIcon() { m_bInTray = Shell_NotifyIconW(NIM_ADD, &m_nid) != FALSE || m_bInTray; }
+bool CMervoWebBrower::AddTrayIcon() {
+  if (!m_bInTray) m_bInTray = NotifyIcon(NIM_ADD, &m_nid) != FALSE;
+  return m_bInTray;
+}
+
+BOOL CMervoWebBrower::NotifyIcon(DWORD message, NOTIFYICONDATAW* data) { return Shell_NotifyIconW(message, data); }
+
+// Explorer (re)started: the icon it showed is gone, and a tray that refused the icon before may
+// take it now.
+void CMervoWebBrower::OnTaskbarCreated() {
+  const bool wasInTray = m_bInTray;
+  m_bInTray = false;
+  if (!wasInTray && !(IsWindowVisible(m_hWnd) && IsIconic(m_hWnd))) return;
+  if (AddTrayIcon()) {
+    if (IsIconic(m_hWnd)) ShowWindow(m_hWnd, SW_HIDE);
+  } else if (!IsWindowVisible(m_hWnd)) {
+    // Hidden behind an icon that is no more: back on the taskbar.
+    ShowWindow(m_hWnd, SW_SHOWMINNOACTIVE);
+  }
+}
+
+void CMervoWebBrower::OnEndSession() {
+  if (m_bInTray) RemoveTrayIcon();
+  RestoreDoubleClickTime();
+  EndDialog(IDCANCEL);
+}
+
+void CMervoWebBrower::RestoreDoubleClickTime() {
+  // Unless the user has chosen another time since.
+  if (m_uPreviousDoubleClickTime && GetDoubleClickTime() == kDoubleClickMs)
+    SetDoubleClickTime(m_uPreviousDoubleClickTime);
+  m_uPreviousDoubleClickTime = 0;
+}
 
 void CMervoWebBrower::RemoveTrayIcon() {
   NOTIFYICONDATAW nid = {};
@@ -302,7 +366,7 @@ void CMervoWebBrower::RemoveTrayIcon() {
   nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   nid.uCallbackMessage = WM_TRAYNOTIFY;
   nid.hIcon = m_hIcon;
-  Shell_NotifyIconW(NIM_DELETE, &nid);
+  NotifyIcon(NIM_DELETE, &nid);
   m_bInTray = false;
 }
 
@@ -381,7 +445,7 @@ bool CMervoWebBrower::OnEraseBkgnd(HDC dc) {
     ScopedBrush fill(CreateSolidBrush(GetBkColor(dc)));
     FillRect(memory.Get(), &client, fill.Get());
     // The strip picture goes under the title-strip buttons: their glyphs are white.
-    RECT strip = {0, 0, cx, browser::kTitleStripHeight};
+    RECT strip = {0, 0, cx, browser::TitleStripHeight(m_nDpi)};
     if (m_brBackground) FillRect(memory.Get(), &strip, m_brBackground.Get());
     // Drawn off-screen and copied in one go so the rings do not flicker.
     for (int radius = 200; radius >= 10; radius -= 10)

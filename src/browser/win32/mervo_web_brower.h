@@ -36,6 +36,8 @@ class CMervoWebBrower : public CSkinDialog, private browser::IBrowserHost {
   void NavigateSilently(const std::wstring& url) override;
 
  protected:
+  // Shell_NotifyIconW; the window tests stand in a tray that refuses.
+  virtual BOOL NotifyIcon(DWORD message, NOTIFYICONDATAW* data);
   BOOL OnInitDialog() override;
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
   bool OnCommand(int id, int code, HWND control) override;
@@ -56,7 +58,12 @@ class CMervoWebBrower : public CSkinDialog, private browser::IBrowserHost {
   LRESULT OnTrayNotify(UINT iconId, UINT mouseMessage);
   void ShowTrayMenu();
   void MinimizeToTray();
-  void AddTrayIcon();
+  // True when the icon is in the tray (added now or before).
+  bool AddTrayIcon();
+  void OnTaskbarCreated();
+  // The session ends: what the tray menu's exit cleans up, then the dialog ends.
+  void OnEndSession();
+  void RestoreDoubleClickTime();
   void HideAboutPopup();
   void ToggleAboutPopup();
   void OpenDriverManager();
@@ -90,6 +97,8 @@ class CMervoWebBrower : public CSkinDialog, private browser::IBrowserHost {
   ComPtr<CWebBrowserEvents> m_events;
   ScopedHook m_messageFilter;
   UINT m_uTaskbarCreated = 0;
+  // The user's double-click time before the first show set ours; 0 when we set none.
+  UINT m_uPreviousDoubleClickTime = 0;
 };
 
 }  // namespace lirra::win

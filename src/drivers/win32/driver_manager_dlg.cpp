@@ -7,6 +7,7 @@
 #include "pc/run_flags.h"
 #include "resource.h"
 #include "store/driver_state.h"
+#include "ui/dpi_scale.h"
 #include "ui/skin_files.h"
 #include "ui/win32/about_dlg.h"
 #include "ui/win32/activation.h"
@@ -386,11 +387,11 @@ void CmervoDrviceManageDlg::SetVendorLook(Vendor vendor, bool selected) {
 }
 
 void CmervoDrviceManageDlg::PlaceWindowAndControls() {
-  const ui::Size size = drivers::kDriverManagerWindow;
+  const ui::Size size = ui::ScaleSize(drivers::kDriverManagerWindow, m_nDpi);
   CenterIn(WorkArea(), size.cx, size.cy);
   RECT client;
   GetClientRect(m_hWnd, &client);
-  for (const ui::ControlPlace& place : drivers::DriverManagerPlaces({client.right, client.bottom})) {
+  for (const ui::ControlPlace& place : drivers::DriverManagerPlaces({client.right, client.bottom}, m_nDpi)) {
     // Buttons keep the size of their pictures.
     const bool isStatic = place.id == IDC_DRV_STATUS || place.id == IDC_DRV_HEADING;
     SetWindowPos(GetDlgItem(place.id), nullptr, place.rect.x, place.rect.y, place.rect.cx, place.rect.cy,

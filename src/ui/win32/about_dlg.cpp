@@ -4,6 +4,7 @@
 
 #include "lirra_version.h"
 #include "resource.h"
+#include "ui/dpi_scale.h"
 #include "ui/skin_files.h"
 #include "ui/skin_layout.h"
 
@@ -63,7 +64,8 @@ void CAboutDlg::PlaceWindowAndControls() {
   RECT area;
   HWND owner = GetWindow(m_hWnd, GW_OWNER);
   if (!owner || !IsWindowVisible(owner) || !GetWindowRect(owner, &area)) area = WorkArea();
-  CenterIn(area, kWindow.cx, kWindow.cy);
+  const ui::Size window = ui::ScaleSize(kWindow, m_nDpi);
+  CenterIn(area, window.cx, window.cy);
 
   RECT client;
   GetClientRect(m_hWnd, &client);
@@ -82,8 +84,9 @@ void CAboutDlg::PlaceWindowAndControls() {
   const int h = own.bottom - own.top;
   SetWindowPos(icon, nullptr, (size.cx - w) / 2, r.y + (r.cy - h) / 2, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  SetWindowPos(m_btnClose.GetSafeHwnd(), nullptr, client.right - kCloseRight, ui::kCloseTop, ui::kCloseButton.cx,
-               ui::kCloseButton.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  const ui::Size close = ui::ScaleSize(ui::kCloseButton, m_nDpi);
+  SetWindowPos(m_btnClose.GetSafeHwnd(), nullptr, client.right - ui::ScaleLength(kCloseRight, m_nDpi),
+               ui::ScaleLength(ui::kCloseTop, m_nDpi), close.cx, close.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 HBRUSH CAboutDlg::OnCtlColor(HDC dc, HWND control, UINT message) {

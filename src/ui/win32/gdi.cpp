@@ -1,5 +1,7 @@
 #include "ui/win32/gdi.h"
 
+#include "ui/dpi_scale.h"
+
 namespace lirra::win {
 
 GdiplusSession::GdiplusSession() { ok_ = Gdiplus::GdiplusStartup(&token_, &input_, nullptr) == Gdiplus::Ok; }
@@ -22,8 +24,43 @@ HBITMAP LoadPictureBitmap(const std::wstring& path) {
   return bitmap;
 }
 
-HBRUSH LoadPatternBrush(const std::wstring& path) {
-  ScopedBitmap bitmap(LoadPictureBitmap(path));
+int ScreenDpi() {
+  ScopedWindowDc screen(nullptr);
+  return ui::SaneDpi(screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : ui::kDesignDpi);
+}
+
+std::unique_ptr<Gdiplus::Bitmap> ScalePicture(Gdiplus::Bitmap& picture, int dpi, bool nearestNeighbour) {
+  const int width = ui::ScaleLength(static_cast<int>(picture.GetWidth()), dpi);
+  const int height = ui::ScaleLength(static_cast<int>(picture.GetHeight()), dpi);
+  if (width <= 0 || height <= 0) return nullptr;
+  auto scaled = std::make_unique<Gdiplus::Bitmap>(width, height, PixelFormat32bppARGB);
+  if (scaled->GetLastStatus() != Gdiplus::Ok) return nullptr;
+  Gdiplus::Graphics graphics(scaled.get());
+  graphics.SetInterpolationMode(nearestNeighbour ? Gdiplus::InterpolationModeNearestNeighbor
+                                                 : Gdiplus::InterpolationModeHighQualityBicubic);
+  graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+  // Edge pixels repeat outward instead of fading into transparency.
+  Gdiplus::ImageAttributes edges;
+  edges.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
+  const Gdiplus::Status drawn =
+      graphics.DrawImage(&picture, Gdiplus::Rect(0, 0, width, height), 0, 0, static_cast<INT>(picture.GetWidth()),
+                         static_cast<INT>(picture.GetHeight()), Gdiplus::UnitPixel, &edges);
+  if (drawn != Gdiplus::Ok) return nullptr;
+  return scaled;
+}
+
+HBITMAP LoadPictureBitmap(const std::wstring& path, int dpi) {
+  if (ui::SaneDpi(dpi) == ui::kDesignDpi) return LoadPictureBitmap(path);
+  std::unique_ptr<Gdiplus::Bitmap> picture = LoadPicture(path);
+  if (!picture) return nullptr;
+  std::unique_ptr<Gdiplus::Bitmap> scaled = ScalePicture(*picture, dpi, true);
+  HBITMAP bitmap = nullptr;
+  if (!scaled || scaled->GetHBITMAP(Gdiplus::Color(255, 255, 255, 255), &bitmap) != Gdiplus::Ok) return nullptr;
+  return bitmap;
+}
+
+HBRUSH LoadPatternBrush(const std::wstring& path, int dpi) {
+  ScopedBitmap bitmap(LoadPictureBitmap(path, dpi));
   if (!bitmap) return nullptr;
   // The brush keeps its own copy of the pattern, so the bitmap can go.
   return CreatePatternBrush(bitmap.Get());

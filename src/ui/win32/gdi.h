@@ -42,8 +42,20 @@ std::unique_ptr<Gdiplus::Bitmap> LoadPicture(const std::wstring& path);
 // Decodes a picture into a 32-bit GDI bitmap; null when it can't be decoded.
 HBITMAP LoadPictureBitmap(const std::wstring& path);
 
-// Pattern brush from a picture file; null when it can't be decoded.
-HBRUSH LoadPatternBrush(const std::wstring& path);
+// The screen's DPI (LOGPIXELSY of the screen DC: the system DPI on every Windows since XP); 96
+// when it can't be read.
+int ScreenDpi();
+
+// A copy of a 96-DPI picture at `dpi`. Nearest-neighbour keeps every pixel's exact colour (so a
+// background's key colour stays the key colour); otherwise it is smoothed. Null on failure.
+std::unique_ptr<Gdiplus::Bitmap> ScalePicture(Gdiplus::Bitmap& picture, int dpi, bool nearestNeighbour);
+
+// Decodes a picture drawn for 96 DPI into a 32-bit GDI bitmap of its size at `dpi`
+// (nearest-neighbour); null when it can't be decoded.
+HBITMAP LoadPictureBitmap(const std::wstring& path, int dpi);
+
+// Pattern brush from a picture file, scaled to `dpi`; null when it can't be decoded.
+HBRUSH LoadPatternBrush(const std::wstring& path, int dpi = 96);
 
 // A font from a size in tenths of a point and a face, for the screen's resolution.
 HFONT CreatePointFont(int tenths, const wchar_t* face);

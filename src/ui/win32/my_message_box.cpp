@@ -1,6 +1,7 @@
 #include "ui/win32/my_message_box.h"
 
 #include "resource.h"
+#include "ui/dpi_scale.h"
 #include "ui/skin_files.h"
 #include "ui/skin_layout.h"
 
@@ -83,11 +84,11 @@ void CMyMessageBox::OnShowWindow(bool show) {
 }
 
 void CMyMessageBox::PlaceWindowAndControls() {
-  const ui::Size size = ui::kMessageBoxWindow;
+  const ui::Size size = ui::ScaleSize(ui::kMessageBoxWindow, m_nDpi);
   CenterIn(WorkArea(), size.cx, size.cy);
   RECT client;
   GetClientRect(m_hWnd, &client);
-  for (const ui::ControlPlace& place : ui::MessageBoxPlaces({client.right, client.bottom})) {
+  for (const ui::ControlPlace& place : ui::MessageBoxPlaces({client.right, client.bottom}, m_nDpi)) {
     SetWindowPos(GetDlgItem(place.id), nullptr, place.rect.x, place.rect.y, place.rect.cx, place.rect.cy,
                  SWP_NOZORDER | SWP_NOACTIVATE);
   }

@@ -2,6 +2,8 @@
 
 #include <olectl.h>
 
+#include "ui/dpi_scale.h"
+
 namespace lirra::win {
 namespace {
 
@@ -67,7 +69,12 @@ void CPngButton::Show(ui::ButtonEvent event) {
 
 Gdiplus::Bitmap* CPngButton::Picture(const std::wstring& path) {
   auto found = m_cache.find(path);
-  if (found == m_cache.end()) found = m_cache.emplace(path, LoadPicture(path)).first;
+  if (found == m_cache.end()) {
+    std::unique_ptr<Gdiplus::Bitmap> picture = LoadPicture(path);
+    // Scaled once here, smoothly, rather than at every paint.
+    if (picture && m_nDpi != ui::kDesignDpi) picture = ScalePicture(*picture, m_nDpi, false);
+    found = m_cache.emplace(path, std::move(picture)).first;
+  }
   return found->second.get();
 }
 
@@ -166,10 +173,13 @@ void CPngButton::DrawItem(const DRAWITEMSTRUCT& item) {
 
 void CPngButton::DrawLabel(HDC dc, bool held) {
   const int size = m_nLabelSize;
-  ScopedFont font(CreateFontW(ui::LabelFontHeight(size), size, 0, 0, size, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS,
+  const int height = ui::ScaleLength(ui::LabelFontHeight(size), m_nDpi);
+  const int width = ui::ScaleLength(size, m_nDpi);
+  ScopedFont font(CreateFontW(height, width, 0, 0, size, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS,
                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, m_strFace.c_str()));
-  const ui::LabelOrigin origin =
-      ui::LabelPosition({static_cast<int>(m_ptLabel.x), static_cast<int>(m_ptLabel.y)}, held);
+  const ui::LabelOrigin origin = ui::LabelPosition(
+      {ui::ScaleLength(static_cast<int>(m_ptLabel.x), m_nDpi), ui::ScaleLength(static_cast<int>(m_ptLabel.y), m_nDpi)},
+      held);
   ScopedSelect select(dc, font.Get());
   const int previousMode = SetBkMode(dc, TRANSPARENT);
   const COLORREF previousColour = SetTextColor(dc, m_clrLabel);

@@ -27,7 +27,8 @@ class CPngButton {
 
   void SetImages(const std::wstring& normal, const std::wstring& hover, const std::wstring& pressed);
   void SetImages(const ui::ButtonPictures& pictures) { SetImages(pictures.normal, pictures.hover, pictures.pressed); }
-  // Stores the label; it shows at the next repaint.
+  // Stores the label; it shows at the next repaint. Position and size are those of the 96-DPI
+  // skin, like the pictures: both are scaled to the screen's DPI.
   void SetLabel(const std::wstring& text, int x, int y, int size, COLORREF colour, const std::wstring& face);
 
   COLORREF m_clrLabel = RGB(0, 0, 0);
@@ -45,7 +46,8 @@ class CPngButton {
 
   HWND m_hWnd = nullptr;
   WNDPROC m_pfnPrevious = nullptr;
-  Gdiplus::Bitmap* m_pImage = nullptr;  // owned by m_cache
+  const int m_nDpi = ScreenDpi();
+  Gdiplus::Bitmap* m_pImage = nullptr;  // owned by m_cache, already at the screen's DPI
   std::map<std::wstring, std::unique_ptr<Gdiplus::Bitmap>> m_cache;
   ui::ButtonPicture m_shown = ui::ButtonPicture::kNormal;
   int m_nWidth = 0;

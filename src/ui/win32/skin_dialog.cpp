@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "ui/dpi_scale.h"
 #include "ui/region_runs.h"
 #include "ui/skin_files.h"
 
@@ -28,7 +29,7 @@ std::vector<std::uint8_t> ReadPixels(HDC dc, HBITMAP bitmap, int& width, int& he
 
 }  // namespace
 
-void BuildRegionFromBitmap(HDC reference, HBITMAP bitmap, HWND hwnd) {
+void BuildRegionFromBitmap(HDC reference, HBITMAP bitmap, HWND hwnd, int dpi) {
   if (!bitmap || !hwnd) return;
   ScopedMemoryDc memory(reference);
   int width = 0;
@@ -37,7 +38,8 @@ void BuildRegionFromBitmap(HDC reference, HBITMAP bitmap, HWND hwnd) {
   if (pixels.empty()) return;
   ScopedRegion region(CreateRectRgn(0, 0, 0, 0));
   for (const ui::RegionRun& run : ui::FindRegionRuns(pixels.data(), width, height, width * 4)) {
-    ScopedRegion line(CreateRectRgn(run.left, run.y, run.right, run.y + 1));
+    const ui::Rect r = ui::ScaleRect({run.left, run.y, run.right - run.left, 1}, dpi);
+    ScopedRegion line(CreateRectRgn(r.x, r.y, r.x + r.cx, r.y + r.cy));
     CombineRgn(region.Get(), region.Get(), line.Get(), RGN_OR);
   }
   // The window owns the region once it is set.
@@ -52,14 +54,21 @@ void SetAppTitle(HWND fallback) {
 
 void CSkinDialog::LoadBackground(const std::wstring& path) {
   m_bmpBackground.Reset(LoadPictureBitmap(path));
-  m_brBackground.Reset(m_bmpBackground ? CreatePatternBrush(m_bmpBackground.Get()) : nullptr);
+  if (!m_bmpBackground) {
+    m_brBackground.Reset();
+  } else if (m_nDpi == ui::kDesignDpi) {
+    m_brBackground.Reset(CreatePatternBrush(m_bmpBackground.Get()));
+  } else {
+    // The pattern at the screen's DPI, pixel for pixel (the key colour stays exact at the edges).
+    m_brBackground.Reset(LoadPatternBrush(path, m_nDpi));
+  }
 }
 
-void CSkinDialog::LoadStaticBrush(const std::wstring& path) { m_brStatic.Reset(LoadPatternBrush(path)); }
+void CSkinDialog::LoadStaticBrush(const std::wstring& path) { m_brStatic.Reset(LoadPatternBrush(path, m_nDpi)); }
 
 void CSkinDialog::CutRegion() {
   ScopedWindowDc dc(m_hWnd);
-  BuildRegionFromBitmap(dc.Get(), m_bmpBackground.Get(), m_hWnd);
+  BuildRegionFromBitmap(dc.Get(), m_bmpBackground.Get(), m_hWnd, m_nDpi);
 }
 
 void CSkinDialog::AlignBrushToDialog(HDC dc, HWND control) const {

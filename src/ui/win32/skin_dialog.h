@@ -13,8 +13,9 @@
 namespace lirra::win {
 
 // Replaces the window's region by the runs of `bitmap` that are not the key colour; leaves it
-// alone when there is no bitmap.
-void BuildRegionFromBitmap(HDC reference, HBITMAP bitmap, HWND hwnd);
+// alone when there is no bitmap. The runs of a 96-DPI picture are scaled to `dpi`, so the
+// outline follows the picture drawn at that DPI.
+void BuildRegionFromBitmap(HDC reference, HBITMAP bitmap, HWND hwnd, int dpi = 96);
 
 // Titles the window that stands for the application: the thread's active window, or `fallback`.
 void SetAppTitle(HWND fallback);
@@ -24,9 +25,10 @@ RECT WorkArea();
 
 class CSkinDialog : public CDialogBase {
  protected:
-  explicit CSkinDialog(int templateId) : CDialogBase(templateId) {}
+  explicit CSkinDialog(int templateId) : CDialogBase(templateId), m_nDpi(ScreenDpi()) {}
 
-  // Decodes the background (kept as the source of the region) and makes its pattern brush.
+  // Decodes the background (kept at its own size as the source of the region) and makes its
+  // pattern brush at the screen's DPI; the static-text brush likewise.
   void LoadBackground(const std::wstring& path);
   void LoadStaticBrush(const std::wstring& path);
   void CutRegion();
@@ -41,6 +43,8 @@ class CSkinDialog : public CDialogBase {
   // Closes with the OK result.
   void OnCloseCommand() { EndDialog(IDOK); }
 
+  // The screen's DPI: the skin's pictures and sizes are drawn for 96 and scaled to it.
+  const int m_nDpi;
   ScopedBitmap m_bmpBackground;
   ScopedBrush m_brBackground;
   ScopedBrush m_brStatic;
