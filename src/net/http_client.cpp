@@ -387,8 +387,8 @@ int CDownFile::HttpGetToFile(const char* url, const char* path, const AcceptFile
   m_socket.ReceiveHeader(Within(kHttpHeaderTimeoutMs));
   // Only a whole header is believed: a cut one may have lost its Content-Length.
   if (!m_socket.HeaderComplete())
-    return Fail(kHttpNoResponse,
-                m_socket.HeaderTimedOut() ? "no whole header in time" : "the header did not end within 1024 bytes");
+    return Fail(kHttpNoResponse, m_socket.HeaderTimedOut() ? "no whole header in time"
+                                                           : "no whole header (cut short or over 1024 bytes)");
   if (!RecognizeStatus(kFileStatusLineCapacity) || m_nResult != kHttpOk)
     return Fail(m_nResult, m_nResult == kHttpNotFound ? "not found (404)" : "no success status");
 
@@ -425,7 +425,7 @@ int CDownFile::HttpGetToFile(const char* url, const char* path, const AcceptFile
   std::string refusal;
   if (accept && !accept(temp, &refusal)) {
     std::remove(temp.c_str());
-    m_strReason = refusal;
+    m_strReason = refusal.empty() ? "refused after the transfer" : refusal;
     return m_nResult;
   }
   if (!CommitFile(temp, path)) return Fail(kHttpWriteFailed, std::string("cannot replace ") + path);
