@@ -129,8 +129,9 @@ TEST_F(PrepareOverHttp, InstallerFailingItsDigestIsNeitherKeptNorRun) {
   EXPECT_EQ(log_.lines, Join({kChecks, {"text 正在下载HID必备驱动..."}, kFinish}));
   std::string hidFolder = dir_.path() + static_cast<char>(kPathSep) + "HID" + static_cast<char>(kPathSep);
   EXPECT_FALSE(FileExists(hidFolder + "hid732.exe"));
-  if (std::filesystem::exists(hidFolder))
+  if (std::filesystem::exists(hidFolder)) {
     EXPECT_TRUE(std::filesystem::is_empty(hidFolder)) << "no temporary file stays behind";
+  }
 }
 
 TEST_F(PrepareOverHttp, ServerDownEndsInFailedChecksNotAHang) {

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/socket.h"
@@ -18,6 +19,9 @@ namespace lirra::test {
 
 struct Answer {
   enum class Then { Close, Stall };
+  // Not explicit: tests write answers as {bytes, then, stallMs}.
+  Answer(std::string b = {}, Then t = Then::Close, unsigned stall = 0)  // NOLINT(google-explicit-constructor)
+      : bytes(std::move(b)), then(t), stallMs(stall) {}
   std::string bytes;  // sent once the request header has arrived
   Then then = Then::Close;
   unsigned stallMs = 0;  // how long a stall keeps the connection open, silent
