@@ -11,7 +11,9 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/file_io.h"
 #include "platform/platform.h"
+#include "store/atomic_file.h"
 #include "store/trace.h"
 
 namespace lirra {
@@ -70,6 +72,13 @@ bool IsPathSeparator(wchar_t c) {
 #else
   return c == L'/';
 #endif
+}
+
+// The folder part of a path ("." for a bare file name).
+std::string FolderOf(const std::string& path) {
+  size_t cut = path.size();
+  while (cut > 0 && !IsPathSeparator(static_cast<wchar_t>(static_cast<unsigned char>(path[cut - 1])))) --cut;
+  return cut == 0 ? std::string(".") : path.substr(0, cut);
 }
 
 }  // namespace
@@ -140,11 +149,11 @@ bool CHttpSocket::FormatRequest(const char* host, const char* object) {
   return true;
 }
 
-int CHttpSocket::Connect(const char* host, int port) {
+int CHttpSocket::Connect(const char* host, int port, unsigned timeoutMs) {
   if (!host) return 0;
   if (m_bConnected) return 1;
   m_nPort = port;
-  if (!m_socket.Connect(host, port, kHttpConnectTimeoutMs)) return 0;
+  if (timeoutMs == 0 || !m_socket.Connect(host, port, timeoutMs)) return 0;
   m_bConnected = true;
   return 1;
 }
@@ -159,12 +168,20 @@ const char* CHttpSocket::ReceiveHeader(unsigned timeoutMs) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   int count = 0;
-  while (count < kHttpHeaderCapacity) {
+  while (count < kHttpHeaderCapacity && m_bConnected) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    if (left <= 0 || !m_bConnected || !m_socket.WaitReadable(static_cast<unsigned>(left))) break;
+    // A wait that ends without a byte ends at the limit (or on a broken socket, which is no
+    // better): the header is cut there and must not be taken for a whole one.
+    if (left <= 0 || !m_socket.WaitReadable(static_cast<unsigned>(left))) {
+      m_bHeaderTimedOut = true;
+      break;
+    }
     if (Receive(m_szHeader + count, 1) <= 0) break;
     ++count;
-    if (count >= 4 && std::memcmp(m_szHeader + count - 4, "\r\n\r\n", 4) == 0) break;
+    if (count >= 4 && std::memcmp(m_szHeader + count - 4, "\r\n\r\n", 4) == 0) {
+      m_bHeaderComplete = true;
+      break;
+    }
   }
   m_szHeader[count] = '\0';
   m_nHeaderLength = count;
@@ -208,6 +225,10 @@ int CHttpSocket::GetContentLength(char* dest) {
 
 bool CHttpSocket::SetReceiveTimeout(unsigned timeoutMs) { return m_socket.SetReceiveTimeout(timeoutMs); }
 
+bool CHttpSocket::WaitReadable(unsigned timeoutMs) {
+  return m_bConnected && timeoutMs > 0 && m_socket.WaitReadable(timeoutMs);
+}
+
 int CHttpSocket::Receive(char* buffer, int size) {
   if (!m_bConnected) return 0;
   int n = m_socket.Receive(buffer, size);
@@ -245,17 +266,45 @@ bool CDownFile::RecognizeStatus(int lineCapacity) {
   return success;
 }
 
+unsigned CDownFile::Within(unsigned limitMs) const {
+  if (!m_deadline) return limitMs;
+  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*m_deadline - Clock::now()).count();
+  if (left <= 0) return 0;
+  return static_cast<unsigned>(std::min<long long>(left, limitMs));
+}
+
+bool CDownFile::PastDeadline() const { return m_deadline && Clock::now() >= *m_deadline; }
+
+int CDownFile::Fail(int result, std::string reason) {
+  m_nResult = result;
+  m_strReason = std::move(reason);
+  return m_nResult;
+}
+
+bool CDownFile::Open(const std::string& host) {
+  if (!m_socket.Connect(host.c_str(), m_nPort, Within(kHttpConnectTimeoutMs))) {
+    TraceConnectFailure();
+    Fail(kHttpNoResponse, "cannot connect to " + host + ":" + std::to_string(m_nPort));
+    return false;
+  }
+  return true;
+}
+
 int CDownFile::HttpGetToMemory(const char* url, char* buffer, std::size_t capacity) {
   m_nResult = kHttpNoResponse;
+  m_nBodyLength = 0;
+  m_strReason.clear();
+  m_deadline = Clock::now() + std::chrono::milliseconds(kHttpMemoryDeadlineMs);
   std::string host;
-  if (!buffer || capacity == 0 || !Prepare(url, &host)) return m_nResult;
-  if (!m_socket.Connect(host.c_str(), m_nPort)) {
-    TraceConnectFailure();
-    return m_nResult;
+  if (!buffer || capacity == 0) return Fail(kHttpNoResponse, "no buffer");
+  if (!Prepare(url, &host)) return Fail(kHttpNoResponse, "a URL that can't be split or is too long");
+  if (!Open(host)) return m_nResult;
+  if (m_socket.SendRequest()) {
+    m_socket.ReceiveHeader(Within(kHttpHeaderTimeoutMs));
+    if (m_socket.HeaderTimedOut()) return Fail(kHttpNoResponse, "no whole header in time");
   }
-  if (m_socket.SendRequest()) m_socket.ReceiveHeader();
-  if (!m_socket.SetReceiveTimeout(kHttpMemoryBodyTimeoutMs)) return m_nResult = kHttpNoResponse;
-  if (!RecognizeStatus(kMemoryStatusLineCapacity)) return m_nResult;
+  if (!m_socket.SetReceiveTimeout(kHttpMemoryBodyTimeoutMs)) return Fail(kHttpNoResponse, "no receive time limit");
+  if (!RecognizeStatus(kMemoryStatusLineCapacity)) return Fail(m_nResult, "no success status");
 
   char lengthText[kHttpLengthCapacity];
   m_socket.GetContentLength(lengthText);
@@ -265,66 +314,124 @@ int CDownFile::HttpGetToMemory(const char* url, char* buffer, std::size_t capaci
 
   // The body is appended to the text already in the buffer, within its capacity.
   std::size_t used = std::find(buffer, buffer + capacity, '\0') - buffer;
-  if (used == capacity) return m_nResult = kHttpIncomplete;  // no room, not even a terminator
+  if (used == capacity) return Fail(kHttpIncomplete, "no room in the buffer");
   long long received = 0;
   char block[kHttpMemoryBlock];
   while (received < expected) {
+    if (!m_socket.WaitReadable(Within(kHttpMemoryBodyTimeoutMs)))
+      return Fail(kHttpIncomplete, PastDeadline() ? "past the request's deadline" : "the body stopped");
     int want = static_cast<int>(std::min<long long>(kHttpMemoryBlock, expected - received));
     int n = m_socket.Receive(block, want);
-    if (n <= 0) return m_nResult = kHttpIncomplete;
+    if (n <= 0) return Fail(kHttpIncomplete, "the body stopped");
     std::size_t room = capacity - 1 - used;
     std::size_t take = std::min<std::size_t>(room, static_cast<std::size_t>(n));
     std::memcpy(buffer + used, block, take);
     used += take;
+    m_nBodyLength += take;
     buffer[used] = '\0';
     received += n;
     // A body longer than the buffer is cut, and not reported as complete.
-    if (take < static_cast<std::size_t>(n)) return m_nResult = kHttpIncomplete;
+    if (take < static_cast<std::size_t>(n)) return Fail(kHttpIncomplete, "the body is longer than the buffer");
   }
   return m_nResult;
 }
 
-int CDownFile::HttpGetToFile(const char* url, const char* path, const HttpProgress& progress) {
-  m_nResult = kHttpNoResponse;
-  std::string host;
-  if (!path || !Prepare(url, &host)) return m_nResult;
-  if (!m_socket.Connect(host.c_str(), m_nPort)) {
-    TraceConnectFailure();
-    return m_nResult;
+int CDownFile::ReceiveBodyToFile(std::FILE* file, long long expected, const HttpProgress& progress) {
+  std::vector<char> block(kHttpFileBlock);
+  const auto window = std::chrono::milliseconds(m_limits.lowSpeedWindowMs);
+  const long long windowFloor =
+      static_cast<long long>(m_limits.lowSpeedBytesPerSecond) * m_limits.lowSpeedWindowMs / 1000;
+  Clock::time_point windowStart = Clock::now();
+  long long windowStartBytes = 0;
+  long long received = 0;
+  auto sofar = [&] { return std::to_string(received) + " of " + std::to_string(expected) + " bytes"; };
+  while (received < expected) {
+    // Each receive waits at most kHttpFileTimeoutMs (the socket's own limit), or what is left
+    // of a deadline.
+    if (m_deadline && !m_socket.WaitReadable(Within(kHttpFileTimeoutMs)))
+      return Fail(kHttpIncomplete,
+                  (PastDeadline() ? "past the request's deadline after " : "stalled after ") + sofar());
+    int want = static_cast<int>(std::min<long long>(kHttpFileBlock, expected - received));
+    int n = m_socket.Receive(block.data(), want);
+    if (n == 0) return Fail(kHttpIncomplete, "closed after " + sofar());
+    if (n < 0) return Fail(kHttpIncomplete, "stalled after " + sofar());
+    if (std::fwrite(block.data(), 1, static_cast<size_t>(n), file) != static_cast<size_t>(n))
+      return Fail(kHttpWriteFailed, "writing failed after " + sofar());
+    received += n;
+    if (progress) progress(received, expected);
+    if (m_limits.lowSpeedWindowMs > 0) {
+      Clock::time_point now = Clock::now();
+      if (now - windowStart >= window) {
+        if (received - windowStartBytes < windowFloor)
+          return Fail(kHttpIncomplete, "slower than " + std::to_string(m_limits.lowSpeedBytesPerSecond) + " B/s for " +
+                                           std::to_string(m_limits.lowSpeedWindowMs / 1000) + " s after " + sofar());
+        windowStart = now;
+        windowStartBytes = received;
+      }
+    }
   }
-  m_socket.SetReceiveTimeout(kHttpFileTimeoutMs);  // the header has its own limit as well
-  if (!m_socket.SendRequest()) return m_nResult;
-  m_socket.ReceiveHeader();
-  if (!RecognizeStatus(kFileStatusLineCapacity)) return m_nResult;
+  return m_nResult;
+}
 
-  CreateFolders(OS().AnsiToWide(path));
+int CDownFile::HttpGetToFile(const char* url, const char* path, const AcceptFile& accept,
+                             const HttpProgress& progress) {
+  m_nResult = kHttpNoResponse;
+  m_bCommitted = false;
+  m_strReason.clear();
+  m_deadline.reset();
+  if (m_limits.deadlineMs > 0) m_deadline = Clock::now() + std::chrono::milliseconds(m_limits.deadlineMs);
+  std::string host;
+  if (!path || !*path) return Fail(kHttpNoResponse, "no local path");
+  if (!Prepare(url, &host)) return Fail(kHttpNoResponse, "a URL that can't be split or is too long");
+  if (!Open(host)) return m_nResult;
+  m_socket.SetReceiveTimeout(kHttpFileTimeoutMs);  // the header has its own limit as well
+  if (!m_socket.SendRequest()) return Fail(kHttpNoResponse, "sending the request failed");
+  m_socket.ReceiveHeader(Within(kHttpHeaderTimeoutMs));
+  // Only a whole header is believed: a cut one may have lost its Content-Length.
+  if (!m_socket.HeaderComplete())
+    return Fail(kHttpNoResponse, m_socket.HeaderTimedOut() ? "no whole header in time"
+                                                           : "no whole header (cut short or over 1024 bytes)");
+  if (!RecognizeStatus(kFileStatusLineCapacity) || m_nResult != kHttpOk)
+    return Fail(m_nResult, m_nResult == kHttpNotFound ? "not found (404)" : "no success status");
+
   char lengthText[kHttpLengthCapacity];
   m_socket.GetContentLength(lengthText);
   long long expected = std::strtoll(lengthText, nullptr, 10);
+  // Without a stated length nothing tells a whole body from a cut one.
+  if (expected <= 0) return Fail(kHttpIncomplete, "no positive Content-Length");
+  if (expected > m_limits.maxBody)
+    return Fail(kHttpNoResponse, "Content-Length " + std::to_string(expected) + " above the limit of " +
+                                     std::to_string(m_limits.maxBody));
 
-  std::FILE* file = std::fopen(path, "wb");
-  if (!file) return m_nResult = kHttpWriteFailed;
+  CreateFolders(OS().AnsiToWide(path));
+  std::string temp = UniqueTempPath(path);
+  if (auto free = FreeDiskBytes(FolderOf(path)); free && static_cast<unsigned long long>(expected) > *free)
+    return Fail(kHttpWriteFailed, "Content-Length " + std::to_string(expected) + " above the " + std::to_string(*free) +
+                                      " bytes free on its disk");
+
   // Blocks arrive in 10 KiB; the file takes them in larger writes.
   std::vector<char> fileBuffer(kFileWriteBuffer);
+  std::FILE* file = std::fopen(temp.c_str(), "wb");
+  if (!file) return Fail(kHttpWriteFailed, "cannot create " + temp);
   std::setvbuf(file, fileBuffer.data(), _IOFBF, fileBuffer.size());
-  std::vector<char> block(kHttpFileBlock);
-  long long received = 0;
-  while (received < expected) {
-    int want = static_cast<int>(std::min<long long>(kHttpFileBlock, expected - received));
-    int n = m_socket.Receive(block.data(), want);
-    if (n <= 0) {
-      std::fclose(file);
-      return m_nResult = kHttpIncomplete;
-    }
-    if (std::fwrite(block.data(), 1, static_cast<size_t>(n), file) != static_cast<size_t>(n)) {
-      std::fclose(file);
-      return m_nResult = kHttpWriteFailed;
-    }
-    received += n;
-    if (progress) progress(received, expected);
+  int result = ReceiveBodyToFile(file, expected, progress);
+  if (result == kHttpOk) {
+    bool flushed = m_limits.flushToDisk ? FlushFileToDisk(file) : std::fflush(file) == 0;
+    if (!flushed) result = Fail(kHttpWriteFailed, "writing failed at the end");
   }
-  // Closing flushes the last bytes; a failure there leaves the file short.
-  if (std::fclose(file) != 0) return m_nResult = kHttpWriteFailed;
+  if (std::fclose(file) != 0 && result == kHttpOk) result = Fail(kHttpWriteFailed, "writing failed at the end");
+  if (result != kHttpOk) {
+    std::remove(temp.c_str());
+    return result;
+  }
+  std::string refusal;
+  if (accept && !accept(temp, &refusal)) {
+    std::remove(temp.c_str());
+    m_strReason = refusal.empty() ? "refused after the transfer" : refusal;
+    return m_nResult;
+  }
+  if (!CommitFile(temp, path)) return Fail(kHttpWriteFailed, std::string("cannot replace ") + path);
+  m_bCommitted = true;
   return m_nResult;
 }
 

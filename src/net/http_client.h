@@ -3,8 +3,11 @@
 // status line recognised by its text and a Content-Length header.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "platform/socket.h"
@@ -14,9 +17,10 @@ namespace lirra {
 // Result codes of a request.
 constexpr int kHttpOk = 0;           // "200 OK" or "400 Bad Request", body read to its length
 constexpr int kHttpNotFound = 3;     // "404 Not Found" and no success line
-constexpr int kHttpIncomplete = 8;   // the connection closed, failed or timed out mid-body
-constexpr int kHttpWriteFailed = 9;  // the local file could not be opened or written
-constexpr int kHttpNoResponse = 10;  // no connection, send failed, limits exceeded or no known status
+constexpr int kHttpIncomplete = 8;   // the body was cut short, stalled, too slow or of no stated length
+constexpr int kHttpWriteFailed = 9;  // the local file could not be written or replaced, or has no room
+constexpr int kHttpNoResponse = 10;  // no connection, send failed, no whole header in time, limits exceeded
+                                     // or no known status
 
 // Limits, each set by a fixed buffer.
 constexpr int kHttpMaxHost = 255;           // host name bytes
@@ -28,10 +32,27 @@ constexpr int kHttpMemoryBlock = 1024;
 constexpr int kHttpFileBlock = 10240;
 
 // Time limits, in milliseconds.
-constexpr unsigned kHttpConnectTimeoutMs = 5000;
+constexpr unsigned kHttpConnectTimeoutMs = 10000;    // name lookup and connection together
 constexpr unsigned kHttpHeaderTimeoutMs = 4000;      // the whole header, both requests
 constexpr unsigned kHttpMemoryBodyTimeoutMs = 1500;  // each body receive, memory request
 constexpr unsigned kHttpFileTimeoutMs = 4000;        // each receive, file request
+constexpr unsigned kHttpMemoryDeadlineMs = 8000;     // the whole memory request, lookup to last byte
+
+// Body limits of a file request. The low-speed floor follows curl's --speed-limit and
+// --speed-time: a body that brings fewer than floor x window bytes in a window fails, which a
+// living line of a few KiB/s never does (a 50 MB driver takes hours at the floor itself).
+constexpr long long kHttpFileCap = 1024LL * 1024 * 1024;  // well above any installer (IE8: 16 MB)
+constexpr unsigned kHttpLowSpeedBytesPerSecond = 1024;
+constexpr unsigned kHttpLowSpeedWindowMs = 30000;
+
+// What a file request may take. The defaults suit an installer.
+struct HttpLimits {
+  long long maxBody = kHttpFileCap;  // a longer announced body is refused before a byte is written
+  unsigned deadlineMs = 0;           // the whole request, lookup to last byte; 0: none beyond the others
+  unsigned lowSpeedBytesPerSecond = kHttpLowSpeedBytesPerSecond;
+  unsigned lowSpeedWindowMs = kHttpLowSpeedWindowMs;
+  bool flushToDisk = true;  // the bytes reach the disk before the file replaces the target
+};
 
 // A URL split into what a request needs. The object is the path with its query, beginning
 // with "/"; backslashes in the path are sent as slashes and bytes that can't appear in a
@@ -60,14 +81,19 @@ class CHttpSocket {
   const char* RequestText() const { return m_szRequest; }
   void SetPort(int port) { m_nPort = port; }
 
-  // 1 when connected (also when already connected), 0 on failure.
-  int Connect(const char* host, int port);
+  // 1 when connected (also when already connected), 0 on failure; name lookup and
+  // connection within timeoutMs.
+  int Connect(const char* host, int port, unsigned timeoutMs = kHttpConnectTimeoutMs);
   // Sends the request text whole; false on failure.
   bool SendRequest();
   // Reads the header on the first call only (one byte per receive, up to CR LF CR LF or
   // kHttpHeaderCapacity bytes, within timeoutMs in all); returns the header buffer.
   const char* ReceiveHeader(unsigned timeoutMs = kHttpHeaderTimeoutMs);
   int HeaderLength() const { return m_nHeaderLength; }
+  // The header ended with its empty line (not cut by the time limit, a close or its buffer).
+  bool HeaderComplete() const { return m_bHeaderComplete; }
+  // Reading the header stopped at its time limit.
+  bool HeaderTimedOut() const { return m_bHeaderTimedOut; }
   // Copies the next header line (with its CR LF) into dest, at most capacity bytes; returns
   // the count, or -1 after the last line (the read position then goes back to 0).
   int ReadHeaderLine(char* dest, int capacity);
@@ -76,6 +102,8 @@ class CHttpSocket {
   int GetContentLength(char* dest);
   // Sets the limit of each following Receive; false when the socket refuses it.
   bool SetReceiveTimeout(unsigned timeoutMs);
+  // Waits until a Receive would not block; false on time limit or when not connected.
+  bool WaitReadable(unsigned timeoutMs);
   // Bytes received, 0 when the peer closed, -1 on error or time limit; on 0 or -1 the socket
   // is closed. Not connected: 0 without receiving.
   int Receive(char* buffer, int size);
@@ -85,6 +113,8 @@ class CHttpSocket {
   char m_szHeader[kHttpHeaderCapacity + 1];  // one more for a terminator after a full header
   int m_nReadPos = 0;
   bool m_bHeaderReceived = false;
+  bool m_bHeaderComplete = false;
+  bool m_bHeaderTimedOut = false;
   char m_szRequest[kHttpRequestCapacity];
   int m_nPort = 80;
   bool m_bConnected = false;
@@ -98,33 +128,65 @@ using HttpProgress = std::function<void(long long received, long long total)>;
 // Runs one whole request; a fresh object per request.
 class CDownFile {
  public:
+  // Decides whether a complete download may replace the target, looking at the finished
+  // temporary file; on refusal it says why in reason.
+  using AcceptFile = std::function<bool(const std::string& finishedPath, std::string* reason)>;
+
   CDownFile() = default;
   virtual ~CDownFile() = default;
   CDownFile(const CDownFile&) = delete;
   CDownFile& operator=(const CDownFile&) = delete;
 
   // Appends the body to the zero-terminated text in buffer, never writing past capacity
-  // bytes: a body longer than the room left is cut, the text always terminated.
+  // bytes: a body longer than the room left is cut, the text always terminated. The whole
+  // request ends within kHttpMemoryDeadlineMs.
   int HttpGetToMemory(const char* url, char* buffer, std::size_t capacity);
-  // Writes the body to the file at path (ANSI code page), creating its folders; `progress`,
-  // when given, hears of every block written.
-  int HttpGetToFile(const char* url, const char* path, const HttpProgress& progress = nullptr);
+  // Fetches the body into a temporary file beside path (ANSI code page), creating the
+  // folders, and moves it over path only when a positive Content-Length within the limits
+  // was announced and fully received and accept (when given) agrees; otherwise path is left
+  // as it was and no temporary file remains. `progress`, when given, hears of every block
+  // written. The result describes the transfer; Committed() says whether path was replaced.
+  int HttpGetToFile(const char* url, const char* path, const AcceptFile& accept = {},
+                    const HttpProgress& progress = nullptr);
+
+  // The limits of the following file request.
+  void SetLimits(const HttpLimits& limits) { m_limits = limits; }
 
   // Creates every missing folder on the path (everything before its last separator).
   static void CreateFolders(const std::wstring& path);
 
   int Result() const { return m_nResult; }
   int Port() const { return m_nPort; }
+  // Body bytes appended to the buffer by the last memory request.
+  std::size_t BodyLength() const { return m_nBodyLength; }
+  bool Committed() const { return m_bCommitted; }
+  // Why the last request failed or its file was not committed; empty after a clean success.
+  const std::string& Reason() const { return m_strReason; }
 
  private:
+  using Clock = std::chrono::steady_clock;
+
   // Splits the URL, records its port and builds the request; false when it can't.
   bool Prepare(const char* url, std::string* host);
+  // Connects and sends the request; false (result 10, reason set) when either fails.
+  bool Open(const std::string& host);
   // Scans the header lines: sets m_nResult and returns the success flag.
   bool RecognizeStatus(int lineCapacity);
+  // A limit cut to what is left of the request's deadline (the limit itself without one).
+  unsigned Within(unsigned limitMs) const;
+  bool PastDeadline() const;
+  int Fail(int result, std::string reason);
+  // The file request's body into file; a result code.
+  int ReceiveBodyToFile(std::FILE* file, long long expected, const HttpProgress& progress);
 
   int m_nPort = 80;
   int m_nResult = kHttpNoResponse;
   CHttpSocket m_socket;
+  HttpLimits m_limits;
+  std::optional<Clock::time_point> m_deadline;
+  std::size_t m_nBodyLength = 0;
+  bool m_bCommitted = false;
+  std::string m_strReason;
 };
 
 }  // namespace lirra

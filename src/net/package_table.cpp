@@ -1,7 +1,8 @@
 // How it is put together: the defaults are one table of (folder, file name, digest) rows; the
 // manifest is applied section by section through the process-wide INI store (held locked for
-// the whole application); transfers land in a ".part" file beside the target, which replaces
-// the target only when the transfer was complete and, for packages, its digest matches.
+// the whole application); transfers land in a temporary file beside the target, which
+// replaces the target only when the transfer was complete and, for packages, its digest
+// matches (manifest_commit.cpp holds the manifest's own rule).
 #include "net/package_table.h"
 
 #include <cstdio>
@@ -9,12 +10,12 @@
 #include <mutex>
 
 #include "net/http_client.h"
+#include "net/manifest_commit.h"
 #include "net/md5.h"
 #include "pc/system_probe.h"
 #include "pc/vendors.h"
 #include "platform/platform.h"
 #include "platform/utf8.h"
-#include "store/atomic_file.h"
 #include "store/ini_store.h"
 #include "store/trace.h"
 
@@ -22,7 +23,6 @@ namespace lirra {
 
 namespace {
 
-constexpr int kManifestValueCapacity = 256;
 constexpr std::size_t kDigestCapacity = 64;
 
 // IE8 is not a card-reader vendor; its installer lies directly under the base.
@@ -39,25 +39,6 @@ std::wstring LocalPath(const std::wstring& dir, const std::wstring& folder, cons
   return folder.empty() ? dir + kPathSep + file : dir + kPathSep + folder + kPathSep + file;
 }
 
-// A value that names a file and nothing else: no folder, drive or parent may come with it.
-bool IsPlainFileName(const std::string& name) {
-  if (name == "." || name == "..") return false;
-  for (unsigned char c : name) {
-    if (c < 0x20 || std::strchr("/\\:*?\"<>|", c)) return false;
-  }
-  return true;
-}
-
-// A manifest value with one pair of like quotes removed ("" for a lone quote).
-std::string ReadManifestValue(const char* section, const std::string& key) {
-  char buffer[kManifestValueCapacity] = "";
-  IniReadString(section, key.c_str(), buffer, sizeof buffer, "");
-  std::string value = buffer;
-  if (!value.empty() && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
-    value = value.size() >= 2 ? value.substr(1, value.size() - 2) : std::string();
-  return value;
-}
-
 void ApplyDigest(const char* section, const std::string& key, PackageRecord& record) {
   std::string md5 = ReadManifestValue(section, key);
   if (!md5.empty()) record.m_strExpectedMd5 = OS().AnsiToWide(md5);
@@ -67,7 +48,7 @@ void ApplySection(const PackageTable& table, const char* section, PackageRecord&
   std::string file = ReadManifestValue(section, "path");
   if (!file.empty() && IsPlainFileName(file)) {
     std::wstring name = OS().AnsiToWide(file);
-    record.m_strRemoteUrl = RemoteUrl(table.m_strBaseUrl, Utf8ToWide(section), name);
+    record.m_strRemoteUrl = RemoteUrl(table.m_strBaseUrl, Utf8ToWide(section), EscapeFileNameForUrl(name));
     record.m_strFileName = name;
   }
   ApplyDigest(section, "MD5", record);
@@ -89,7 +70,7 @@ void ChooseHidPackage(PackageTable& table) {
   std::string file = ReadManifestValue("HID", ansiKey);
   if (!file.empty() && IsPlainFileName(file)) {
     std::wstring name = OS().AnsiToWide(file);
-    hid.m_strRemoteUrl = RemoteUrl(table.m_strBaseUrl, L"HID", name);
+    hid.m_strRemoteUrl = RemoteUrl(table.m_strBaseUrl, L"HID", EscapeFileNameForUrl(name));
     hid.m_strFileName = name;
     hid.m_strLocalPath = LocalPath(table.m_strModuleDir, L"HID", name);
     hid.m_bAvailable = true;
@@ -113,34 +94,32 @@ bool FileMatchesDigest(const std::string& path, const std::wstring& expected, st
   return true;
 }
 
-// Fetches url into a ".part" file beside path and moves it over path when the transfer was
-// complete and (given an expected digest) the file matches it; else path is left as it was.
+// Fetches url into a temporary file beside path and moves it over path only when the
+// transfer was complete and (given an expected digest) the file matches it; else path is
+// left as it was, and the trace, `reason` and `failure` say why.
 bool FetchFile(const std::wstring& remoteUrl, const std::wstring& localPath, const std::wstring* expectedMd5,
-               PackageFailure* failure = nullptr, const HttpProgress& progress = nullptr) {
+               std::string* reason, PackageFailure* failure = nullptr, const HttpProgress& progress = nullptr) {
   std::string url = OS().WideToAnsi(remoteUrl);
   std::string path = OS().WideToAnsi(localPath);
-  std::string part = path + ".part";
-  int result;
-  {
-    CDownFile request;
-    result = request.HttpGetToFile(url.c_str(), part.c_str(), progress);
+  bool digestRefused = false;
+  CDownFile::AcceptFile digestMatches;
+  if (expectedMd5) {
+    digestMatches = [expectedMd5, &digestRefused](const std::string& finished, std::string* why) {
+      std::string actual;
+      if (FileMatchesDigest(finished, *expectedMd5, &actual)) return true;
+      digestRefused = true;
+      *why = "md5 " + (actual.empty() ? std::string("unreadable") : actual) + ", expected " +
+             OS().WideToAnsi(*expectedMd5);
+      return false;
+    };
   }
-  PackageFailure why = PackageFailure::kNone;
-  std::string actual;
-  if (result != kHttpOk) {
-    why = PackageFailure::kTransfer;
-    NetTrace("download %s failed, ret=[%d]\n", url.c_str(), result);
-  } else if (expectedMd5 && !FileMatchesDigest(part, *expectedMd5, &actual)) {
-    why = PackageFailure::kDigest;
-    NetTrace("download %s refused: md5 %s, expected %s\n", url.c_str(), actual.empty() ? "unreadable" : actual.c_str(),
-             OS().WideToAnsi(*expectedMd5).c_str());
-  }
-  if (why == PackageFailure::kNone) {
-    if (CommitFile(part, path)) return true;
-    why = PackageFailure::kTransfer;  // the file could not take the place of the old one
-  }
-  std::remove(part.c_str());
-  if (failure) *failure = why;
+  CDownFile request;
+  request.HttpGetToFile(url.c_str(), path.c_str(), digestMatches, progress);
+  if (request.Committed()) return true;
+  std::string why = request.Reason().empty() ? "result " + std::to_string(request.Result()) : request.Reason();
+  NetTrace("download %s failed: %s\n", url.c_str(), why.c_str());
+  if (reason) *reason = why;
+  if (failure) *failure = digestRefused ? PackageFailure::kDigest : PackageFailure::kTransfer;
   return false;
 }
 
@@ -241,13 +220,20 @@ bool LoadManifest(PackageTable& table) {
 }
 
 bool DownloadFile(const std::wstring& remoteUrl, const std::wstring& localPath) {
-  return FetchFile(remoteUrl, localPath, nullptr);
+  return FetchFile(remoteUrl, localPath, nullptr, nullptr);
 }
 
 bool EnsurePackage(const PackageRecord& record, PackageFailure* failure, const HttpProgress& progress) {
+  return ObtainPackage(record, nullptr, failure, progress) != PackageState::kFailed;
+}
+
+PackageState ObtainPackage(const PackageRecord& record, std::string* reason, PackageFailure* failure,
+                           const HttpProgress& progress) {
   if (failure) *failure = PackageFailure::kNone;
-  if (FileMatchesDigest(OS().WideToAnsi(record.m_strLocalPath), record.m_strExpectedMd5)) return true;
-  return FetchFile(record.m_strRemoteUrl, record.m_strLocalPath, &record.m_strExpectedMd5, failure, progress);
+  if (FileMatchesDigest(OS().WideToAnsi(record.m_strLocalPath), record.m_strExpectedMd5)) return PackageState::kPresent;
+  return FetchFile(record.m_strRemoteUrl, record.m_strLocalPath, &record.m_strExpectedMd5, reason, failure, progress)
+             ? PackageState::kDownloaded
+             : PackageState::kFailed;
 }
 
 bool GetVersionData(char* buffer, std::size_t capacity) { return GetVersionData(VersionDataUrl(), buffer, capacity); }

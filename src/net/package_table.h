@@ -62,7 +62,8 @@ void ResetPackageTable();
 bool LoadManifest(PackageTable& table);
 
 // One file request; false when the transfer failed: no connection, no success status (404
-// included), a short body or a write error.
+// included), no stated length, a short or stalled body, or a write error. The file at
+// localPath is replaced only by a complete body.
 bool DownloadFile(const std::wstring& remoteUrl, const std::wstring& localPath);
 
 // Why EnsurePackage found no verified installer.
@@ -73,10 +74,16 @@ enum class PackageFailure {
 };
 
 // True when the file at the record's local path matches its expected digest (letter case
-// ignored), downloading it first when it does not; the digest is checked again afterwards.
-// On false, `failure` (when given) says why; `progress` hears of the download's blocks.
+// ignored), downloading it first when it does not; a download replaces the file only when
+// it arrived whole and matches the digest. On false, `failure` (when given) says why;
+// `progress` hears of the download's blocks.
 bool EnsurePackage(const PackageRecord& record, PackageFailure* failure = nullptr,
                    const HttpProgress& progress = nullptr);
+
+enum class PackageState { kPresent, kDownloaded, kFailed };
+// EnsurePackage, telling whether a transfer was needed; on failure `reason` says why in words.
+PackageState ObtainPackage(const PackageRecord& record, std::string* reason, PackageFailure* failure = nullptr,
+                           const HttpProgress& progress = nullptr);
 
 // One memory request for the version data into buffer (capacity bytes, zero-filled by the
 // caller); true when its result is 0. The buffer holds whatever arrived, terminated.

@@ -17,6 +17,9 @@ inline constexpr wchar_t kPathSep = L'\\';
 inline constexpr wchar_t kPathSep = L'/';
 #endif
 
+// How long MoveFileOver keeps retrying a file that another process holds open.
+inline constexpr unsigned kMoveFileRetryMs = 5000;
+
 enum class RegHive { LocalMachine, CurrentUser };
 
 // Which registry view a key is opened in; Default is the process's own.
@@ -56,7 +59,9 @@ class Platform {
   virtual bool IsDirectory(const std::wstring& path) = 0;
   virtual bool MakeDirectory(const std::wstring& path) = 0;
   // Moves a file over another in one step (paths in the ANSI code page): the target is
-  // either the old file or the new one, never a mix.
+  // either the old file or the new one, never a mix. False at once for a target that can't be
+  // written (read-only); a target or source that another process holds open (a virus scanner,
+  // the indexer) is retried for at most kMoveFileRetryMs.
   virtual bool MoveFileOver(const std::string& from, const std::string& to) = 0;
 
   // Services: start one by name and wait (bounded) until it runs.

@@ -19,7 +19,15 @@
 #include <cerrno>
 #endif
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <system_error>
+#include <thread>
 
 namespace lirra {
 
@@ -87,18 +95,63 @@ bool WaitFor(Native s, bool write, unsigned timeoutMs) {
 #endif
 }
 
-bool ResolveIpv4(const char* host, in_addr* out) {
+bool SystemResolve(const char* host, std::uint32_t* address) {
   addrinfo hints{};
   hints.ai_family = AF_INET;
   hints.ai_socktype = SOCK_STREAM;
   addrinfo* list = nullptr;
   if (getaddrinfo(host, nullptr, &hints, &list) != 0 || !list) return false;
-  *out = reinterpret_cast<sockaddr_in*>(list->ai_addr)->sin_addr;
+  *address = reinterpret_cast<sockaddr_in*>(list->ai_addr)->sin_addr.s_addr;
   freeaddrinfo(list);
   return true;
 }
 
+std::atomic<NameResolver> g_resolver{nullptr};
+
+// One lookup, shared by the waiting caller and the thread that does it: whichever finishes
+// last frees it.
+struct Lookup {
+  std::mutex mutex;
+  std::condition_variable done;
+  bool finished = false;
+  bool found = false;
+  std::uint32_t address = 0;
+};
+
+bool ResolveIpv4(const char* host, in_addr* out, unsigned timeoutMs) {
+  // A dotted address needs no lookup (inet_addr: Windows XP lacks inet_pton).
+  unsigned long literal = inet_addr(host);
+  if (literal != INADDR_NONE) {
+    out->s_addr = static_cast<decltype(out->s_addr)>(literal);
+    return true;
+  }
+  NameResolver resolve = g_resolver.load();
+  if (!resolve) resolve = SystemResolve;
+  auto lookup = std::make_shared<Lookup>();
+  try {
+    std::thread([lookup, resolve, name = std::string(host)] {
+      std::uint32_t address = 0;
+      bool found = resolve(name.c_str(), &address);
+      std::lock_guard<std::mutex> lock(lookup->mutex);
+      lookup->found = found;
+      lookup->address = address;
+      lookup->finished = true;
+      lookup->done.notify_all();
+    }).detach();
+  } catch (const std::system_error&) {
+    return false;  // no thread to spare: no lookup without a bound
+  }
+  std::unique_lock<std::mutex> lock(lookup->mutex);
+  if (!lookup->done.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return lookup->finished; }))
+    return false;
+  if (!lookup->found) return false;
+  out->s_addr = static_cast<decltype(out->s_addr)>(lookup->address);
+  return true;
+}
+
 }  // namespace
+
+NameResolver SetNameResolver(NameResolver resolver) { return g_resolver.exchange(resolver); }
 
 bool SocketsStartup() {
 #ifdef _WIN32
@@ -148,7 +201,11 @@ bool Socket::Connect(const char* host, int port, unsigned timeoutMs) {
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
   addr.sin_port = htons(static_cast<unsigned short>(port));
-  if (!ResolveIpv4(host, &addr.sin_addr)) return false;
+  const auto start = std::chrono::steady_clock::now();
+  if (!ResolveIpv4(host, &addr.sin_addr, timeoutMs)) return false;
+  auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+  if (spent >= static_cast<long long>(timeoutMs)) return false;
+  timeoutMs -= static_cast<unsigned>(spent);
   if (!IsOpen() && !Open()) return false;
 
   Native s = ToNative(handle_);

@@ -11,6 +11,12 @@ namespace lirra {
 bool SocketsStartup();
 void SocketsCleanup();
 
+// The system's name lookup (first IPv4 address, network byte order); tests put a slow one in
+// its place to show that a lookup is waited for only so long. Returns the previous resolver;
+// nullptr restores the system's.
+using NameResolver = bool (*)(const char* host, std::uint32_t* address);
+NameResolver SetNameResolver(NameResolver resolver);
+
 class Socket {
  public:
   Socket() = default;
@@ -26,8 +32,9 @@ class Socket {
   // Closes the socket; true when it was open and the close succeeded.
   bool Close();
 
-  // Resolves host (a name or a dotted address; the first IPv4 address counts) and connects
-  // within timeoutMs. Opens the socket when needed.
+  // Resolves host (a name or a dotted address; the first IPv4 address counts) and connects,
+  // both within timeoutMs in all. The lookup runs on a thread of its own, so a resolver that
+  // never answers is left behind at the limit. Opens the socket when needed.
   bool Connect(const char* host, int port, unsigned timeoutMs);
   // Sends all size bytes; false when the connection fails first.
   bool SendAll(const void* data, int size);

@@ -1,31 +1,54 @@
 #include "store/atomic_file.h"
 
+#include <atomic>
+#include <cstdint>
 #include <cstdio>
 
+#include "platform/file_io.h"
 #include "platform/platform.h"
 
 namespace lirra {
 
-bool CanWriteInPlace(const std::string& path) {
-  std::FILE* probe = std::fopen(path.c_str(), "ab");
-  if (!probe) return false;
-  std::fclose(probe);
-  return true;
+namespace {
+
+std::string Base36(std::uint32_t n) {
+  std::string digits;
+  do {
+    digits.insert(digits.begin(), "0123456789abcdefghijklmnopqrstuvwxyz"[n % 36]);
+    n /= 36;
+  } while (n != 0);
+  return digits;
+}
+
+bool IsSeparator(char c) {
+#ifdef _WIN32
+  return c == '\\' || c == '/';
+#else
+  return c == '/';
+#endif
+}
+
+}  // namespace
+
+std::string UniqueTempPath(const std::string& target) {
+  static std::atomic<std::uint32_t> counter{0};
+  size_t cut = target.size();
+  while (cut > 0 && !IsSeparator(target[cut - 1])) --cut;
+  return target.substr(0, cut) + "~" + Base36(CurrentProcessId()) + "-" + Base36(++counter) + ".tmp";
 }
 
 bool CommitFile(const std::string& finished, const std::string& target) {
-  // A file that can't be opened for writing keeps its content, as an in-place write would.
-  if (CanWriteInPlace(target) && OS().MoveFileOver(finished, target)) return true;
+  if (OS().MoveFileOver(finished, target)) return true;
   std::remove(finished.c_str());
   return false;
 }
 
 bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
-  std::string temp = path + ".tmp";
+  std::string temp = UniqueTempPath(path);
   std::FILE* out = std::fopen(temp.c_str(), "wb");
   if (!out) return false;
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-  ok = std::fflush(out) == 0 && ok;
+  ok = FlushFileToDisk(out) && ok;
   ok = std::fclose(out) == 0 && ok;
   if (!ok) {
     std::remove(temp.c_str());

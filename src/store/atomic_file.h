@@ -5,14 +5,17 @@
 
 namespace lirra {
 
-// Whether the file can be opened for writing where it is (creating it when missing).
-bool CanWriteInPlace(const std::string& path);
+// A fresh name for a temporary file in the target's folder, unique to this process (two
+// copies of the client never share one) and short ("~" + process id + "-" + count + ".tmp"
+// in base 36), so that it fits wherever the target's path nearly fits.
+std::string UniqueTempPath(const std::string& target);
 
-// Moves a finished file over the target when the target may be written. On failure
-// the source is removed and the target keeps its content.
+// Moves a finished file (already on the disk) over the target. On failure, reported by
+// false, the finished file is removed and the target keeps its content.
 bool CommitFile(const std::string& finished, const std::string& target);
 
-// Writes the bytes to a temporary file beside the target, then commits it over the target.
+// Writes the bytes to a temporary file beside the target, puts them on the disk and commits
+// the file over the target; false when any step failed (the target is then unchanged).
 bool ReplaceFileContents(const std::string& path, const std::string& bytes);
 
 }  // namespace lirra

@@ -51,28 +51,22 @@ int LoadDriverState(CRunFlags& flags) {
 
 int SaveDriverState(const CRunFlags& flags) {
   std::string path = DriverStatePath();
-  // The new file is built beside the old one and moved over it at the end, so a save
-  // cut short leaves the previous state whole.
-  // config.new: as long as config.ini's path, so the store takes it whenever it takes the target.
-  std::string fresh = path.substr(0, path.size() - std::strlen(".ini")) + ".new";
-  auto lock = LockIniStore();
-  if (std::FILE* f = std::fopen(fresh.c_str(), "wb")) std::fclose(f);
-  IniLoadFile(fresh.c_str());
-  bool complete = true;
+  // The bytes that the store's append rule gives the vendor sections on an empty file, written
+  // to a temporary file and moved over config.ini in one step: a save cut short, or one that
+  // meets a file it may not replace, leaves the previous state whole.
+  std::string bytes;
   for (Vendor vendor : kVendorsInStateOrder) {
-    char value[16];
-    std::snprintf(value, sizeof value, "%d", flags.Installed(vendor) ? 1 : 0);
-    complete = IniWriteString(VendorOf(vendor).key, "value", value) == 1 && complete;
+    char line[64];
+    std::snprintf(line, sizeof line, "\n[%s]\n%s = %d\n", VendorOf(vendor).key, "value",
+                  flags.Installed(vendor) ? 1 : 0);
+    bytes += line;
   }
-  IniFreeFile();
-  if (complete) {
-    CommitFile(fresh, path);
-  } else {
-    std::remove(fresh.c_str());
-  }
+  auto lock = LockIniStore();
+  bool saved = path.size() <= static_cast<size_t>(kIniMaxPath) && ReplaceFileContents(path, bytes);
   IniLoadFile(path.c_str());  // the store names config.ini afterwards, as callers expect
   IniFreeFile();
-  return 0;
+  if (!saved) SupportTrace("save file %s failed\n", "config.ini");
+  return saved ? 0 : -1;
 }
 
 }  // namespace lirra

@@ -19,7 +19,8 @@ std::string DriverStatePath();
 // 1: all five flags read.
 int LoadDriverState(CRunFlags& flags);
 
-// Rebuilds the file from the five flags; always 0.
+// Rebuilds the file from the five flags: 0 when saved, -1 when the file could not be
+// replaced (it then keeps its previous content).
 int SaveDriverState(const CRunFlags& flags);
 
 }  // namespace lirra

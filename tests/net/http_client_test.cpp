@@ -2,12 +2,24 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <thread>
 #include <vector>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+
+#include <csignal>
+#endif
+
 #include "platform/platform.h"
+#include "platform/socket.h"
 #include "support/loopback_server.h"
 #include "support/temp_dir.h"
 
@@ -146,6 +158,14 @@ struct ResponseCase {
 
 const std::string kUntouched = "earlier content";
 
+std::vector<std::string> Listing(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 std::string LongHeader() {
   return "HTTP/1.1 200 OK\r\nX-Pad: " + kLongHeaderPad + "\r\nContent-Length: 5\r\n\r\nhello";
 }
@@ -171,41 +191,80 @@ std::vector<ResponseCase> ResponseCases() {
        "",
        kHttpNoResponse,
        kUntouched},
-      // The last matching line decides the result; the success flag still lets the body be read.
+      // The last matching line decides the result; the success flag still lets the memory
+      // request read the body, but a file is replaced only on success.
       {"LastMatchDecides",
        {"HTTP/1.1 200 OK\r\nX-Note: 404 Not Found\r\nContent-Length: 2\r\n\r\nok"},
        kHttpNotFound,
        "ok",
        kHttpNotFound,
-       "ok"},
+       kUntouched},
       {"StatusTextInAnyLine",
        {"HTTP/1.1 999 Odd\r\nX-Note: 200 OK\r\nContent-Length: 2\r\n\r\nok"},
        kHttpOk,
        "ok",
        kHttpOk,
        "ok"},
-      // Without the blank the value's first digit is skipped: the length reads as 0.
+      // Without a positive length a file can't be known whole: it is never replaced. Without
+      // the blank the value's first digit is skipped, so the length reads as 0.
       {"LengthWithoutBlank",
        {"HTTP/1.1 200 OK\r\nContent-Length:5\r\n\r\nhello"},
        kHttpIncomplete,
        "hello",
+       kHttpIncomplete,
+       kUntouched},
+      {"NoLength",
+       {"HTTP/1.1 200 OK\r\nServer: test\r\n\r\nhello"},
+       kHttpIncomplete,
+       "hello",
+       kHttpIncomplete,
+       kUntouched},
+      {"LowerCaseLength",
+       {"HTTP/1.1 200 OK\r\ncontent-length: 5\r\n\r\nhello"},
+       kHttpIncomplete,
+       "hello",
+       kHttpIncomplete,
+       kUntouched},
+      {"ChunkedBody",
+       {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n"},
+       kHttpIncomplete,
+       "5\r\nhello\r\n0\r\n\r\n",
+       kHttpIncomplete,
+       kUntouched},
+      {"ZeroLength", {Response("200 OK", "")}, kHttpIncomplete, "", kHttpIncomplete, kUntouched},
+      {"NegativeLength",
+       {"HTTP/1.1 200 OK\r\nContent-Length: -4\r\n\r\nhello"},
        kHttpOk,
-       ""},
-      {"NoLength", {"HTTP/1.1 200 OK\r\nServer: test\r\n\r\nhello"}, kHttpIncomplete, "hello", kHttpOk, ""},
-      {"NegativeLength", {"HTTP/1.1 200 OK\r\nContent-Length: -4\r\n\r\nhello"}, kHttpOk, "", kHttpOk, ""},
+       "",
+       kHttpIncomplete,
+       kUntouched},
       {"BodyCutShort",
        {"HTTP/1.1 200 OK\r\nContent-Length: 20\r\n\r\n" + kHalf},
        kHttpIncomplete,
        kHalf,
        kHttpIncomplete,
-       kHalf},
-      {"HeaderOver1024", {LongHeader()}, kHttpIncomplete, LongHeaderRest(), kHttpOk, ""},
+       kUntouched},
+      // Bytes past the announced length are never taken.
+      {"BytesPastLength",
+       {"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhelloEXTRA BYTES"},
+       kHttpOk,
+       "hello",
+       kHttpOk,
+       "hello"},
+      // The memory request reads on as the servers always allowed; a file needs a whole header.
+      {"HeaderOver1024", {LongHeader()}, kHttpIncomplete, LongHeaderRest(), kHttpNoResponse, kUntouched},
+      {"HeaderCutAtItsDeadline",
+       {"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n", stall, 8000},
+       kHttpNoResponse,
+       "",
+       kHttpNoResponse,
+       kUntouched},
       {"StallMidBody",
        {"HTTP/1.1 200 OK\r\nContent-Length: 20\r\n\r\n" + kHalf, stall, 8000},
        kHttpIncomplete,
        kHalf,
        kHttpIncomplete,
-       kHalf},
+       kUntouched},
       {"SilentAfterAccept", {"", stall, 8000}, kHttpNoResponse, "", kHttpNoResponse, kUntouched},
       {"ClosedWithoutAnswer", {""}, kHttpNoResponse, "", kHttpNoResponse, kUntouched},
       {"NoStatusLine", {"garbage\r\n\r\n"}, kHttpNoResponse, "", kHttpNoResponse, kUntouched},
@@ -238,8 +297,11 @@ TEST_P(ResponseTest, FileRequest) {
   {
     CDownFile request;
     EXPECT_EQ(request.HttpGetToFile(server.Url("/package.exe").c_str(), path.c_str()), c.fileResult);
+    EXPECT_EQ(request.Committed(), c.fileContent != kUntouched);
+    EXPECT_EQ(request.Reason().empty(), c.fileResult == kHttpOk) << request.Reason();
   }
   EXPECT_EQ(test::ReadFile(path), c.fileContent);
+  EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"package.exe"}) << "no temporary file stays behind";
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(7));
 }
 
@@ -255,6 +317,174 @@ TEST(HttpRequestTest, RefusedConnectionGives10) {
   test::TempDir dir;
   EXPECT_EQ(CDownFile().HttpGetToFile(url.c_str(), dir.File("f").c_str()), kHttpNoResponse);
   EXPECT_FALSE(test::FileExists(dir.File("f")));
+}
+
+// ---- bounds: no request waits or grows without limit ----
+
+using Clock = std::chrono::steady_clock;
+constexpr auto kMargin = std::chrono::milliseconds(2000);
+
+std::chrono::milliseconds Ms(unsigned ms) { return std::chrono::milliseconds(ms); }
+
+Answer Drip(const std::string& head, const std::string& drip, unsigned everyMs, size_t chunk = 1) {
+  Answer a{head};
+  a.drip = drip;
+  a.dripMs = everyMs;
+  a.dripChunk = chunk;
+  return a;
+}
+
+const std::string kDripHeader = "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello";
+
+TEST(BoundsTest, AHeaderThatDripsInFailsAtItsDeadlineWith10) {
+  {
+    LoopbackServer server({Drip("", kDripHeader, 300)});
+    char buffer[64] = "";
+    auto start = Clock::now();
+    EXPECT_EQ(CDownFile().HttpGetToMemory(server.Url("/v").c_str(), buffer, sizeof buffer), kHttpNoResponse);
+    EXPECT_LT(Clock::now() - start, Ms(kHttpHeaderTimeoutMs) + kMargin);
+    EXPECT_STREQ(buffer, "");
+  }
+  LoopbackServer server({Drip("", kDripHeader, 300)});
+  test::TempDir dir;
+  test::WriteFile(dir.File("f.exe"), kUntouched);
+  auto start = Clock::now();
+  EXPECT_EQ(CDownFile().HttpGetToFile(server.Url("/f.exe").c_str(), dir.File("f.exe").c_str()), kHttpNoResponse);
+  EXPECT_LT(Clock::now() - start, Ms(kHttpHeaderTimeoutMs) + kMargin);
+  EXPECT_EQ(test::ReadFile(dir.File("f.exe")), kUntouched);
+}
+
+// Every byte comes well within the per-receive limit; only the floor can end the transfer.
+TEST(BoundsTest, ABodyBelowTheLowSpeedFloorFailsAndALivingLineCompletes) {
+  HttpLimits limits;
+  limits.lowSpeedBytesPerSecond = 1024;
+  limits.lowSpeedWindowMs = 1000;
+  test::TempDir dir;
+  test::WriteFile(dir.File("f.exe"), kUntouched);
+
+  LoopbackServer dripping({Drip("HTTP/1.1 200 OK\r\nContent-Length: 1000000\r\n\r\n", std::string(200, 'd'), 100)});
+  CDownFile slow;
+  slow.SetLimits(limits);
+  auto start = Clock::now();
+  EXPECT_EQ(slow.HttpGetToFile(dripping.Url("/f.exe").c_str(), dir.File("f.exe").c_str()), kHttpIncomplete);
+  EXPECT_LT(Clock::now() - start, Ms(limits.lowSpeedWindowMs + 100) + kMargin);
+  EXPECT_NE(slow.Reason().find("slower than"), std::string::npos) << slow.Reason();
+  EXPECT_EQ(test::ReadFile(dir.File("f.exe")), kUntouched);
+
+  // Twice the floor, in chunks: slow, but alive.
+  const std::string body(3000, 'l');
+  LoopbackServer living({Drip("HTTP/1.1 200 OK\r\nContent-Length: 3000\r\n\r\n", body, 50, 100)});
+  CDownFile steady;
+  steady.SetLimits(limits);
+  EXPECT_EQ(steady.HttpGetToFile(living.Url("/f.exe").c_str(), dir.File("f.exe").c_str()), kHttpOk) << steady.Reason();
+  EXPECT_EQ(test::ReadFile(dir.File("f.exe")), body);
+}
+
+// Each byte again within the per-receive limit; the request as a whole still ends.
+TEST(BoundsTest, TheMemoryRequestAndAFileWithADeadlineEndInTime) {
+  {
+    LoopbackServer server({Drip("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n", std::string(100, 'm'), 1000)});
+    std::vector<char> buffer(256, '\0');
+    auto start = Clock::now();
+    CDownFile request;
+    EXPECT_EQ(request.HttpGetToMemory(server.Url("/v").c_str(), buffer.data(), buffer.size()), kHttpIncomplete);
+    auto took = Clock::now() - start;
+    EXPECT_GE(took, Ms(kHttpMemoryDeadlineMs));
+    EXPECT_LT(took, Ms(kHttpMemoryDeadlineMs) + kMargin);
+    EXPECT_EQ(std::string(buffer.data()), std::string(request.BodyLength(), 'm'));
+  }
+  HttpLimits limits;
+  limits.deadlineMs = 2000;
+  limits.lowSpeedWindowMs = 0;
+  LoopbackServer server({Drip("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n", std::string(100, 'f'), 500)});
+  test::TempDir dir;
+  CDownFile request;
+  request.SetLimits(limits);
+  auto start = Clock::now();
+  EXPECT_EQ(request.HttpGetToFile(server.Url("/f").c_str(), dir.File("f").c_str()), kHttpIncomplete);
+  auto took = Clock::now() - start;
+  EXPECT_GE(took, Ms(limits.deadlineMs));
+  EXPECT_LT(took, Ms(limits.deadlineMs) + kMargin);
+  EXPECT_TRUE(Listing(dir.path()).empty());
+}
+
+struct LengthCase {
+  const char* name;
+  long long maxBody;
+  const char* length;
+  int result;
+};
+
+// A length beyond the cap or the disk's free space is refused before a byte is written.
+TEST(BoundsTest, AnnouncedLengthsBeyondTheLimitsAreRefusedUpFront) {
+  const LengthCase cases[] = {
+      {"beyond the default cap", kHttpFileCap, "99999999999999", kHttpNoResponse},
+      {"beyond a small cap", 100, "101", kHttpNoResponse},
+      {"beyond any disk", LLONG_MAX, "4611686018427387904", kHttpWriteFailed},
+      {"at a small cap", 100, "100", kHttpOk},
+  };
+  for (const LengthCase& c : cases) {
+    test::TempDir dir;
+    test::WriteFile(dir.File("f.exe"), kUntouched);
+    std::string body(100, 'b');
+    LoopbackServer server({Answer{std::string("HTTP/1.1 200 OK\r\nContent-Length: ") + c.length + "\r\n\r\n" + body,
+                                  Answer::Then::Stall, 3000}});
+    HttpLimits limits;
+    limits.maxBody = c.maxBody;
+    CDownFile request;
+    request.SetLimits(limits);
+    auto start = Clock::now();
+    EXPECT_EQ(request.HttpGetToFile(server.Url("/f.exe").c_str(), dir.File("f.exe").c_str()), c.result) << c.name;
+    EXPECT_LT(Clock::now() - start, Ms(1000)) << c.name << ": refused without waiting for the body";
+    EXPECT_EQ(test::ReadFile(dir.File("f.exe")), c.result == kHttpOk ? body : kUntouched) << c.name;
+    EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"f.exe"}) << c.name;
+  }
+}
+
+#ifndef _WIN32
+// A file-size limit fails the write part-way, as a full disk does.
+TEST(BoundsTest, AFailedWriteKeepsTheTargetAndLeavesNoTemporaryFile) {
+  test::TempDir dir;
+  test::WriteFile(dir.File("f.exe"), kUntouched);
+  LoopbackServer server({Answer{Response("200 OK", std::string(100000, 'w'))}});
+  rlimit previous{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+  auto handler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limit = previous;
+  limit.rlim_cur = 50000;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+  int result = CDownFile().HttpGetToFile(server.Url("/f.exe").c_str(), dir.File("f.exe").c_str());
+  setrlimit(RLIMIT_FSIZE, &previous);
+  std::signal(SIGXFSZ, handler);
+  EXPECT_EQ(result, kHttpWriteFailed);
+  EXPECT_EQ(test::ReadFile(dir.File("f.exe")), kUntouched);
+  EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"f.exe"});
+}
+#endif
+
+// A resolver that answers only when the test lets it (or after a minute).
+std::atomic<bool> g_releaseLookup{false};
+std::atomic<int> g_lookups{0};
+bool HungResolver(const char*, std::uint32_t*) {
+  ++g_lookups;
+  for (int i = 0; i < 6000 && !g_releaseLookup; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  return false;
+}
+
+TEST(BoundsTest, AHungNameLookupIsLeftBehindAtItsLimit) {
+  g_releaseLookup = false;
+  NameResolver previous = SetNameResolver(HungResolver);
+  char buffer[16] = "";
+  auto start = Clock::now();
+  EXPECT_EQ(CDownFile().HttpGetToMemory("http://hung.lookup.test/v", buffer, sizeof buffer), kHttpNoResponse);
+  EXPECT_LT(Clock::now() - start, Ms(kHttpMemoryDeadlineMs) + kMargin);
+  test::TempDir dir;
+  start = Clock::now();
+  EXPECT_EQ(CDownFile().HttpGetToFile("http://hung.lookup.test/f", dir.File("f").c_str()), kHttpNoResponse);
+  EXPECT_LT(Clock::now() - start, Ms(kHttpConnectTimeoutMs) + kMargin);
+  EXPECT_EQ(g_lookups, 2);
+  SetNameResolver(previous);
+  g_releaseLookup = true;
 }
 
 TEST(HttpRequestTest, OverlongUrlIsRefusedWithoutConnecting) {
@@ -281,8 +511,20 @@ TEST(MemoryRequestTest, CutsABodyLongerThanTheBufferAndNeverWritesPastIt) {
 TEST(MemoryRequestTest, AppendsToTheTextAlreadyThere) {
   LoopbackServer server({Answer{Response("200 OK", "world")}});
   char buffer[32] = "hello ";
-  EXPECT_EQ(CDownFile().HttpGetToMemory(server.Url("/").c_str(), buffer, sizeof buffer), kHttpOk);
+  CDownFile request;
+  EXPECT_EQ(request.HttpGetToMemory(server.Url("/").c_str(), buffer, sizeof buffer), kHttpOk);
   EXPECT_STREQ(buffer, "hello world");
+  EXPECT_EQ(request.BodyLength(), 5u);
+}
+
+TEST(MemoryRequestTest, CountsABodyWithNulBytesWhole) {
+  const std::string body("a\0b\0\0c", 6);
+  LoopbackServer server({Answer{Response("200 OK", body)}});
+  char buffer[32] = "";
+  CDownFile request;
+  EXPECT_EQ(request.HttpGetToMemory(server.Url("/").c_str(), buffer, sizeof buffer), kHttpOk);
+  ASSERT_EQ(request.BodyLength(), body.size());
+  EXPECT_EQ(std::string(buffer, body.size()), body);
 }
 
 // ---- header lines and length ----

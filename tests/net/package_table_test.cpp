@@ -4,10 +4,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "net/manifest_commit.h"
 #include "net/md5.h"
 #include "platform/platform.h"
 #include "support/fake_platform.h"
@@ -27,6 +30,14 @@ const std::wstring kSep(1, kPathSep);
 std::string Md5Of(const std::string& bytes) { return Md5Hex(bytes.data(), bytes.size()); }
 
 std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+std::vector<std::string> Listing(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
 // A fresh table for a folder in a TempDir, with the manifest text written to its file.ini.
 struct ManifestFixture {
@@ -131,6 +142,12 @@ std::vector<ManifestCase> ManifestCases() {
       {"DotDotRefused", "[IE]\npath=..\n", L"XP", 32, 5, L"IE8XP.exe", L"|IE8XP.exe", L"IE8XP.exe", kIeMd5, false},
       {"HidPathRefused", "[HID]\nXP32=..\\..\\Windows\\evil.exe\n", L"XP", 32, 0, L"HID\\XP32.exe", L"|HID|XP32.exe",
        L"XP32", kHidMd5, false},
+      {"DeviceNameRefused", "[YSB]\npath=NUL.exe\n", L"7", 32, 1, L"YSB\\BTReader.exe", L"|YSB|BTReader.exe",
+       L"BTReader.exe", L"032493574ae689c119585f173ab9fe9d", false},
+      {"UrlCharactersEscaped", "[NJYS]\npath=\"a#b%c.exe\"\n", L"7", 32, 2, L"NJYS\\a%23b%25c.exe",
+       L"|NJYS|clientsetup.exe", L"a#b%c.exe", kNjysMd5, false},
+      {"HidUrlEscaped", "[HID]\nW1064='h#1.exe'\n", L"10", 64, 0, L"HID\\h%231.exe", L"|HID|h#1.exe", L"h#1.exe",
+       kHidMd5, true},
   };
 }
 
@@ -195,6 +212,94 @@ TEST(ManifestTest, ALaterManifestKeepsWhatItDoesNotName) {
   EXPECT_EQ(table.m_HID.m_strFileName, L"W764");  // the key stands in until a manifest names the file
 }
 
+struct NameCase {
+  const char* name;
+  bool plain;
+};
+
+TEST(ManifestTest, OnlyNamesWindowsCanCreateAsFilesArePlain) {
+  const NameCase cases[] = {
+      {"setup.exe", true}, {"a#b%c.exe", true}, {"con1.exe", true}, {"COM10.exe", true},  {"nul_.exe", true},
+      {".hidden", true},   {"LPT0.exe", true},  {"", false},        {".", false},         {"..", false},
+      {"...", false},      {"CON", false},      {"con.exe", false}, {"NUL.exe", false},   {"Com1", false},
+      {"LPT9.txt", false}, {"AUX .exe", false}, {"CONOUT$", false}, {"name.", false},     {"name ", false},
+      {"a/b", false},      {"a\\b", false},     {"c:x.exe", false}, {"a?b.exe", false},   {"a*b.exe", false},
+      {"a\"b", false},     {"a<b", false},      {"a|b", false},     {"\x01x.exe", false},
+  };
+  for (const NameCase& c : cases) EXPECT_EQ(IsPlainFileName(c.name), c.plain) << "\"" << c.name << "\"";
+}
+
+// ---- the manifest replaces file.ini only when it arrived whole and names a package ----
+
+const std::string kOldManifest = "[NJYS]\r\npath=old.exe\r\n";
+const std::string kNewManifest = "[NJYS]\r\npath=new.exe\r\n";
+const std::string kLength = std::to_string(kNewManifest.size());
+
+struct KeptCase {
+  const char* name;
+  Answer answer;
+};
+
+std::vector<KeptCase> KeptCases() {
+  const Answer::Then stall = Answer::Then::Stall;
+  Answer trickle{"HTTP/1.1 200 OK\r\nContent-Length: 200\r\n\r\n"};
+  trickle.drip = std::string(200, ';');
+  trickle.dripMs = 500;  // each byte well within the per-receive limit
+  return {
+      {"NoLength", {"HTTP/1.1 200 OK\r\nServer: portal\r\n\r\n" + kNewManifest}},
+      {"ChunkedBody", {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n14\r\n" + kNewManifest + "\r\n0\r\n\r\n"}},
+      {"LowerCaseLength", {"HTTP/1.1 200 OK\r\ncontent-length: " + kLength + "\r\n\r\n" + kNewManifest}},
+      {"LengthWithoutBlank", {"HTTP/1.1 200 OK\r\nContent-Length:" + kLength + "\r\n\r\n" + kNewManifest}},
+      {"HeaderOver1024",
+       {"HTTP/1.1 200 OK\r\nX-Pad: " + std::string(1100, 'p') + "\r\nContent-Length: " + kLength + "\r\n\r\n" +
+        kNewManifest}},
+      {"HeaderCutAtItsDeadline", {"HTTP/1.1 200 OK\r\nContent-Length: " + kLength + "\r\n", stall, 8000}},
+      {"EmptyBody", {Response("200 OK", "")}},
+      {"CaptivePortalPage",
+       {Response("200 OK", "<html><head><title>Wi-Fi login</title></head><body><form>[NJYS]</form></body></html>")}},
+      {"NamesNoPackage",
+       {Response("200 OK", "[NJYS]\r\npath=\r\n[HID]\r\nW764=..\\evil.exe\r\n[YSB]\r\npath=CON\r\n")}},
+      {"BodyCutShort", {"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n" + kNewManifest}},
+      {"NotFound", {Response("404 Not Found", kNewManifest)}},
+      {"BeyondTheManifestCap", {"HTTP/1.1 200 OK\r\nContent-Length: 70000\r\n\r\n" + kNewManifest, stall, 8000}},
+      {"TricklePastTheDeadline", trickle},
+  };
+}
+
+class ManifestKeptTest : public testing::TestWithParam<KeptCase> {};
+
+TEST_P(ManifestKeptTest, TheLocalManifestStaysAsItWas) {
+  test::TempDir dir;
+  std::string path = dir.File("file.ini");
+  test::WriteFile(path, kOldManifest);
+  LoopbackServer server({GetParam().answer});
+  auto start = std::chrono::steady_clock::now();
+  ManifestOutcome outcome = RefreshManifest(OS().AnsiToWide(server.Url("/store/file.ini")), OS().AnsiToWide(path));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(kManifestDeadlineMs + 2000));
+  EXPECT_EQ(outcome.state, ManifestRefresh::kKept);
+  EXPECT_FALSE(outcome.reason.empty());
+  EXPECT_EQ(test::ReadFile(path), kOldManifest);
+  EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"file.ini"}) << "no temporary file stays behind";
+}
+
+INSTANTIATE_TEST_SUITE_P(Shapes, ManifestKeptTest, testing::ValuesIn(KeptCases()),
+                         [](const testing::TestParamInfo<KeptCase>& info) { return std::string(info.param.name); });
+
+TEST(ManifestRefreshTest, ASoundManifestReplacesTheOldOneOnceAndAPortalPageStaysOut) {
+  test::TempDir dir;
+  std::string path = dir.File("file.ini");
+  test::WriteFile(path, kOldManifest);
+  LoopbackServer server({Answer{Response("200 OK", kNewManifest)}, Answer{Response("200 OK", kNewManifest)},
+                         Answer{Response("200 OK", "<html><body>Please log in</body></html>")}});
+  std::wstring url = OS().AnsiToWide(server.Url("/store/file.ini"));
+  EXPECT_EQ(RefreshManifest(url, OS().AnsiToWide(path)).state, ManifestRefresh::kReplaced);
+  EXPECT_EQ(test::ReadFile(path), kNewManifest);
+  EXPECT_EQ(RefreshManifest(url, OS().AnsiToWide(path)).state, ManifestRefresh::kCurrent);
+  EXPECT_EQ(RefreshManifest(url, OS().AnsiToWide(path)).state, ManifestRefresh::kKept);
+  EXPECT_EQ(test::ReadFile(path), kNewManifest);
+  EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"file.ini"});
+}
+
 // ---- downloads ----
 
 // A download host serving one file; every other path is 404.
@@ -245,7 +350,7 @@ TEST_F(DownloadFixture, MissingFileIsDownloadedAndVerified) {
   EXPECT_TRUE(std::is_sorted(arrived.begin(), arrived.end()));
   EXPECT_EQ(arrived.back(), 50000);
   EXPECT_EQ(test::ReadFile(local), host.content);
-  EXPECT_FALSE(test::FileExists(local + ".part"));
+  EXPECT_EQ(Listing(dir.File("NJYS")), std::vector<std::string>{"clientsetup.exe"});
   EXPECT_EQ(host.server.connections(), 1);
   // Now it matches: no second transfer.
   EXPECT_TRUE(EnsurePackage(record));
@@ -256,16 +361,28 @@ TEST_F(DownloadFixture, TamperedDownloadIsRefusedAndNeverLands) {
   Host host{"/store/NJYS/clientsetup.exe", "tampered installer"};
   Point(host, Md5Of("genuine installer"));
   PackageFailure failure = PackageFailure::kNone;
+  std::string reason;
   testing::internal::CaptureStdout();
-  EXPECT_FALSE(EnsurePackage(record, &failure));
+  EXPECT_EQ(ObtainPackage(record, &reason, &failure), PackageState::kFailed);
   const std::string trace = testing::internal::GetCapturedStdout();
   EXPECT_EQ(failure, PackageFailure::kDigest);
   // The trace says what arrived and which digest was expected.
-  EXPECT_NE(trace.find("md5 " + Md5Of("tampered installer") + ", expected " + Md5Of("genuine installer")),
-            std::string::npos)
-      << trace;
+  const std::string said = "md5 " + Md5Of("tampered installer") + ", expected " + Md5Of("genuine installer");
+  EXPECT_NE(trace.find(said), std::string::npos) << trace;
+  EXPECT_NE(reason.find(said), std::string::npos) << reason;
   EXPECT_FALSE(test::FileExists(local));
-  EXPECT_FALSE(test::FileExists(local + ".part"));
+  EXPECT_TRUE(Listing(dir.File("NJYS")).empty()) << "no temporary file stays behind";
+}
+
+TEST_F(DownloadFixture, ANameWithUrlCharactersIsFetchedUnderItsOwnName) {
+  Host host{"/store/NJYS/a%23b%25c.exe", "installer with an odd name"};
+  PackageTable table =
+      PackageTable::Create(OS().AnsiToWide(dir.path()), OS().AnsiToWide(host.server.Url("/store/")), L"7", 32);
+  test::WriteFile(dir.File("file.ini"), "[NJYS]\npath=\"a#b%c.exe\"\nMD5=" + Md5Of(host.content) + "\n");
+  ASSERT_TRUE(LoadManifest(table));
+  EXPECT_EQ(ObtainPackage(table.m_NJYS, nullptr), PackageState::kDownloaded);
+  EXPECT_EQ(test::ReadFile(local), host.content);
+  EXPECT_EQ(ObtainPackage(table.m_NJYS, nullptr), PackageState::kPresent);
 }
 
 TEST_F(DownloadFixture, FailedTransfersAreFailuresAndKeepTheOldFile) {

@@ -224,7 +224,7 @@ TEST_F(DriverStateTest, SaveOverReadOnlyFileKeepsIt) {
       std::fclose(f);
       GTEST_SKIP() << "read-only files are writable for this user";
     }
-    EXPECT_EQ(SaveDriverState(FlagsFromMask(1)), 0);
+    EXPECT_EQ(SaveDriverState(FlagsFromMask(1)), -1) << "a save that could not replace the file says so";
     EXPECT_EQ(ReadFile(Config()), kDefaultForm);
     EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"config.ini"});
 
@@ -249,7 +249,7 @@ TEST_F(DriverStateTest, SaveIntoReadOnlyFolderCreatesNothing) {
       std::remove(probe.c_str());
       GTEST_SKIP() << "read-only folders are writable for this user";
     }
-    EXPECT_EQ(SaveDriverState(FlagsFromMask(1)), 0);
+    EXPECT_EQ(SaveDriverState(FlagsFromMask(1)), -1);
     EXPECT_TRUE(Listing(dir.path()).empty());
   });
 #endif
@@ -267,7 +267,7 @@ TEST_F(DriverStateTest, SaveCutShortKeepsPreviousState) {
   rlimit limit = previous;
   limit.rlim_cur = 40;  // room for two of the five sections
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-  EXPECT_EQ(SaveDriverState(FlagsFromMask(0b11111)), 0);
+  EXPECT_EQ(SaveDriverState(FlagsFromMask(0b11111)), -1);
   setrlimit(RLIMIT_FSIZE, &previous);
   std::signal(SIGXFSZ, handler);
 
@@ -325,7 +325,7 @@ TEST_F(DriverStateTest, LongestAcceptedPath) {
   CRunFlags untouched = FlagsFromMask(0b11110);
   EXPECT_EQ(LoadDriverState(untouched), -1);
   EXPECT_EQ(MaskOf(untouched), 0b11110u);
-  SaveDriverState(FlagsFromMask(0));
+  EXPECT_EQ(SaveDriverState(FlagsFromMask(0)), -1);
   EXPECT_EQ(ReadFile(DriverStatePath()), "[HID]\r\nvalue=1\r\n");
   EXPECT_EQ(Listing(longer), std::vector<std::string>{"config.ini"});
 }

@@ -1,5 +1,6 @@
 #include "support/loopback_server.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace lirra::test {
@@ -60,7 +61,8 @@ std::vector<std::string> LoopbackServer::requests() const {
 }
 
 void LoopbackServer::Run() {
-  while (!stop_) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLifetimeMs);
+  while (!stop_ && connections_ < kMaxConnections && std::chrono::steady_clock::now() < end) {
     Socket client = listener_.Accept(kPollMs);
     if (!client.IsOpen()) continue;
     ++connections_;
@@ -75,7 +77,12 @@ void LoopbackServer::Serve(Socket& client) {
     requests_.push_back(request);
   }
   Answer answer = handler_(request);
-  if (!answer.bytes.empty()) client.SendAll(answer.bytes.data(), static_cast<int>(answer.bytes.size()));
+  bool open = answer.bytes.empty() || client.SendAll(answer.bytes.data(), static_cast<int>(answer.bytes.size()));
+  const size_t chunk = answer.dripChunk > 0 ? answer.dripChunk : 1;
+  for (size_t i = 0; open && !stop_ && i < answer.drip.size(); i += chunk) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(answer.dripMs));
+    open = client.SendAll(&answer.drip[i], static_cast<int>(std::min(chunk, answer.drip.size() - i)));
+  }
   if (answer.then == Answer::Then::Stall) {
     auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(answer.stallMs);
     while (!stop_ && std::chrono::steady_clock::now() < until)

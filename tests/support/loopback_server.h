@@ -1,6 +1,8 @@
 // An HTTP server on 127.0.0.1 (any free port) inside the test process, answering each
 // connection with exact bytes: a fixed script or a handler of the request. It counts the
-// connections and keeps the requests it received. Same code natively and under Wine.
+// connections and keeps the requests it received. Same code natively and under Wine. It is
+// bounded: it serves at most kMaxConnections connections and stops accepting after
+// kLifetimeMs, so a test that goes wrong can't keep it busy.
 #pragma once
 
 #include <atomic>
@@ -8,6 +10,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/socket.h"
@@ -16,9 +19,15 @@ namespace lirra::test {
 
 struct Answer {
   enum class Then { Close, Stall };
+  // Not explicit: tests write answers as {bytes, then, stallMs}.
+  Answer(std::string b = {}, Then t = Then::Close, unsigned stall = 0)  // NOLINT(google-explicit-constructor)
+      : bytes(std::move(b)), then(t), stallMs(stall) {}
   std::string bytes;  // sent once the request header has arrived
   Then then = Then::Close;
   unsigned stallMs = 0;  // how long a stall keeps the connection open, silent
+  std::string drip;      // sent after bytes, dripChunk bytes every dripMs (a slow or hostile line)
+  unsigned dripMs = 0;
+  size_t dripChunk = 1;
 };
 
 // A whole response: status line, Content-Length and body.
@@ -27,6 +36,8 @@ std::string Response(const std::string& status, const std::string& body);
 class LoopbackServer {
  public:
   using Handler = std::function<Answer(const std::string& request)>;
+  static constexpr int kMaxConnections = 64;
+  static constexpr unsigned kLifetimeMs = 120000;
 
   // Listens on the port (0: any free port); port() is 0 when it can't.
   explicit LoopbackServer(Handler handler, int port = 0);

@@ -1,4 +1,6 @@
-// lirractl http get URL [-o FILE]: one request of the client's HTTP client.
+// lirractl http get URL [-o FILE]: one request of the client's HTTP client. Without -o the
+// body goes to stdout byte for byte; with -o an existing FILE changes only when the whole
+// body arrived.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -28,6 +30,11 @@ int RunHttp(const lirractl::Args& args) {
   lirra::CDownFile request;
   int result;
   if (args.size() == 4) {
+    // A transfer for support staff: replaced whole or not at all, like any file the client
+    // keeps, but not forced to the disk as the client's own files are.
+    lirra::HttpLimits limits;
+    limits.flushToDisk = false;
+    request.SetLimits(limits);
     result = request.HttpGetToFile(args[1].c_str(), args[3].c_str());
   } else {
     std::vector<char> buffer(kMemoryCapacity, '\0');
@@ -35,9 +42,10 @@ int RunHttp(const lirractl::Args& args) {
 #ifdef _WIN32
     _setmode(_fileno(stdout), _O_BINARY);  // the body's bytes as they came
 #endif
-    std::fputs(buffer.data(), stdout);
+    std::fwrite(buffer.data(), 1, request.BodyLength(), stdout);
     std::fflush(stdout);
   }
+  if (!request.Reason().empty()) std::fprintf(stderr, "lirractl: %s\n", request.Reason().c_str());
   std::fprintf(stderr, "result %d\n", result);
   lirra::SocketsCleanup();
   return result;

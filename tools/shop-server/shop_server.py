@@ -17,7 +17,9 @@ The last entry answers every further connection. Requests received are logged as
 
 Both modes: prints "listening on http://127.0.0.1:PORT/" as the first line of stdout, logs
 each connection and request on stderr, counts connections (--count-file writes the count
-after each one), and stops cleanly on SIGTERM or SIGINT.
+after each one), and stops cleanly on SIGTERM or SIGINT. --max-connections N stops it after
+N connections (a further one is closed unanswered) and --max-seconds S after S seconds, so
+a server started by a test that goes wrong ends by itself.
 """
 import argparse
 import http.server
@@ -68,12 +70,18 @@ class CountingMixIn(socketserver.ThreadingMixIn):
     daemon_threads = True
     allow_reuse_address = True
 
-    def __init__(self, address, handler, counter):
+    def __init__(self, address, handler, counter, max_connections=0):
         self.counter = counter
+        self.max_connections = max_connections
         super().__init__(address, handler)
 
     def process_request(self, request, client_address):
         n = self.counter.add()
+        if self.max_connections and n > self.max_connections:
+            log("connection %d over the limit of %d: closed, stopping" % (n, self.max_connections))
+            self.shutdown_request(request)
+            threading.Thread(target=self.shutdown, daemon=True).start()
+            return
         log("connection %d from %s:%d" % (n, client_address[0], client_address[1]))
         super().process_request(request, client_address)
 
@@ -196,6 +204,8 @@ def main():
     parser.add_argument("--host", default="127.0.0.1")
     parser.add_argument("--port", type=int, default=0, help="0: any free port")
     parser.add_argument("--count-file", help="file that holds the number of connections so far")
+    parser.add_argument("--max-connections", type=int, default=0, help="stop after this many connections (0: no limit)")
+    parser.add_argument("--max-seconds", type=float, default=0, help="stop after this many seconds (0: no limit)")
     args = parser.parse_args()
 
     counter = ConnectionCounter(args.count_file)
@@ -206,18 +216,23 @@ def main():
         if not isinstance(script, list) or not script:
             parser.error("the script must be a non-empty JSON list")
         ScriptHandler.script = script
-        server = ScriptServer((args.host, args.port), ScriptHandler, counter)
+        server = ScriptServer((args.host, args.port), ScriptHandler, counter, args.max_connections)
     else:
         if not os.path.isdir(args.root):
             parser.error("no such folder: %s" % args.root)
         FileHandler.root = os.path.abspath(args.root)
-        server = CountingServer((args.host, args.port), FileHandler, counter)
+        server = CountingServer((args.host, args.port), FileHandler, counter, args.max_connections)
 
     def stop(signum, frame):
         raise SystemExit(0)
 
     signal.signal(signal.SIGTERM, stop)
     signal.signal(signal.SIGINT, stop)
+
+    if args.max_seconds > 0:
+        timer = threading.Timer(args.max_seconds, server.shutdown)
+        timer.daemon = True
+        timer.start()
 
     host, port = server.server_address[:2]
     print("listening on http://%s:%d/" % (host, port), flush=True)

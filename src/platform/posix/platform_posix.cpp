@@ -49,6 +49,8 @@ class PosixPlatform final : public Platform {
   bool MakeDirectory(const std::wstring& path) override { return mkdir(WideToUtf8(path).c_str(), 0777) == 0; }
 
   bool MoveFileOver(const std::string& from, const std::string& to) override {
+    // rename() would replace a read-only file; Windows refuses, and so does this.
+    if (access(to.c_str(), F_OK) == 0 && access(to.c_str(), W_OK) != 0) return false;
     return std::rename(from.c_str(), to.c_str()) == 0;
   }
 

@@ -5,6 +5,7 @@
 #include <tlhelp32.h>
 #include <winternl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -93,10 +94,7 @@ class Win32Platform final : public Platform {
   }
   bool MakeDirectory(const std::wstring& path) override { return CreateDirectoryW(path.c_str(), nullptr) != 0; }
 
-  bool MoveFileOver(const std::string& from, const std::string& to) override {
-    return MoveFileExW(AnsiToWide(from).c_str(), AnsiToWide(to).c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-  }
+  bool MoveFileOver(const std::string& from, const std::string& to) override;
 
   bool StartServiceByName(const std::wstring& name) override;
   ServiceState QueryService(const std::wstring& name) override;
@@ -121,6 +119,28 @@ class Win32Platform final : public Platform {
 
   void SleepMs(unsigned milliseconds) override { Sleep(milliseconds); }
 };
+
+bool Win32Platform::MoveFileOver(const std::string& from, const std::string& to) {
+  std::wstring source = AnsiToWide(from), target = AnsiToWide(to);
+  DWORD attrs = GetFileAttributesW(target.c_str());
+  if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  // A scanner or the indexer that has just opened either file holds it for a moment; such a
+  // hold shows as a sharing, lock or access error and is waited out, within a bound.
+  const DWORD start = GetTickCount();
+  DWORD pause = 20;
+  for (;;) {
+    if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    DWORD error = GetLastError();
+    bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
+    DWORD elapsed = GetTickCount() - start;
+    if (!held || elapsed >= kMoveFileRetryMs) return false;
+    Sleep(std::min<DWORD>(pause, kMoveFileRetryMs - elapsed));
+    pause = std::min<DWORD>(pause * 2, 250);
+  }
+}
 
 bool Win32Platform::StartServiceByName(const std::wstring& name) {
   ScopedServiceHandle manager(OpenSCManagerW(nullptr, nullptr, GENERIC_EXECUTE));
