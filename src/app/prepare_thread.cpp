@@ -8,6 +8,8 @@ bool HttpPrepareNetwork::DownloadFile(const std::wstring& remoteUrl, const std::
   return lirra::DownloadFile(remoteUrl, localPath);
 }
 
+bool HttpPrepareNetwork::DownloadManifest(const PackageTable& table) { return lirra::DownloadManifest(table); }
+
 bool HttpPrepareNetwork::EnsurePackage(const PackageRecord& record) { return lirra::EnsurePackage(record); }
 
 int HttpPrepareNetwork::GetLatestVersionInfo(UpdateInfo* info) {

@@ -24,6 +24,10 @@ class PrepareNetwork {
  public:
   virtual ~PrepareNetwork() = default;
   virtual bool DownloadFile(const std::wstring& remoteUrl, const std::wstring& localPath) = 0;
+  // The manifest to its local path; the real transfer verifies it when the table has a key.
+  virtual bool DownloadManifest(const PackageTable& table) {
+    return DownloadFile(table.m_strManifestUrl, table.m_strManifestPath);
+  }
   virtual bool EnsurePackage(const PackageRecord& record) = 0;
   virtual int GetLatestVersionInfo(UpdateInfo* info) = 0;
 };
@@ -34,6 +38,7 @@ class HttpPrepareNetwork : public PrepareNetwork {
  public:
   explicit HttpPrepareNetwork(std::wstring versionUrl = VersionDataUrl()) : versionUrl_(std::move(versionUrl)) {}
   bool DownloadFile(const std::wstring& remoteUrl, const std::wstring& localPath) override;
+  bool DownloadManifest(const PackageTable& table) override;
   bool EnsurePackage(const PackageRecord& record) override;
   int GetLatestVersionInfo(UpdateInfo* info) override;
 

@@ -67,9 +67,14 @@ std::string ReadManifestValue(const char* section, const std::string& key) {
   return value;
 }
 
-void ApplyDigest(const char* section, const std::string& key, PackageRecord& record) {
-  std::string md5 = ReadManifestValue(section, key);
+// The digests under prefix + "MD5" and prefix + "SHA256". A SHA-256 describes the same file as
+// the MD5 beside it, so a manifest that gives either replaces both: an MD5 of a new file never
+// stands beside the SHA-256 of an old one.
+void ApplyDigests(const char* section, const std::string& prefix, PackageRecord& record) {
+  std::string md5 = ReadManifestValue(section, prefix + "MD5");
+  std::string sha256 = ReadManifestValue(section, prefix + "SHA256");
   if (!md5.empty()) record.m_strExpectedMd5 = OS().AnsiToWide(md5);
+  if (!md5.empty() || !sha256.empty()) record.m_strExpectedSha256 = OS().AnsiToWide(sha256);
 }
 
 void ApplySection(const PackageTable& table, const char* section, PackageRecord& record) {
@@ -79,7 +84,7 @@ void ApplySection(const PackageTable& table, const char* section, PackageRecord&
     record.m_strRemoteUrl = RemoteUrl(table.m_strBaseUrl, Utf8ToWide(section), name);
     record.m_strFileName = name;
   }
-  ApplyDigest(section, "MD5", record);
+  ApplyDigests(section, "", record);
 }
 
 void ChooseHidPackage(PackageTable& table) {
@@ -103,7 +108,7 @@ void ChooseHidPackage(PackageTable& table) {
     hid.m_strLocalPath = LocalPath(table.m_strModuleDir, L"HID", name);
     hid.m_bAvailable = true;
   }
-  ApplyDigest("HID", ansiKey + "MD5", hid);
+  ApplyDigests("HID", ansiKey, hid);
 }
 
 char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -120,9 +125,15 @@ bool FileMatchesDigest(const std::string& path, const std::wstring& expected) {
   return true;
 }
 
+// The MD5 and, when the record names one, the SHA-256 too.
+bool FileMatchesDigests(const std::string& path, const PackageRecord& record) {
+  return FileMatchesDigest(path, record.m_strExpectedMd5) &&
+         (record.m_strExpectedSha256.empty() || FileMatchesSha256(path, OS().WideToAnsi(record.m_strExpectedSha256)));
+}
+
 // Fetches url into a ".part" file beside path and moves it over path when the transfer was
-// complete and (given an expected digest) the file matches it; else path is left as it was.
-bool FetchFile(const std::wstring& remoteUrl, const std::wstring& localPath, const std::wstring* expectedMd5) {
+// complete and (given a package) the file matches its digests; else path is left as it was.
+bool FetchFile(const std::wstring& remoteUrl, const std::wstring& localPath, const PackageRecord* package) {
   std::string url = OS().WideToAnsi(remoteUrl);
   std::string path = OS().WideToAnsi(localPath);
   std::string part = path + ".part";
@@ -131,7 +142,7 @@ bool FetchFile(const std::wstring& remoteUrl, const std::wstring& localPath, con
     CDownFile request;
     result = request.HttpGetToFile(url.c_str(), part.c_str());
   }
-  bool ok = result == kHttpOk && (!expectedMd5 || FileMatchesDigest(part, *expectedMd5));
+  bool ok = result == kHttpOk && (!package || FileMatchesDigests(part, *package));
   if (ok) return CommitFile(part, path);
   std::remove(part.c_str());
   return false;
@@ -141,8 +152,10 @@ std::mutex g_tableMutex;
 PackageTable* g_table = nullptr;
 
 PackageTable MakeTableForThisPc() {
-  return PackageTable::Create(CSystemProbe::GetModuleDir(), DefaultBaseUrl(), CSystemProbe::GetOsVersionName(),
-                              OS().Is64BitOs() ? 64 : 32);
+  PackageTable table = PackageTable::Create(CSystemProbe::GetModuleDir(), DefaultBaseUrl(),
+                                            CSystemProbe::GetOsVersionName(), OS().Is64BitOs() ? 64 : 32);
+  table.m_ManifestKey = ManifestKey::BuiltIn();
+  return table;
 }
 
 }  // namespace
@@ -197,6 +210,7 @@ void ResetPackageTable() {
 bool LoadManifest(PackageTable& table) {
   std::string path = OS().WideToAnsi(table.m_strManifestPath);
   NetTrace("load file %s\n\n", path.c_str());
+  if (!LocalManifestMayBeApplied(table.m_ManifestKey, path)) return false;  // the trace says why
   auto lock = LockIniStore();
   if (IniLoadFile(path.c_str()) == -1) {
     IniFreeFile();
@@ -216,9 +230,19 @@ bool DownloadFile(const std::wstring& remoteUrl, const std::wstring& localPath) 
   return FetchFile(remoteUrl, localPath, nullptr);
 }
 
+bool DownloadManifest(const PackageTable& table) {
+  if (!table.m_ManifestKey.m_bOn) return DownloadFile(table.m_strManifestUrl, table.m_strManifestPath);
+  return DownloadSignedManifest(table.m_ManifestKey, OS().WideToAnsi(table.m_strManifestUrl),
+                                OS().WideToAnsi(table.m_strManifestPath));
+}
+
+bool PackageFileMatches(const PackageRecord& record) {
+  return FileMatchesDigests(OS().WideToAnsi(record.m_strLocalPath), record);
+}
+
 bool EnsurePackage(const PackageRecord& record) {
-  if (FileMatchesDigest(OS().WideToAnsi(record.m_strLocalPath), record.m_strExpectedMd5)) return true;
-  return FetchFile(record.m_strRemoteUrl, record.m_strLocalPath, &record.m_strExpectedMd5);
+  if (PackageFileMatches(record)) return true;
+  return FetchFile(record.m_strRemoteUrl, record.m_strLocalPath, &record);
 }
 
 bool GetVersionData(char* buffer, std::size_t capacity) { return GetVersionData(VersionDataUrl(), buffer, capacity); }
