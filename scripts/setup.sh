@@ -12,6 +12,7 @@ packages=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
   wine wine32:i386 xvfb x11-utils xdotool imagemagick fonts-wqy-microhei
   dpkg-dev locales
+  libsodium-dev autoconf automake libtool openssl
 )
 
 missing() {
@@ -37,7 +38,9 @@ add_deb_src() {
   fi
 }
 
-if missing || ! apt-cache showsrc libjsoncpp >/dev/null 2>&1 || [ -z "$(apt-cache showsrc libjsoncpp 2>/dev/null)" ]; then
+has_source() { [ -n "$(apt-cache showsrc "$1" 2>/dev/null)" ]; }
+
+if missing || ! has_source libjsoncpp || ! has_source libsodium; then
   dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
   add_deb_src
   $sudo apt-get update -qq
@@ -51,4 +54,8 @@ if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
   $sudo locale-gen >/dev/null
 fi
 
-[ "${1:-}" = "--packages-only" ] || "$here/scripts/build-jsoncpp-mingw.sh"
+if [ "${1:-}" != "--packages-only" ]; then
+  "$here/scripts/build-jsoncpp-mingw.sh"
+  "$here/scripts/build-libsodium-mingw.sh"
+  "$here/scripts/make-demo-key.sh"
+fi
