@@ -2,7 +2,9 @@
 # Builds the Windows client, starts the bundled shop server on loopback with its demo data, lays
 # out a shop folder (lirra.exe, res/, the stand-in CardX.ocx) and runs the client under Wine: on
 # the user's display, or in a private Xvfb with screenshots in build/screenshots/ when there is
-# none. The server is stopped at the end.
+# none. The server is stopped at the end. The client is built with the demo's manifest key
+# (scripts/make-demo-key.sh) and the demo data is signed with it, so the manifest takes the
+# signed path.
 # Environment: LIRRA_RUN_SECONDS (how long a headless run is watched, default 60).
 set -euo pipefail
 
@@ -16,7 +18,8 @@ run="$here/build/run"
 shots="$here/build/screenshots"
 seconds=${LIRRA_RUN_SECONDS:-60}
 
-cmake --preset "$arch" >/dev/null
+demo_key=$(tr -d '\r\n' <"$here/build/demo-key/manifest-public.b64")
+cmake --preset "$arch" -DLIRRA_MANIFEST_PUBLIC_KEY="$demo_key" >/dev/null
 cmake --build --preset "$arch" --target lirra lirra_fixture_cardx lirra_fixture_installer
 
 # The client talks to the hosts it was built with; the server listens on that address.

@@ -13,6 +13,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine32:i386 wine64 xvfb x11-utils xdotool imagemagick fonts-wqy-microhei
   dpkg-dev locales nsis
+  libsodium-dev autoconf automake libtool openssl
 )
 
 missing() {
@@ -38,7 +39,9 @@ add_deb_src() {
   fi
 }
 
-if missing || ! apt-cache showsrc libjsoncpp >/dev/null 2>&1 || [ -z "$(apt-cache showsrc libjsoncpp 2>/dev/null)" ]; then
+has_source() { [ -n "$(apt-cache showsrc "$1" 2>/dev/null)" ]; }
+
+if missing || ! has_source libjsoncpp || ! has_source libsodium; then
   dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
   add_deb_src
   $sudo apt-get update -qq
@@ -55,4 +58,7 @@ fi
 if [ "${1:-}" != "--packages-only" ]; then
   "$here/scripts/build-jsoncpp-mingw.sh" i686
   "$here/scripts/build-jsoncpp-mingw.sh" x86_64
+  "$here/scripts/build-libsodium-mingw.sh" i686
+  "$here/scripts/build-libsodium-mingw.sh" x86_64
+  "$here/scripts/make-demo-key.sh"
 fi

@@ -11,6 +11,8 @@ bool HttpPrepareNetwork::DownloadFile(const std::wstring& remoteUrl, const std::
   return RefreshManifest(remoteUrl, localPath).state != ManifestRefresh::kKept;
 }
 
+bool HttpPrepareNetwork::DownloadManifest(const PackageTable& table) { return lirra::DownloadManifest(table); }
+
 bool HttpPrepareNetwork::EnsurePackage(const PackageRecord& record, const HttpProgress& progress,
                                        PackageFailure* failure) {
   return lirra::EnsurePackage(record, failure, progress);

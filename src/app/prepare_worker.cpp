@@ -141,7 +141,7 @@ void Preparation::LoadDriverStateAndManifest() {
   table_ = &GetPackageTable();
   if (LoadManifest(*table_)) flags_->m_bOfferDriverSetup = false;
   // A failed download leaves the previous manifest for the second load.
-  network_.DownloadFile(table_->m_strManifestUrl, table_->m_strManifestPath);
+  network_.DownloadManifest(*table_);
   LoadManifest(*table_);
 }
 

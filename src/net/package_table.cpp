@@ -39,9 +39,14 @@ std::wstring LocalPath(const std::wstring& dir, const std::wstring& folder, cons
   return folder.empty() ? dir + kPathSep + file : dir + kPathSep + folder + kPathSep + file;
 }
 
-void ApplyDigest(const char* section, const std::string& key, PackageRecord& record) {
-  std::string md5 = ReadManifestValue(section, key);
+// The digests under prefix + "MD5" and prefix + "SHA256". A SHA-256 describes the same file as
+// the MD5 beside it, so a manifest that gives either replaces both: an MD5 of a new file never
+// stands beside the SHA-256 of an old one.
+void ApplyDigests(const char* section, const std::string& prefix, PackageRecord& record) {
+  std::string md5 = ReadManifestValue(section, prefix + "MD5");
+  std::string sha256 = ReadManifestValue(section, prefix + "SHA256");
   if (!md5.empty()) record.m_strExpectedMd5 = OS().AnsiToWide(md5);
+  if (!md5.empty() || !sha256.empty()) record.m_strExpectedSha256 = OS().AnsiToWide(sha256);
 }
 
 void ApplySection(const PackageTable& table, const char* section, PackageRecord& record) {
@@ -51,7 +56,7 @@ void ApplySection(const PackageTable& table, const char* section, PackageRecord&
     record.m_strRemoteUrl = RemoteUrl(table.m_strBaseUrl, Utf8ToWide(section), EscapeFileNameForUrl(name));
     record.m_strFileName = name;
   }
-  ApplyDigest(section, "MD5", record);
+  ApplyDigests(section, "", record);
 }
 
 void ChooseHidPackage(PackageTable& table) {
@@ -75,7 +80,7 @@ void ChooseHidPackage(PackageTable& table) {
     hid.m_strLocalPath = LocalPath(table.m_strModuleDir, L"HID", name);
     hid.m_bAvailable = true;
   }
-  ApplyDigest("HID", ansiKey + "MD5", hid);
+  ApplyDigests("HID", ansiKey, hid);
 }
 
 char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -94,22 +99,38 @@ bool FileMatchesDigest(const std::string& path, const std::wstring& expected, st
   return true;
 }
 
+// The MD5 and, when the record names one, the SHA-256 too; `mismatch` says which failed.
+bool FileMatchesDigests(const std::string& path, const PackageRecord& record, std::string* mismatch = nullptr) {
+  std::string actual;
+  if (!FileMatchesDigest(path, record.m_strExpectedMd5, &actual)) {
+    if (mismatch)
+      *mismatch = "md5 " + (actual.empty() ? std::string("unreadable") : actual) + ", expected " +
+                  OS().WideToAnsi(record.m_strExpectedMd5);
+    return false;
+  }
+  const std::string sha256 = OS().WideToAnsi(record.m_strExpectedSha256);
+  if (sha256.empty() || FileMatchesSha256(path, sha256)) return true;
+  if (mismatch) {
+    actual.clear();
+    *mismatch =
+        (GetFileSha256(path, &actual) ? "sha256 " + actual : std::string("sha256 unreadable")) + ", expected " + sha256;
+  }
+  return false;
+}
+
 // Fetches url into a temporary file beside path and moves it over path only when the
-// transfer was complete and (given an expected digest) the file matches it; else path is
+// transfer was complete and (given a package) the file matches its digests; else path is
 // left as it was, and the trace, `reason` and `failure` say why.
-bool FetchFile(const std::wstring& remoteUrl, const std::wstring& localPath, const std::wstring* expectedMd5,
+bool FetchFile(const std::wstring& remoteUrl, const std::wstring& localPath, const PackageRecord* package,
                std::string* reason, PackageFailure* failure = nullptr, const HttpProgress& progress = nullptr) {
   std::string url = OS().WideToAnsi(remoteUrl);
   std::string path = OS().WideToAnsi(localPath);
   bool digestRefused = false;
   CDownFile::AcceptFile digestMatches;
-  if (expectedMd5) {
-    digestMatches = [expectedMd5, &digestRefused](const std::string& finished, std::string* why) {
-      std::string actual;
-      if (FileMatchesDigest(finished, *expectedMd5, &actual)) return true;
+  if (package) {
+    digestMatches = [package, &digestRefused](const std::string& finished, std::string* why) {
+      if (FileMatchesDigests(finished, *package, why)) return true;
       digestRefused = true;
-      *why = "md5 " + (actual.empty() ? std::string("unreadable") : actual) + ", expected " +
-             OS().WideToAnsi(*expectedMd5);
       return false;
     };
   }
@@ -136,8 +157,10 @@ std::mutex g_tableMutex;
 PackageTable* g_table = nullptr;
 
 PackageTable MakeTableForThisPc() {
-  return PackageTable::Create(CSystemProbe::GetModuleDir(), DefaultBaseUrl(), CSystemProbe::GetOsVersionName(),
-                              OS().Is64BitOs() ? 64 : 32);
+  PackageTable table = PackageTable::Create(CSystemProbe::GetModuleDir(), DefaultBaseUrl(),
+                                            CSystemProbe::GetOsVersionName(), OS().Is64BitOs() ? 64 : 32);
+  table.m_ManifestKey = ManifestKey::BuiltIn();
+  return table;
 }
 
 }  // namespace
@@ -205,6 +228,7 @@ void ResetPackageTable() {
 bool LoadManifest(PackageTable& table) {
   std::string path = OS().WideToAnsi(table.m_strManifestPath);
   NetTrace("load file %s\n\n", path.c_str());
+  if (!LocalManifestMayBeApplied(table.m_ManifestKey, path)) return false;  // the trace says why
   auto lock = LockIniStore();
   if (IniLoadFile(path.c_str()) == -1) {
     IniFreeFile();
@@ -230,10 +254,22 @@ bool EnsurePackage(const PackageRecord& record, PackageFailure* failure, const H
 PackageState ObtainPackage(const PackageRecord& record, std::string* reason, PackageFailure* failure,
                            const HttpProgress& progress) {
   if (failure) *failure = PackageFailure::kNone;
-  if (FileMatchesDigest(OS().WideToAnsi(record.m_strLocalPath), record.m_strExpectedMd5)) return PackageState::kPresent;
-  return FetchFile(record.m_strRemoteUrl, record.m_strLocalPath, &record.m_strExpectedMd5, reason, failure, progress)
+  if (PackageFileMatches(record)) return PackageState::kPresent;
+  return FetchFile(record.m_strRemoteUrl, record.m_strLocalPath, &record, reason, failure, progress)
              ? PackageState::kDownloaded
              : PackageState::kFailed;
+}
+
+bool DownloadManifest(const PackageTable& table) {
+  if (!table.m_ManifestKey.m_bOn) {
+    return RefreshManifest(table.m_strManifestUrl, table.m_strManifestPath).state != ManifestRefresh::kKept;
+  }
+  return DownloadSignedManifest(table.m_ManifestKey, OS().WideToAnsi(table.m_strManifestUrl),
+                                OS().WideToAnsi(table.m_strManifestPath));
+}
+
+bool PackageFileMatches(const PackageRecord& record) {
+  return FileMatchesDigests(OS().WideToAnsi(record.m_strLocalPath), record);
 }
 
 bool GetVersionData(char* buffer, std::size_t capacity) { return GetVersionData(VersionDataUrl(), buffer, capacity); }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "net/http_client.h"
+#include "net/manifest_signature.h"
 #include "pc/vendors.h"
 
 namespace lirra {
@@ -15,9 +16,10 @@ namespace lirra {
 struct PackageRecord {
   std::wstring m_strRemoteUrl;
   std::wstring m_strLocalPath;
-  std::wstring m_strFileName;     // the installer's file name, as launched
-  std::wstring m_strExpectedMd5;  // 32 hex digits
-  bool m_bAvailable = false;      // HID only: the manifest names an installer for this PC
+  std::wstring m_strFileName;        // the installer's file name, as launched
+  std::wstring m_strExpectedMd5;     // 32 hex digits
+  std::wstring m_strExpectedSha256;  // 64 hex digits, or empty: the MD5 alone decides
+  bool m_bAvailable = false;         // HID only: the manifest names an installer for this PC
 };
 
 // One table: the six records in this order, the manifest's locations, and what chose them.
@@ -34,6 +36,7 @@ struct PackageTable {
   std::wstring m_strBaseUrl;       // ends with "/"
   std::wstring m_strOsName;        // "XP", "7", "8", "10" or "No": chooses the HID package
   int m_nBits = 32;                // 32 or 64: chooses the HID package
+  ManifestKey m_ManifestKey;       // off unless set: the process table takes the built-in key
 
   // A table with the defaults for this folder, base URL and Windows.
   static PackageTable Create(const std::wstring& moduleDir, const std::wstring& baseUrl, const std::wstring& osName,
@@ -58,8 +61,18 @@ PackageTable& GetPackageTable();
 void ResetPackageTable();
 
 // Applies the local manifest (m_strManifestPath) to the table; false when it can't be loaded
-// (the table is unchanged). Values that are not plain file names are ignored.
+// (the table is unchanged). Values that are not plain file names are ignored. With the
+// table's manifest key on, a manifest without a good signature beside it is not loaded.
 bool LoadManifest(PackageTable& table);
+
+// Fetches the manifest to its local path: RefreshManifest (whole and sound, or not at all), or
+// with the table's manifest key on, DownloadSignedManifest (the manifest and its signature,
+// replaced only when verified as well).
+bool DownloadManifest(const PackageTable& table);
+
+// Whether the file at the record's local path matches its digests: the MD5 and, when the
+// record has one, the SHA-256 (letter case ignored).
+bool PackageFileMatches(const PackageRecord& record);
 
 // One file request; false when the transfer failed: no connection, no success status (404
 // included), no stated length, a short or stalled body, or a write error. The file at
@@ -73,7 +86,7 @@ enum class PackageFailure {
   kDigest,    // the installer arrived whole, but its digest is not the expected one
 };
 
-// True when the file at the record's local path matches its expected digest (letter case
+// True when the file at the record's local path matches its expected digests (letter case
 // ignored), downloading it first when it does not; a download replaces the file only when
 // it arrived whole and matches the digest. On false, `failure` (when given) says why;
 // `progress` hears of the download's blocks.

@@ -37,6 +37,13 @@ std::string UniqueTempPath(const std::string& target) {
   return target.substr(0, cut) + "~" + Base36(CurrentProcessId()) + "-" + Base36(++counter) + ".tmp";
 }
 
+bool CanWriteInPlace(const std::string& path) {
+  std::FILE* probe = std::fopen(path.c_str(), "ab");
+  if (!probe) return false;
+  std::fclose(probe);
+  return true;
+}
+
 bool CommitFile(const std::string& finished, const std::string& target) {
   if (OS().MoveFileOver(finished, target)) return true;
   std::remove(finished.c_str());

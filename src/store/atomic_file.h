@@ -10,6 +10,9 @@ namespace lirra {
 // in base 36), so that it fits wherever the target's path nearly fits.
 std::string UniqueTempPath(const std::string& target);
 
+// Whether the file can be opened for writing where it is (creating it when missing).
+bool CanWriteInPlace(const std::string& path);
+
 // Moves a finished file (already on the disk) over the target. On failure, reported by
 // false, the finished file is removed and the target keeps its content.
 bool CommitFile(const std::string& finished, const std::string& target);

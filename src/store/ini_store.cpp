@@ -141,6 +141,38 @@ std::optional<std::string> ReadWholeFile(const char* path) {
   return bytes;
 }
 
+void CopyOut(std::string_view value, char* out, int outSize) {
+  if (!out || outSize < 1) return;
+  size_t n = value.size() < static_cast<size_t>(outSize - 1) ? value.size() : static_cast<size_t>(outSize - 1);
+  std::memcpy(out, value.data(), n);
+  out[n] = '\0';
+}
+
+int ReadFromText(std::string_view text, const char* section, const char* key, char* out, int outSize,
+                 const char* defaultValue) {
+  if (!key) {
+    CopyOut("", out, outSize);
+    return 0;
+  }
+  bool entered = false;
+  for (size_t pos = 0; pos < text.size();) {
+    IniLine line = ScanLine(text, pos);
+    pos = line.next;
+    if (line.kind == LineKind::Section) {
+      if (entered || !section) break;
+      entered = NamesEqual(line.name, section);
+    } else if (line.kind == LineKind::Key) {
+      if (!entered && !section) entered = true;
+      if (!entered || !NamesEqual(line.name, key)) continue;
+      if (line.value.empty()) break;
+      CopyOut(line.value, out, outSize);
+      return 1;
+    }
+  }
+  CopyOut(defaultValue ? defaultValue : "", out, outSize);
+  return 0;
+}
+
 class IniStore {
  public:
   std::recursive_mutex mutex;
@@ -162,28 +194,11 @@ class IniStore {
   }
 
   int Read(const char* section, const char* key, char* out, int outSize, const char* defaultValue) const {
-    if (!text_ || !key) {
+    if (!text_) {
       CopyOut("", out, outSize);
       return 0;
     }
-    bool entered = false;
-    std::string_view text = *text_;
-    for (size_t pos = 0; pos < text.size();) {
-      IniLine line = ScanLine(text, pos);
-      pos = line.next;
-      if (line.kind == LineKind::Section) {
-        if (entered || !section) break;
-        entered = NamesEqual(line.name, section);
-      } else if (line.kind == LineKind::Key) {
-        if (!entered && !section) entered = true;
-        if (!entered || !NamesEqual(line.name, key)) continue;
-        if (line.value.empty()) break;
-        CopyOut(line.value, out, outSize);
-        return 1;
-      }
-    }
-    CopyOut(defaultValue ? defaultValue : "", out, outSize);
-    return 0;
+    return ReadFromText(*text_, section, key, out, outSize, defaultValue);
   }
 
   int Write(const char* section, const char* key, const char* value) {
@@ -206,13 +221,6 @@ class IniStore {
     text.resize(std::fread(&text[0], 1, text.size(), file));
     text_ = std::move(text);
     return 1;
-  }
-
-  static void CopyOut(std::string_view value, char* out, int outSize) {
-    if (!out || outSize < 1) return;
-    size_t n = value.size() < static_cast<size_t>(outSize - 1) ? value.size() : static_cast<size_t>(outSize - 1);
-    std::memcpy(out, value.data(), n);
-    out[n] = '\0';
   }
 
   // The complete new file, or nothing when there is nothing to write.
@@ -268,6 +276,11 @@ int IniWriteString(const char* section, const char* key, const char* value) {
 void IniFreeFile() {
   auto lock = LockIniStore();
   Store().Free();
+}
+
+int IniReadStringFromText(const std::string& text, const char* section, const char* key, char* out, int outSize,
+                          const char* defaultValue) {
+  return ReadFromText(text, section, key, out, outSize, defaultValue);
 }
 
 std::unique_lock<std::recursive_mutex> LockIniStore() { return std::unique_lock<std::recursive_mutex>(Store().mutex); }

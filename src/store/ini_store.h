@@ -4,6 +4,7 @@
 #pragma once
 
 #include <mutex>
+#include <string>
 
 namespace lirra {
 
@@ -17,6 +18,10 @@ int IniLoadFile(const char* path);
 // Returns 1 and copies the value (cut to outSize - 1 bytes) when the key has a non-empty
 // value in the section (null: the unnamed section); else 0 and the default (or "").
 int IniReadString(const char* section, const char* key, char* out, int outSize, const char* defaultValue);
+
+// IniReadString over text in memory instead of the current file, by the same rules.
+int IniReadStringFromText(const std::string& text, const char* section, const char* key, char* out, int outSize,
+                          const char* defaultValue);
 
 // Puts the key with the value into the section of the current file (a null value removes the
 // key's line) and loads the file again. Returns 1 when the file was written, else 0.

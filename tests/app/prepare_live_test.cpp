@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/prepare_worker.h"
+#include "net/manifest_signature.h"
 #include "net/md5.h"
 #include "net/package_table.h"
 #include "pc/run_flags.h"
@@ -50,10 +51,12 @@ struct Shop {
   std::string manifest;
   std::string installer;
   std::string versionDocument;
+  std::string signature = "";  // file.ini.sig; none when empty
 
   Answer Serve(const std::string& request) const {
     std::string path = request.substr(4, request.find(' ', 4) - 4);
     if (path == std::string(kBase) + "file.ini") return {Response("200 OK", manifest)};
+    if (path == std::string(kBase) + "file.ini.sig" && !signature.empty()) return {Response("200 OK", signature)};
     if (path == std::string(kBase) + "HID/hid732.exe") return {Response("200 OK", installer)};
     if (path == kVersionPath) return {Response("200 OK", versionDocument)};
     return {Response("404 Not Found", "")};
@@ -72,10 +75,12 @@ class PrepareOverHttp : public testing::Test {
     CRunFlags::GetInstance() = CRunFlags();
   }
 
-  // Runs the worker against the server at host ("127.0.0.1:PORT"); returns standard output.
-  std::string Run(const std::string& host) {
+  // Runs the worker against the server at host ("127.0.0.1:PORT") with the table's manifest
+  // key; returns standard output.
+  std::string Run(const std::string& host, const ManifestKey& key = ManifestKey()) {
     std::wstring root = Utf8ToWide("http://" + host);
     GetPackageTable() = PackageTable::Create(Utf8ToWide(dir_.path()), root + Utf8ToWide(kBase), L"7", 32);
+    GetPackageTable().m_ManifestKey = key;
     HttpPrepareNetwork network(root + Utf8ToWide(kVersionPath));
     testing::internal::CaptureStdout();
     RunPreparation(ui_, network);
@@ -167,6 +172,89 @@ TEST_F(PrepareOverHttp, ServerThatNeverAnswersEndsInFailedChecksNotAHang) {
   EXPECT_EQ(log_.lines, Join({kChecks, kDownloadFailed, kFinish}));
   EXPECT_NE(out.find("get latst Versioninfo Fail! ret=[-1].\r\n"), std::string::npos) << out;
   EXPECT_EQ(ReadFile(dir_.File("file.ini")), ManifestFor(Md5Of(kInstaller)));
+}
+
+// ---- a client built with a manifest key ----
+
+// RFC 8032's first test key; its secret is published, so it guards nothing real.
+const ManifestKey kTestKey = ManifestKey::FromBase64("11qYAYKxCrfVS/7TyWQHOg7hcvPapiMlrwIaaPcHURo=");
+
+std::string Sign(const std::string& manifest) {
+  std::string seed;
+  DecodeBase64("nWGxne/9WmC6hEr0kuwsxERJxWl7MmkZcDusAxyuf2A=", &seed);
+  return EncodeBase64(*SignEd25519(seed, manifest)) + "\r\n";
+}
+
+std::string Sha256Of(const std::string& bytes) { return Sha256Hex(bytes.data(), bytes.size()); }
+
+// A signed manifest naming the HID driver with both digests.
+std::string SignedManifestFor(int serial, const std::string& md5, const std::string& sha256) {
+  return "[manifest]\r\nserial=" + std::to_string(serial) + "\r\n" + ManifestFor(md5) + "W732SHA256=" + sha256 + "\r\n";
+}
+
+const Lines kHidRun = {"text 正在下载HID必备驱动...", "progress 100",
+                       "text 正在安装HID驱动【温馨提示：如果杀毒软件或360拦截安装，请允许】", "sleep 100",
+                       "open " + Local("HID/hid732.exe")};
+
+TEST_F(PrepareOverHttp, KeyedClientRunsTheDriverOfASignedManifest) {
+  std::string manifest = SignedManifestFor(1, Md5Of(kInstaller), Sha256Of(kInstaller));
+  Shop shop{manifest, kInstaller, R"({"code":0,"value":{"value":"1.0.0.2"}})", Sign(manifest)};
+  LoopbackServer server([&](const std::string& request) { return shop.Serve(request); });
+
+  Run("127.0.0.1:" + std::to_string(server.port()), kTestKey);
+
+  EXPECT_EQ(log_.lines, Join({kChecks, kHidRun, kFinish}));
+  EXPECT_EQ(ReadFile(dir_.File("file.ini")), manifest);
+  EXPECT_EQ(ReadFile(dir_.File("file.ini.sig")), shop.signature);
+}
+
+TEST_F(PrepareOverHttp, KeyedClientNeverRunsAnInstallerWhoseMd5MatchesButSha256DoesNot) {
+  // What an MD5 collision would give: the forged file has the MD5 the manifest names.
+  const std::string forged = "MZ forged driver installer";
+  std::string manifest = SignedManifestFor(1, Md5Of(forged), Sha256Of(kInstaller));
+  Shop shop{manifest, forged, R"({"code":0,"value":{"value":"1.0.0.2"}})", Sign(manifest)};
+  LoopbackServer server([&](const std::string& request) { return shop.Serve(request); });
+
+  std::string out = Run("127.0.0.1:" + std::to_string(server.port()), kTestKey);
+
+  EXPECT_EQ(log_.lines, Join({kChecks,
+                              {"text 正在下载HID必备驱动...", "progress 100",
+                               "text HID驱动安装包校验失败，未安装HID驱动，读卡器可能无法使用", "sleep 3000"},
+                              kFinish}));
+  EXPECT_NE(out.find("sha256 " + Sha256Of(forged) + ", expected " + Sha256Of(kInstaller)), std::string::npos) << out;
+  const char sep = static_cast<char>(kPathSep);
+  EXPECT_FALSE(FileExists(dir_.path() + sep + "HID" + sep + "hid732.exe"));
+  EXPECT_EQ(ReadFile(dir_.File("file.ini")), manifest) << "the manifest itself was good";
+}
+
+TEST_F(PrepareOverHttp, KeyedClientRefusesAnUnsignedManifestAndRunsNothing) {
+  Shop shop{ManifestFor(Md5Of(kInstaller)), kInstaller, R"({"code":0,"value":{"value":"1.0.0.2"}})"};
+  LoopbackServer server([&](const std::string& request) { return shop.Serve(request); });
+
+  std::string out = Run("127.0.0.1:" + std::to_string(server.port()), kTestKey);
+
+  EXPECT_EQ(log_.lines, Join({kChecks, kFinish})) << "the HID driver is named by no trusted manifest";
+  EXPECT_FALSE(FileExists(dir_.File("file.ini")));
+  EXPECT_TRUE(CRunFlags::GetInstance().m_bOfferDriverSetup);
+  EXPECT_NE(out.find("refused: no signature file"), std::string::npos) << out;
+}
+
+TEST_F(PrepareOverHttp, KeyedClientKeepsItsSignedManifestAgainstALowerSerial) {
+  // The local list names the genuine driver; the served one is older and names another file.
+  std::string local = SignedManifestFor(5, Md5Of(kInstaller), Sha256Of(kInstaller));
+  WriteFile(dir_.File("file.ini"), local);
+  WriteFile(dir_.File("file.ini.sig"), Sign(local));
+  std::string old = "[manifest]\r\nserial=4\r\n[HID]\r\nW732=vulnerable.exe\r\n";
+  Shop shop{old, kInstaller, R"({"code":0,"value":{"value":"1.0.0.2"}})", Sign(old)};
+  LoopbackServer server([&](const std::string& request) { return shop.Serve(request); });
+
+  std::string out = Run("127.0.0.1:" + std::to_string(server.port()), kTestKey);
+
+  EXPECT_EQ(log_.lines, Join({kChecks, kHidRun, kFinish}));
+  EXPECT_EQ(ReadFile(dir_.File("file.ini")), local);
+  EXPECT_FALSE(CRunFlags::GetInstance().m_bOfferDriverSetup);
+  EXPECT_NE(out.find("refused: serial is lower"), std::string::npos) << out;
+  for (const std::string& request : server.requests()) EXPECT_EQ(request.find("vulnerable"), std::string::npos);
 }
 
 // The worker's download of the manifest goes by the manifest's rule: a captive portal's page

@@ -31,6 +31,11 @@ def md5_of(path):
         return hashlib.md5(f.read()).hexdigest()
 
 
+def sha256_of(path):
+    with open(path, "rb") as f:
+        return hashlib.sha256(f.read()).hexdigest()
+
+
 class ShopServer:
     """The server as a child process on any free port; its log goes to a file."""
 
@@ -113,7 +118,7 @@ class ServeModeTest(unittest.TestCase):
         self.assertEqual(code, 3, err)
         self.assertFalse(os.path.exists(out))
 
-    def test_manifest_names_every_installer_with_its_true_digest(self):
+    def test_manifest_names_every_installer_with_its_true_digests(self):
         code, manifest, err = self.fetch("/mervo/store/mervoDrivce/file.ini", "file.ini")
         self.assertEqual(code, 0, err)
         base = self.server.base + "/mervo/store/mervoDrivce/"
@@ -124,10 +129,11 @@ class ServeModeTest(unittest.TestCase):
         self.assertEqual([r[0] for r in rows], ["HID", "YSB", "NJYS", "WHJL", "SDSS", "IE8"])
         self.assertEqual(rows[0][3], "W764.exe")
         self.assertEqual(rows[0][5], "1")
-        for key, remote, local, name, digest, available in rows:
+        for key, remote, local, name, digest, available, sha256 in rows:
             self.assertTrue(remote.startswith(base), remote)
             served = os.path.join(self.store, *remote[len(base):].split("\\"))
             self.assertEqual(md5_of(served), digest, key)
+            self.assertEqual(sha256_of(served), sha256, key)
             self.assertTrue(local.endswith(name), local)
 
     def test_update_check(self):

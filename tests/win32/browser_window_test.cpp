@@ -39,8 +39,8 @@ class BrowserWindow : public testing::Test {
     // Whatever the first show writes is seen fresh.
     lirra::test::DeleteTree(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl");
     // The host in the source folder, where the skin pictures are.
-    host_ = std::make_unique<WindowHost>(BesideTest(L"browser_host.exe"), HostArguments(),
-                                         EnvWinePath("LIRRA_SOURCE_DIR"));
+    host_ =
+        std::make_unique<WindowHost>(BesideTest(L"browser_host.exe"), HostArguments(), EnvWinePath("LIRRA_SOURCE_DIR"));
     ASSERT_TRUE(host_->Started());
     window_ = host_->FindDialog(30000);
     ASSERT_NE(nullptr, window_) << "browser window did not appear";

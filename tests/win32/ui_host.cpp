@@ -24,7 +24,8 @@ unsigned __stdcall ScriptedWorker(void* argument) {
   auto* ui = static_cast<lirra::PrepareUi*>(argument);
   if (WaitForStep(g_token, 1)) ui->SetProgressText(L"正在检查系统环境，请稍候...");
   if (WaitForStep(g_token, 2)) ui->ShowProgress(45);
-  if (WaitForStep(g_token, 3) && !ui->AskTwoButtons(L"警告提醒", L"检测到当前版本IE版本较低，请到官网更新", L"更新", L"退出")) {
+  if (WaitForStep(g_token, 3) &&
+      !ui->AskTwoButtons(L"警告提醒", L"检测到当前版本IE版本较低，请到官网更新", L"更新", L"退出")) {
     ui->ExitProcess(5);
     return 0;
   }

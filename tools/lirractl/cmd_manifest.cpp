@@ -1,5 +1,6 @@
 // lirractl manifest FILE --os NAME --bits 32|64 [--dir DIR] [--base URL]: a manifest applied
-// to a fresh package table as that Windows would apply it.
+// to a fresh package table as that Windows would apply it; with a manifest key built in, only
+// when FILE.sig beside it verifies. The SHA-256 digest is the last column (empty: none).
 #include <cstdio>
 #include <string>
 
@@ -40,6 +41,7 @@ int RunManifest(const lirractl::Args& args) {
       haveDir ? platform.AnsiToWide(dir) : lirra::CSystemProbe::GetModuleDir(),
       haveBase ? platform.AnsiToWide(base) : lirra::DefaultBaseUrl(), platform.AnsiToWide(os), std::stoi(bits));
   table.m_strManifestPath = platform.AnsiToWide(args[0]);
+  table.m_ManifestKey = lirra::ManifestKey::BuiltIn();
 
   lirra::SetNetTraceStream(stderr);  // stdout carries the table
   if (!lirra::LoadManifest(table)) {
@@ -48,10 +50,10 @@ int RunManifest(const lirractl::Args& args) {
   }
   for (int i = 0; i < lirra::PackageTable::kRecordCount; ++i) {
     const lirra::PackageRecord& r = table.Record(i);
-    std::printf("%s\t%s\t%s\t%s\t%s\t%d\n", lirra::PackageTable::RecordKey(i),
+    std::printf("%s\t%s\t%s\t%s\t%s\t%d\t%s\n", lirra::PackageTable::RecordKey(i),
                 platform.WideToAnsi(r.m_strRemoteUrl).c_str(), platform.WideToAnsi(r.m_strLocalPath).c_str(),
                 platform.WideToAnsi(r.m_strFileName).c_str(), platform.WideToAnsi(r.m_strExpectedMd5).c_str(),
-                r.m_bAvailable ? 1 : 0);
+                r.m_bAvailable ? 1 : 0, platform.WideToAnsi(r.m_strExpectedSha256).c_str());
   }
   return 0;
 }

@@ -3,9 +3,13 @@
 #   make-demo-data.sh OUT_DIR [INSTALLERS_DIR]
 # The installers come from INSTALLERS_DIR (a file of the installer's name, directly or in its
 # vendor folder); a missing one gets a small placeholder, so the network tests never depend on
-# the Windows fixtures. The manifest names every installer with its true MD5 digest.
+# the Windows fixtures. The manifest names every installer with its true MD5 and SHA-256
+# digests and carries a serial; it is signed (file.ini.sig) with the demo key that
+# scripts/make-demo-key.sh made at set-up, when there is one.
 # Environment: LIRRA_DEMO_HOST (host:port written into the version document's links,
-# default 127.0.0.1:18080), LIRRA_DEMO_VERSION (the newest version it names, default 1.0.0.2).
+# default 127.0.0.1:18080), LIRRA_DEMO_VERSION (the newest version it names, default 1.0.0.2),
+# LIRRA_DEMO_SIGNING_KEY (an Ed25519 key in PEM to sign with, default build/demo-key's;
+# "none" leaves the manifest unsigned), LIRRA_DEMO_SERIAL (default: the time in seconds).
 set -euo pipefail
 
 [ $# -ge 1 ] && [ $# -le 2 ] || { echo "usage: $0 OUT_DIR [INSTALLERS_DIR]" >&2; exit 64; }
@@ -14,11 +18,13 @@ installers=${2:-}
 host=${LIRRA_DEMO_HOST:-127.0.0.1:18080}
 version=${LIRRA_DEMO_VERSION:-1.0.0.2}
 store="$out/mervo/store/mervoDrivce"
+signing_key=${LIRRA_DEMO_SIGNING_KEY:-$(cd "$(dirname "$0")/../.." && pwd)/build/demo-key/manifest-secret.pem}
+serial=${LIRRA_DEMO_SERIAL:-$(date +%s)}
 
 mkdir -p "$store" "$out/backend/plugin/version" "$out/jxsplatform"
 
 # Copies the installer named NAME (or else FALLBACK) into FOLDER of the store, or makes a
-# placeholder, and prints its digest.
+# placeholder, and prints its MD5 and SHA-256 digests.
 place_installer() {
   local folder=$1 name=$2 fallback=${3:-$2} target
   target="$store${folder:+/$folder}/$name"
@@ -34,23 +40,32 @@ place_installer() {
   else
     printf 'placeholder installer %s/%s for the shop server demo data\n' "$folder" "$name" >"$target"
   fi
-  md5sum "$target" | cut -d' ' -f1
+  echo "$(md5sum "$target" | cut -d' ' -f1) $(sha256sum "$target" | cut -d' ' -f1)"
 }
 
 {
   printf '; Package manifest of the demo download host.\r\n'
+  printf '[manifest]\r\nserial=%s\r\n' "$serial"
   printf '[HID]\r\n'
   for key in XP32 XP64 W732 W764 W832 W864 W1032 W1064; do
-    digest=$(place_installer HID "$key.exe" XP32.exe)  # one HID stand-in serves every key
-    printf '%s=%s.exe\r\n%sMD5=%s\r\n' "$key" "$key" "$key" "$digest"
+    read -r md5 sha256 < <(place_installer HID "$key.exe" XP32.exe)  # one HID stand-in serves every key
+    printf '%s=%s.exe\r\n%sMD5=%s\r\n%sSHA256=%s\r\n' "$key" "$key" "$key" "$md5" "$key" "$sha256"
   done
   for entry in YSB:BTReader.exe NJYS:clientsetup.exe WHJL:jinglun.exe SDSS:shandongshensi.exe IE:IE8XP.exe; do
     section=${entry%%:*}
     name=${entry#*:}
-    digest=$(place_installer "$section" "$name")
-    printf '[%s]\r\npath="%s"\r\nMD5=%s\r\n' "$section" "$name" "$digest"
+    read -r md5 sha256 < <(place_installer "$section" "$name")
+    printf '[%s]\r\npath="%s"\r\nMD5=%s\r\nSHA256=%s\r\n' "$section" "$name" "$md5" "$sha256"
   done
 } >"$store/file.ini"
+rm -f "$store/file.ini.sig"
+if [ "$signing_key" != none ] && [ -f "$signing_key" ]; then
+  # The standard base64 of the Ed25519 signature of the file's exact bytes, on one line.
+  openssl pkeyutl -sign -rawin -inkey "$signing_key" -in "$store/file.ini" | base64 -w0 >"$store/file.ini.sig"
+  echo >>"$store/file.ini.sig"
+elif [ "$signing_key" != none ]; then
+  echo "no signing key at $signing_key: the manifest is not signed" >&2
+fi
 # IE8 also lies directly under the base path, where a client without a manifest looks.
 cp "$store/IE/IE8XP.exe" "$store/IE8XP.exe"
 

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "support/loopback_server.h"
 #include "net/manifest_commit.h"
 #include "platform/platform.h"
 #include "store/ini_store.h"
+#include "support/loopback_server.h"
 #include "support/temp_dir.h"
 
 namespace lirra {

@@ -10,7 +10,6 @@
 
 #include "command.h"
 #include "net/http_client.h"
-#include "net/md5.h"
 #include "net/package_table.h"
 #include "pc/ie_helper.h"
 #include "pc/system_probe.h"
@@ -49,13 +48,6 @@ bool FileExists(const std::string& path) {
   return _stat(path.c_str(), &st) == 0 && (st.st_mode & _S_IFREG);
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
 // The driver flags of config.ini as written there, read without the client's load, which
 // would rewrite the file.
 void ReportConfig(const std::wstring& dir) {
@@ -78,11 +70,8 @@ void ReportPackages(lirra::PackageTable& table) {
   for (int i = 0; i < lirra::PackageTable::kRecordCount; ++i) {
     const lirra::PackageRecord& record = table.Record(i);
     std::string path = OS().WideToAnsi(record.m_strLocalPath);
-    char digest[lirra::kMd5TextSize] = {};
     std::string state = "missing";
-    if (FileExists(path) && lirra::GetFileMd5(path.c_str(), digest)) {
-      state = Lower(digest) == Lower(OS().WideToAnsi(record.m_strExpectedMd5)) ? "ok" : "digest mismatch";
-    }
+    if (FileExists(path)) state = lirra::PackageFileMatches(record) ? "ok" : "digest mismatch";
     Line(std::string("package.") + lirra::PackageTable::RecordKey(i), state);
   }
 }
@@ -136,6 +125,7 @@ int RunDoctor(const lirractl::Args& args) {
   ReportConfig(dir);
 
   lirra::PackageTable table = lirra::PackageTable::Create(dir, lirra::DefaultBaseUrl(), osName, bits);
+  table.m_ManifestKey = lirra::ManifestKey::BuiltIn();  // as the client would apply it
   ReportPackages(table);
 
   bool sockets = lirra::SocketsStartup();

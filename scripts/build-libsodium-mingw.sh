@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Cross-builds libsodium for Windows from Debian's source package, once, into build/deps:
+# 32-bit (i686, the default; XP and later) for the shipped client, x86_64 for the 64-bit test
+# build. Static only; its random numbers come from RtlGenRandom (advapi32's SystemFunction036),
+# which XP has, so nothing newer than XP is imported.
+#   build-libsodium-mingw.sh [i686|x86_64]
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+arch=${1:-i686}
+case "$arch" in
+  i686) prefix="$here/build/deps/libsodium-mingw" ;;
+  x86_64) prefix="$here/build/deps/libsodium-mingw64" ;;
+  *) echo "build-libsodium-mingw.sh: unknown architecture $arch" >&2; exit 2 ;;
+esac
+[ -f "$prefix/lib/libsodium.a" ] && exit 0
+
+host="$arch-w64-mingw32"
+work="$here/build/deps/libsodium-src-$arch"
+rm -rf "$work"
+mkdir -p "$work"
+(cd "$work" && apt-get source --download-only libsodium >/dev/null 2>&1 || apt-get source --download-only libsodium)
+dsc=$(ls "$work"/*.dsc | head -n 1)
+(cd "$work" && dpkg-source --no-check -x "$(basename "$dsc")" src >/dev/null)
+# The source package carries no generated configure script; Debian's build runs autoreconf too.
+(cd "$work/src" && autoreconf -if >/dev/null 2>&1)
+
+# --disable-ssp: MinGW's stack protector needs libssp, which the static programs don't link.
+(cd "$work/src" &&
+  CC=$host-gcc-posix AR=$host-ar RANLIB=$host-ranlib \
+    CFLAGS="-O2 -D_WIN32_WINNT=0x0501 -DWINVER=0x0501" \
+    ./configure --host="$host" --prefix="$prefix" --disable-shared --enable-static \
+    --disable-ssp --disable-pie --with-pic=no >/dev/null)
+make -C "$work/src" -j2 >/dev/null
+make -C "$work/src" install >/dev/null
+[ -f "$prefix/lib/libsodium.a" ]
+echo "libsodium for Windows ($arch): $prefix"
