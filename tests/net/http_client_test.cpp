@@ -27,6 +27,7 @@ namespace lirra {
 namespace {
 
 using test::Answer;
+using test::Listing;
 using test::LoopbackServer;
 using test::Response;
 
@@ -157,14 +158,6 @@ struct ResponseCase {
 };
 
 const std::string kUntouched = "earlier content";
-
-std::vector<std::string> Listing(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder))
-    names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 std::string LongHeader() {
   return "HTTP/1.1 200 OK\r\nX-Pad: " + kLongHeaderPad + "\r\nContent-Length: 5\r\n\r\nhello";

@@ -21,6 +21,7 @@ namespace lirra {
 namespace {
 
 using test::Answer;
+using test::Listing;
 using test::LoopbackServer;
 using test::Response;
 
@@ -30,14 +31,6 @@ const std::wstring kSep(1, kPathSep);
 std::string Md5Of(const std::string& bytes) { return Md5Hex(bytes.data(), bytes.size()); }
 
 std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
-
-std::vector<std::string> Listing(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder))
-    names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 // A fresh table for a folder in a TempDir, with the manifest text written to its file.ini.
 struct ManifestFixture {

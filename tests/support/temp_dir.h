@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace lirra::test {
 
@@ -24,5 +25,7 @@ class TempDir {
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
+// The names in a folder, sorted.
+std::vector<std::string> Listing(const std::string& folder);
 
 }  // namespace lirra::test

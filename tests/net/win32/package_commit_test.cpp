@@ -21,19 +21,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using test::Answer;
+using test::Listing;
 using test::LoopbackServer;
 using test::Response;
 
 const std::string kOldManifest = "[NJYS]\r\npath=old.exe\r\n";
 const std::string kNewManifest = "[NJYS]\r\npath=new.exe\r\n";
-
-std::vector<std::string> Listing(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder))
-    names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 // hold_file.exe, built beside this test, holding a file for a while.
 class Holder {
