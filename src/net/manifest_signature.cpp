@@ -265,13 +265,15 @@ bool LocalManifestMayBeApplied(const ManifestKey& key, const std::string& path) 
   return false;
 }
 
-bool DownloadSignedManifest(const ManifestKey& key, const std::string& url, const std::string& path) {
+bool DownloadSignedManifest(const ManifestKey& key, const std::string& url, const std::string& path,
+                            std::string* reason) {
   const std::string signaturePath = path + ".sig";
   const std::string manifestPart = path + ".part";
   const std::string signaturePart = signaturePath + ".part";
   // Only a list that loads and names a package is worth checking; a portal's page is not.
   if (!FetchToFile(url, manifestPart, AcceptManifest)) {
     NetTrace("manifest %s not downloaded\n", url.c_str());
+    if (reason) *reason = "not downloaded";
     return false;
   }
   std::optional<std::string> manifest = ReadFileBytes(manifestPart, kMaxManifestBytes);
@@ -287,8 +289,10 @@ bool DownloadSignedManifest(const ManifestKey& key, const std::string& url, cons
   std::remove(signaturePart.c_str());
   if (check != ManifestCheck::kAccepted) {
     NetTrace("manifest %s refused: %s\n", url.c_str(), DescribeManifestCheck(check));
+    if (reason) *reason = std::string("refused: ") + DescribeManifestCheck(check);
   } else if (!ok) {
     NetTrace("manifest %s verified but not stored in %s\n", url.c_str(), path.c_str());
+    if (reason) *reason = "verified but not stored";
   }
   return ok;
 }

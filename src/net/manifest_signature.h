@@ -106,7 +106,8 @@ bool LocalManifestMayBeApplied(const ManifestKey& key, const std::string& path);
 
 // Fetches the manifest and its signature (url + ".sig") beside path and moves both over the
 // local pair only when CheckManifestUpdate accepts them; otherwise the local pair stays as it
-// was and the trace says why. False when nothing was replaced.
-bool DownloadSignedManifest(const ManifestKey& key, const std::string& url, const std::string& path);
+// was and the trace (and `reason`, when given) says why. False when nothing was replaced.
+bool DownloadSignedManifest(const ManifestKey& key, const std::string& url, const std::string& path,
+                            std::string* reason = nullptr);
 
 }  // namespace lirra

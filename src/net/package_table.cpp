@@ -260,13 +260,17 @@ PackageState ObtainPackage(const PackageRecord& record, std::string* reason, Pac
              : PackageState::kFailed;
 }
 
-bool DownloadManifest(const PackageTable& table) {
-  if (!table.m_ManifestKey.m_bOn) {
-    return RefreshManifest(table.m_strManifestUrl, table.m_strManifestPath).state != ManifestRefresh::kKept;
+ManifestOutcome RefreshTableManifest(const PackageTable& table) {
+  if (!table.m_ManifestKey.m_bOn) return RefreshManifest(table.m_strManifestUrl, table.m_strManifestPath);
+  ManifestOutcome outcome;
+  if (DownloadSignedManifest(table.m_ManifestKey, OS().WideToAnsi(table.m_strManifestUrl),
+                             OS().WideToAnsi(table.m_strManifestPath), &outcome.reason)) {
+    outcome.state = ManifestRefresh::kReplaced;
   }
-  return DownloadSignedManifest(table.m_ManifestKey, OS().WideToAnsi(table.m_strManifestUrl),
-                                OS().WideToAnsi(table.m_strManifestPath));
+  return outcome;
 }
+
+bool DownloadManifest(const PackageTable& table) { return RefreshTableManifest(table).state != ManifestRefresh::kKept; }
 
 bool PackageFileMatches(const PackageRecord& record) {
   return FileMatchesDigests(OS().WideToAnsi(record.m_strLocalPath), record);

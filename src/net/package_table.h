@@ -8,6 +8,7 @@
 #include <string>
 
 #include "net/http_client.h"
+#include "net/manifest_commit.h"
 #include "net/manifest_signature.h"
 #include "pc/vendors.h"
 
@@ -65,9 +66,11 @@ void ResetPackageTable();
 // table's manifest key on, a manifest without a good signature beside it is not loaded.
 bool LoadManifest(PackageTable& table);
 
-// Fetches the manifest to its local path: RefreshManifest (whole and sound, or not at all), or
-// with the table's manifest key on, DownloadSignedManifest (the manifest and its signature,
-// replaced only when verified as well).
+// Fetches the manifest to its local path as the client does at start: RefreshManifest (whole
+// and sound, or not at all), or with the table's manifest key on, DownloadSignedManifest (the
+// manifest and its signature, replaced only when verified as well).
+ManifestOutcome RefreshTableManifest(const PackageTable& table);
+// RefreshTableManifest; false when the local manifest was kept.
 bool DownloadManifest(const PackageTable& table);
 
 // Whether the file at the record's local path matches its digests: the MD5 and, when the

@@ -274,6 +274,31 @@ class KeyedManifest(Base):
             # Without a key the manifest is applied as it is, signed or not.
             self.assertEqual(self.manifest(self.lirractl)[0], 0, name)
 
+    def test_fetch_refreshes_the_folder_by_the_keyed_rule(self):
+        # A signed pair from the host replaces the folder's manifest, signature beside it.
+        code, out, err = self.keyed("fetch", "--dir", ".", "--base", self.base_url, "--os", "7", "--bits", "64",
+                                    "NJYS")
+        self.assertEqual((code, out.decode().splitlines()), (0, ["manifest: replaced", "NJYS: downloaded"]), err)
+        with open(os.path.join(self.store, "file.ini.sig"), "rb") as f:
+            self.assertEqual(self.bytes_of("file.ini.sig"), f.read())
+        # The same list without its signature: kept, and nothing runs on its word.
+        unsigned = os.path.join(self.tmp.name, "unsigned")
+        shutil.copytree(self.data, unsigned, dirs_exist_ok=True)
+        os.remove(os.path.join(unsigned, "mervo", "store", "mervoDrivce", "file.ini.sig"))
+        server = ShopServer(unsigned, self.dir)
+        try:
+            base = server.base + "/mervo/store/mervoDrivce/"
+            code, out, err = self.keyed("fetch", "--dir", "fresh", "--base", base, "--os", "7", "--bits", "64")
+            self.assertEqual(code, 2, err)
+            self.assertEqual(out.decode().splitlines()[0], "manifest: kept (refused: no signature file)")
+            self.assertFalse(os.path.exists(self.path(os.path.join("fresh", "file.ini"))))
+            # A build without a key takes it as it always did.
+            code, out, err = self.lirractl("fetch", "--dir", "plain", "--base", base, "--os", "7", "--bits", "64",
+                                           "NJYS")
+            self.assertEqual((code, out.decode().splitlines()), (0, ["manifest: replaced", "NJYS: downloaded"]), err)
+        finally:
+            self.assertEqual(server.stop(), 0)
+
 
 def main():
     global ARGS

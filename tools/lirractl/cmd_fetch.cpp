@@ -81,7 +81,9 @@ int RunFetch(const lirractl::Args& args) {
     std::fprintf(stderr, "lirractl: sockets unavailable\n");
     return kExitManifestKept;
   }
-  lirra::ManifestOutcome manifest = lirra::RefreshManifest(table.m_strManifestUrl, table.m_strManifestPath);
+  // The client's own rule, signatures included when this build carries a manifest key.
+  table.m_ManifestKey = lirra::ManifestKey::BuiltIn();
+  lirra::ManifestOutcome manifest = lirra::RefreshTableManifest(table);
   switch (manifest.state) {
     case lirra::ManifestRefresh::kReplaced:
       std::printf("manifest: replaced\n");
