@@ -270,9 +270,12 @@ bool CMervoWebBrower::OnCommand(int id, int code, HWND control) {
       OpenAboutBox();
       return true;
     case ID_TRAY_EXIT:
+      // Ends the window's modal loop, so the control, the tray icon and the libraries are taken
+      // down by their owners on the way out of the client.
       RemoveTrayIcon();
       RestoreDoubleClickTime();
-      ExitProcess(0);
+      EndDialog(0);
+      return true;
     case IDCANCEL:
       // Esc (once a strip button has the focus) and Alt+F4 or any other close request: to the
       // tray, as the close button does. Only the tray menu's exit (or the session's end) ends
