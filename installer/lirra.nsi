@@ -11,6 +11,11 @@
 ; the shop's config.ini, file.ini, file.ini.sig and downloaded packages stay as they are.
 
 Unicode true
+; The shipped package is 32-bit (x86-unicode, the default). TARGET=amd64-unicode packs a 64-bit
+; build for the tests on machines whose Wine runs only 64-bit programs.
+!ifdef TARGET
+  Target ${TARGET}
+!endif
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 ManifestDPIAware true

@@ -33,16 +33,22 @@ client="$build/src/app/lirra.exe"
 stage="$out/stage"
 rm -rf "$stage"
 mkdir -p "$stage/res"
+# The shipped client is 32-bit; a 64-bit build (the tests' on a kernel without 32-bit
+# emulation) gets a 64-bit setup program to match.
+arch=i686 target=x86-unicode
+if grep -q '^CMAKE_TOOLCHAIN_FILE:[A-Z]*=.*mingw-x86_64' "$build/CMakeCache.txt"; then
+  arch=x86_64 target=amd64-unicode
+fi
 if grep -q '^LIRRA_RELEASE:BOOL=ON' "$build/CMakeCache.txt"; then
   cp "$client" "$stage/lirra.exe"  # already stripped, with its debug link
 else
-  i686-w64-mingw32-strip --strip-all -o "$stage/lirra.exe" "$client"
+  "$arch-w64-mingw32-strip" --strip-all -o "$stage/lirra.exe" "$client"
 fi
 cp "$cardx" "$stage/CardX.ocx"
 cp "$here"/res/* "$stage/res/"
 size_kb=$(du -sk --apparent-size "$stage" | cut -f1)
 
 package="$out/lirra-setup-$version.exe"
-makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DSTAGE="$stage" -DSIZE_KB="$size_kb" \
+makensis -V2 -INPUTCHARSET UTF8 -DTARGET="$target" -DVERSION="$version" -DSTAGE="$stage" -DSIZE_KB="$size_kb" \
   -DICON="$here/resources/lirra.ico" -DOUTFILE="$package" "$here/installer/lirra.nsi"
 echo "$package"

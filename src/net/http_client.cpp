@@ -268,7 +268,8 @@ bool CDownFile::RecognizeStatus(int lineCapacity) {
 
 unsigned CDownFile::Within(unsigned limitMs) const {
   if (!m_deadline) return limitMs;
-  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*m_deadline - Clock::now()).count();
+  // Rounded up, so that a wait never ends before the deadline it stands for.
+  auto left = std::chrono::ceil<std::chrono::milliseconds>(*m_deadline - Clock::now()).count();
   if (left <= 0) return 0;
   return static_cast<unsigned>(std::min<long long>(left, limitMs));
 }
