@@ -26,6 +26,7 @@
 namespace {
 
 using lirra::test::EnvWinePath;
+using lirra::test::ProductVersionOf;
 using lirra::test::ReadDword;
 using lirra::test::WindowHost;
 
@@ -114,19 +115,6 @@ Link ReadLink(const std::wstring& path) {
   }
   shell->Release();
   return link;
-}
-
-std::wstring ProductVersionOf(const std::wstring& program) {
-  DWORD ignored = 0;
-  std::vector<char> data(GetFileVersionInfoSizeW(program.c_str(), &ignored));
-  wchar_t* text = nullptr;
-  UINT length = 0;
-  if (data.empty() || !GetFileVersionInfoW(program.c_str(), 0, static_cast<DWORD>(data.size()), data.data()) ||
-      !VerQueryValueW(data.data(), L"\\StringFileInfo\\080404B0\\ProductVersion", reinterpret_cast<void**>(&text),
-                      &length) ||
-      !text)
-    return L"<no product version>";
-  return text;
 }
 
 bool UninstallerRunning() {

@@ -116,11 +116,16 @@ inline std::wstring ProductVersionOf(const std::wstring& program) {
   std::vector<char> data(GetFileVersionInfoSizeW(program.c_str(), &ignored));
   if (data.empty() || !GetFileVersionInfoW(program.c_str(), 0, static_cast<DWORD>(data.size()), data.data()))
     return L"<no version resource>";
-  wchar_t* text = nullptr;
+  // The string table the resource names first (the client's is 0804/04B0; NSIS picks its own).
+  WORD* translation = nullptr;
   UINT length = 0;
-  if (!VerQueryValueW(data.data(), L"\\StringFileInfo\\080404B0\\ProductVersion", reinterpret_cast<void**>(&text),
-                      &length) ||
-      !text)
+  if (!VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length) ||
+      !translation || length < 2 * sizeof(WORD))
+    return L"<no translation>";
+  wchar_t path[64];
+  swprintf(path, 64, L"\\StringFileInfo\\%04x%04x\\ProductVersion", translation[0], translation[1]);
+  wchar_t* text = nullptr;
+  if (!VerQueryValueW(data.data(), path, reinterpret_cast<void**>(&text), &length) || !text)
     return L"<no product version>";
   return text;
 }
