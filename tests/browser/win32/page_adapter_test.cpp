@@ -105,7 +105,7 @@ class PageAdapter : public testing::Test {
   }
 
   void TearDown() override {
-    sink_->Release();
+    if (sink_) sink_->Release();
     control_.Detach();
     top_.ExpectReferencesBack();
     sub_.ExpectReferencesBack();
