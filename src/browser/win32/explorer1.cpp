@@ -52,8 +52,16 @@ bool CExplorer1::Attach(HWND host) {
   if (!getControl) return false;
   ComPtr<IUnknown> control;
   if (FAILED(getControl(host, control.Receive())) || !control) return false;
-  m_browser = control.As<IWebBrowser2>(IID_IWebBrowser2);
-  if (!m_browser) return false;
+  return AttachControl(control.Get(), host);
+}
+
+bool CExplorer1::AttachControl(IUnknown* control, HWND host) {
+  Detach();
+  if (!control) return false;
+  ComPtr<IWebBrowser2> browser;
+  if (FAILED(control->QueryInterface(IID_IWebBrowser2, reinterpret_cast<void**>(browser.Receive()))) || !browser)
+    return false;
+  m_browser = std::move(browser);
   m_hWnd = host;
   return true;
 }

@@ -37,6 +37,9 @@ class CExplorer1 {
               void* context);
   // Takes the control of an existing host window (one from a dialog template).
   bool Attach(HWND host);
+  // Takes a control object (the one in `host`, or a stand-in for tests); false when it is no
+  // WebBrowser.
+  bool AttachControl(IUnknown* control, HWND host);
   void Detach();
   HWND GetSafeHwnd() const { return m_hWnd; }
   bool HasControl() const { return static_cast<bool>(m_browser); }

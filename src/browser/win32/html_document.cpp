@@ -105,4 +105,9 @@ bool RunScriptInDocument(IDispatch* document, const std::wstring& code, const st
   return SUCCEEDED(window->execScript(script.Get(), scriptLanguage.Get(), result.Get()));
 }
 
+bool RunScriptInTopDocument(CExplorer1& browser, const std::wstring& code, const std::wstring& language) {
+  ComPtr<IDispatch> document = browser.GetDocument();
+  return RunScriptInDocument(document.Get(), code, language);
+}
+
 }  // namespace lirra::win

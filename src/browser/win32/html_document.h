@@ -9,6 +9,7 @@
 #include <string>
 
 #include "browser/navigation_policy.h"
+#include "browser/win32/explorer1.h"
 
 namespace lirra::win {
 
@@ -18,5 +19,8 @@ std::unique_ptr<browser::IPageElements> OpenDocumentElements(IDispatch* browserO
 
 // Runs a script in the window of `document`; false when it has none or the script failed.
 bool RunScriptInDocument(IDispatch* document, const std::wstring& code, const std::wstring& language);
+
+// Runs a script in the window of the control's top-level document, whichever frame asked.
+bool RunScriptInTopDocument(CExplorer1& browser, const std::wstring& code, const std::wstring& language);
 
 }  // namespace lirra::win

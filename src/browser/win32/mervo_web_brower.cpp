@@ -416,8 +416,7 @@ void CMervoWebBrower::EnableBackButton(bool enable) { EnableWindow(m_btnBack.Get
 void CMervoWebBrower::EnableForwardButton(bool enable) { EnableWindow(m_btnForward.GetSafeHwnd(), enable); }
 
 void CMervoWebBrower::RunScriptInTopDocument(const std::wstring& code, const std::wstring& language) {
-  ComPtr<IDispatch> document = m_browser.GetDocument();
-  RunScriptInDocument(document.Get(), code, language);
+  win::RunScriptInTopDocument(m_browser, code, language);
 }
 
 HBRUSH CMervoWebBrower::OnCtlColor(HDC dc, HWND control, UINT message) {
