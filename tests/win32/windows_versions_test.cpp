@@ -3,10 +3,12 @@
 // client's loopback host and names the version in LIRRA_WINDOWS_VERSION). Per version: what
 // lirractl doctor sees, whether the HID driver step runs and which HID package it takes, the
 // plug-in and a vendor installer registered in the 64-bit registry view and found there, the
-// driver manager after the loading window, and a second start, with file.ini from the first,
-// going straight to the browser window.
+// driver manager after the loading window, a second start, with file.ini from the first,
+// going straight to the browser window, and an Internet Explorer 7 that only XP replaces.
 #include <gtest/gtest.h>
 #include <windows.h>
+// after windows.h
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "resource.h"
+#include "win32_test_util.h"
 #include "window_driver.h"
 
 namespace {
@@ -44,6 +47,7 @@ constexpr WindowsVersion kVersions[] = {
 
 const wchar_t kTextInstallingHid[] = L"正在安装HID驱动【温馨提示：如果杀毒软件或360拦截安装，请允许】";
 const wchar_t kTextDownloadingHid[] = L"正在下载HID必备驱动...";
+const wchar_t kTextDownloadingIe8[] = L"正在下载IE8...";
 const wchar_t kTextRegistering[] = L"正在注册HID插件，如出错请用管理员权限运行";
 
 // The progress texts of a start in the order the loading window shows them.
@@ -121,9 +125,9 @@ void ExpectReportLines(const std::string& report, const std::vector<std::string>
 // A visible message box of the client, or null.
 HWND MessageBoxOf(const WindowHost& client) { return client.FindDialogWith(IDC_MSGBOX_TITLE, 0); }
 
-// The texts the loading window showed, in order, until it closed; fails on any question or
-// warning, which no start in these prefixes should need.
-std::vector<std::wstring> WatchLoadingWindow(WindowHost& client) {
+// The texts the loading window showed, in order, until it closed. A question or warning fails
+// the test, unless `question` takes it: the watch then ends there.
+std::vector<std::wstring> WatchLoadingWindow(WindowHost& client, HWND* question = nullptr) {
   std::vector<std::wstring> seen;
   HWND loading = client.FindDialog(30000);
   EXPECT_NE(nullptr, loading) << "loading window did not appear";
@@ -134,6 +138,10 @@ std::vector<std::wstring> WatchLoadingWindow(WindowHost& client) {
     if (!shown.empty() && (seen.empty() || seen.back() != shown)) seen.push_back(shown);
     if (waited % 500 == 0) {
       if (HWND box = MessageBoxOf(client)) {
+        if (question) {
+          *question = box;
+          return seen;
+        }
         ADD_FAILURE() << "the start asked: " << testing::PrintToString(TextOf(GetDlgItem(box, IDC_MSGBOX_TEXT)));
         break;
       }
@@ -141,6 +149,7 @@ std::vector<std::wstring> WatchLoadingWindow(WindowHost& client) {
     if (client.WaitExit(20) != -1) break;
   }
   EXPECT_FALSE(IsWindow(loading)) << "the loading window did not close";
+  if (question) ADD_FAILURE() << "no question came";
   size_t last = 0;
   for (const std::wstring& shown : seen) {
     auto found = std::find(kProgressTexts.begin(), kProgressTexts.end(), shown);
@@ -237,6 +246,72 @@ TEST(WindowsVersions, FirstStartToTheDriverManagerAndASecondToTheBrowser) {
   SaveScreenshot(browser, L"windows-versions-" + mode + L"-browser");
   PostMessageW(browser, WM_COMMAND, ID_TRAY_EXIT, 0);
   EXPECT_EQ(0, client.WaitExit(20000));
+}
+
+// A string value under HKLM, or the empty string.
+std::wstring ReadString(HKEY root, const std::wstring& path, const wchar_t* value) {
+  wchar_t data[256] = {};
+  DWORD size = sizeof data - sizeof(wchar_t);
+  if (RegGetValueW(root, path.c_str(), value, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS) return L"";
+  return data;
+}
+
+// Processes of this image name, ended when `end` is set.
+int Processes(const wchar_t* image, bool end) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof(entry);
+  int count = 0;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    if (lstrcmpiW(entry.szExeFile, image) != 0) continue;
+    ++count;
+    if (!end) continue;
+    if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID)) {
+      TerminateProcess(process, 1);
+      CloseHandle(process);
+    }
+  }
+  CloseHandle(snapshot);
+  return count;
+}
+
+// Internet Explorer 7 off Windows XP: the client installs no IE 8 (its package is for XP), asks
+// the user to update from the vendor's page, opens that page and ends on "退出".
+TEST(WindowsVersions, OldInternetExplorerIsNotReplacedOffXp) {
+  const WindowsVersion* version = VersionUnderTest();
+  const std::wstring shop = EnvWinePath("LIRRA_SHOP_DIR");
+  if (!version || shop.empty())
+    GTEST_SKIP() << "needs a known LIRRA_WINDOWS_VERSION and the set-up of windows-versions.sh";
+  ASSERT_STRNE("XP", version->os) << "the IE 8 step runs on XP";
+  const std::wstring ieKey = L"SOFTWARE\\Microsoft\\Internet Explorer";
+  struct RestoreIe {
+    std::wstring key;
+    std::wstring version = ReadString(HKEY_LOCAL_MACHINE, key, L"Version");
+    std::wstring service = ReadString(HKEY_LOCAL_MACHINE, key, L"svcVersion");
+    ~RestoreIe() {
+      lirra::test::SetString(HKEY_LOCAL_MACHINE, key, L"Version", version.c_str());
+      lirra::test::SetString(HKEY_LOCAL_MACHINE, key, L"svcVersion", service.empty() ? nullptr : service.c_str());
+      Processes(L"iexplore.exe", true);
+    }
+  } restore{ieKey};
+  ASSERT_FALSE(restore.version.empty());
+  ASSERT_TRUE(lirra::test::SetString(HKEY_LOCAL_MACHINE, ieKey, L"Version", L"7.0.6000.16386"));
+  ASSERT_TRUE(lirra::test::SetString(HKEY_LOCAL_MACHINE, ieKey, L"svcVersion", nullptr));
+  Processes(L"iexplore.exe", true);
+
+  WindowHost client(shop + L"\\lirra.exe", L"", shop);
+  ASSERT_TRUE(client.Started());
+  HWND box = nullptr;
+  const std::vector<std::wstring> seen = WatchLoadingWindow(client, &box);
+  ASSERT_NE(nullptr, box);
+  EXPECT_FALSE(Showed(seen, kTextDownloadingIe8));
+  EXPECT_EQ(L"检测到当前版本IE版本较低，请到官网更新", TextOf(GetDlgItem(box, IDC_MSGBOX_TEXT)));
+  PostMessageW(GetDlgItem(box, IDC_MSGBOX_CANCEL), BM_CLICK, 0, 0);
+  EXPECT_EQ(0, client.WaitExit(20000)) << "退出 ends the client";
+  EXPECT_TRUE(lirra::test::WaitUntil([] { return Processes(L"iexplore.exe", false) > 0; }, 10000))
+      << "the vendor's page was not opened";
+  EXPECT_FALSE(Exists(shop + L"\\IE8XP.exe")) << "no IE 8 package off XP";
 }
 
 }  // namespace
