@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# The first start of lirra.exe against the shop server in fresh 64-bit Wine prefixes, one per
+# Windows version the client tells apart, each in a Wine session of its own: the prefix is a
+# copy of an untouched one made once per build tree, set to the version with winecfg, with a
+# new shop folder (lirra.exe, res/, CardX.ocx and nothing the client keeps). windows_versions_test
+# then runs that version's road (lirractl doctor, the first start to the driver manager, a
+# second start to the browser window).
+#   windows-versions.sh TEST_EXE LIRRA_EXE LIRRACTL_EXE CARDX_OCX INSTALLERS_DIR PLATFORM_HOST [VERSION...]
+# The versions default to every one the test knows; Wine's 64-bit prefix refuses "winxp", so the
+# Windows XP road (the IE 8 step, the XP32 key) can't be taken with this build.
+set -euo pipefail
+
+test_exe=$1 client=$2 lirractl=$3 cardx=$4 installers=$5 host=$6
+shift 6
+versions=("$@")
+[ ${#versions[@]} -gt 0 ] || versions=(win7 win81 win10 winxp64)
+here=$(cd "$(dirname "$0")/../.." && pwd)
+work="$(dirname "$test_exe")/windows-versions"
+export LIRRA_WINE_ARCH=win64
+
+case "$host" in
+  127.0.0.1:*) port=${host##*:} ;;
+  *) echo "the client is built for $host, not the loopback shop server; skipping"; exit 77 ;;
+esac
+
+template="$(dirname "$test_exe")/windows-versions-prefix"
+LIRRA_WINEPREFIX="$template" "$here/scripts/wine-prefix.sh"
+
+for version in "${versions[@]}"; do
+  [ -d "$work/$version/prefix" ] && WINEPREFIX="$work/$version/prefix" wineserver -k 2>/dev/null || true
+done
+rm -rf "$work"
+mkdir -p "$work"
+LIRRA_DEMO_HOST="$host" "$here/tools/shop-server/make-demo-data.sh" "$work/data" "$installers" >/dev/null
+python3 "$here/tools/shop-server/shop_server.py" --root "$work/data" --host 127.0.0.1 --port "$port" \
+  >"$work/server.log" 2>&1 &
+server=$!
+session_prefix=""
+cleanup() {
+  [ -n "$session_prefix" ] && { WINEPREFIX="$session_prefix" wineserver -k 2>/dev/null || true; }
+  kill "$server" 2>/dev/null || true
+  wait "$server" 2>/dev/null || true
+}
+trap cleanup EXIT
+for _ in $(seq 1 100); do
+  grep -q '^listening' "$work/server.log" 2>/dev/null && break
+  kill -0 "$server" 2>/dev/null || { cat "$work/server.log" >&2; echo "shop server did not start on $port" >&2; exit 1; }
+  sleep 0.1
+done
+
+failed=()
+for version in "${versions[@]}"; do
+  echo "== $version"
+  start=$SECONDS
+  dir="$work/$version"
+  mkdir -p "$dir/shop"
+  cp -a "$template" "$dir/prefix"
+  cp "$client" "$cardx" "$dir/shop/"
+  cp -r "$here/res" "$dir/shop/res"
+
+  export WINEPREFIX="$dir/prefix" LIRRA_WINEPREFIX="$dir/prefix"
+  session_prefix=$WINEPREFIX
+  wineserver -p
+  # Wine's background services start with the first program and inherit its output: start them
+  # away from ctest's pipes.
+  "$here/scripts/wine-run.sh" cmd /c exit >/dev/null 2>&1 </dev/null
+  if ! "$here/scripts/wine-run.sh" winecfg /v "$version" >/dev/null 2>&1 </dev/null; then
+    echo "winecfg refused the Windows version $version" >&2
+    failed+=("$version")
+  elif ! LIRRA_WINDOWS_VERSION="$version" LIRRA_SHOP_DIR="$dir/shop" LIRRA_LIRRACTL="$lirractl" \
+       "$here/scripts/wine-run.sh" "$test_exe"; then
+    failed+=("$version")
+  fi
+  wineserver -k 2>/dev/null || true
+  session_prefix=""
+  echo "== $version took $((SECONDS - start)) s"
+done
+
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "failed in: ${failed[*]}" >&2
+  exit 1
+fi
