@@ -313,7 +313,7 @@ def main():
     parser.add_argument("lirractl")
     args, rest = parser.parse_known_args()
     LIRRACTL = os.path.abspath(args.lirractl)
-    HOLD_FILE = args.hold_file
+    HOLD_FILE = os.path.abspath(args.hold_file) if args.hold_file else None
     EMULATOR = os.path.abspath(args.emulator) if args.emulator and os.sep in args.emulator else args.emulator
     if EMULATOR:
         start_emulator()
