@@ -344,7 +344,9 @@ TEST(FirstStart, LoadingWindowRunsThePreparationAndCloses) {
     auto found = std::find(kProgressTexts.begin(), kProgressTexts.end(), seen[i]);
     ASSERT_NE(kProgressTexts.end(), found) << "unexpected text";
     const size_t index = static_cast<size_t>(found - kProgressTexts.begin());
-    if (i > 0) EXPECT_GT(index, last) << "texts out of order or repeated";
+    if (i > 0) {
+      EXPECT_GT(index, last) << "texts out of order or repeated";
+    }
     last = index;
   }
 
