@@ -4,8 +4,11 @@
 // request read the header, status and length; the memory text then goes through the update
 // check's document handling. Checked: the result is one of the five codes, the buffer stays
 // terminated and nothing is written past it, the file never outgrows the announced length.
+// When the first byte has bit 1 set, the rest of the input is the body of a well-formed "200 OK"
+// answer with its exact Content-Length: both requests must then deliver it byte for byte.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -58,9 +61,54 @@ long FileSize(const std::string& path) {
   return size;
 }
 
+std::string FileBytes(const std::string& path) {
+  std::string bytes;
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return bytes;
+  char block[4096];
+  for (std::size_t n; (n = std::fread(block, 1, sizeof block, f)) > 0;) bytes.append(block, n);
+  std::fclose(f);
+  return bytes;
+}
+
+// A well-formed answer carries its body whole: into memory up to the buffer's room (a longer
+// one is cut and said to be incomplete), into a file exactly (an empty body is never committed).
+void CheckWellFormed(const std::string& url, const std::string& body) {
+  std::vector<char> memory(kCapacity + kGuard, '\x5A');
+  std::memset(memory.data(), 0, kCapacity);
+  lirra::CDownFile memoryRequest;
+  int result = memoryRequest.HttpGetToMemory(url.c_str(), memory.data(), kCapacity);
+  std::size_t fits = std::min(body.size(), kCapacity - 1);
+  // A stated length of 0 says nothing about the body, so only a non-empty one must succeed.
+  if (!body.empty() && result != (body.size() <= kCapacity - 1 ? lirra::kHttpOk : lirra::kHttpIncomplete)) std::abort();
+  if (memoryRequest.BodyLength() != fits) std::abort();
+  if (std::memcmp(memory.data(), body.data(), fits) != 0 || memory[fits] != '\0') std::abort();
+  for (std::size_t i = kCapacity; i < memory.size(); ++i) {
+    if (memory[i] != '\x5A') std::abort();
+  }
+
+  std::remove(WorkFile().c_str());
+  lirra::CDownFile fileRequest;
+  result = fileRequest.HttpGetToFile(url.c_str(), WorkFile().c_str());
+  if (body.empty()) {
+    if (fileRequest.Committed() || FileSize(WorkFile()) != -1) std::abort();
+  } else {
+    if (result != lirra::kHttpOk || !fileRequest.Committed() || FileBytes(WorkFile()) != body) std::abort();
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size > 0 && (data[0] & 2)) {
+    std::string body(reinterpret_cast<const char*>(data) + 1, size - 1);
+    {
+      std::lock_guard<std::mutex> lock(g_mutex);
+      g_answer = "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+    }
+    CheckWellFormed(Server().Url("/files/body.bin"), body);
+    return 0;
+  }
   {
     std::lock_guard<std::mutex> lock(g_mutex);
     g_answer.assign(reinterpret_cast<const char*>(data), size);

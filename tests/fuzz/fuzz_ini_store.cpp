@@ -1,5 +1,7 @@
 // Fuzzes the INI store with arbitrary file bytes: load, read, then one write or removal,
-// checking that the written key reads back and that no other key changes its answer.
+// checking that the written key reads back, that a removal removes (repeated until it reports
+// nothing left, the key reads as missing and each removal changed the file), and that no
+// other key changes its answer.
 #include <unistd.h>
 
 #include <cstdint>
@@ -59,6 +61,22 @@ Answer ReadKey(const char* section, const char* key) {
   return {result, out};
 }
 
+std::string FileBytes(const std::string& path) {
+  std::string bytes;
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) std::abort();
+  char block[4096];
+  for (std::size_t n; (n = std::fread(block, 1, sizeof block, f)) > 0;) bytes.append(block, n);
+  std::fclose(f);
+  return bytes;
+}
+
+std::size_t LineCount(const std::string& bytes) {
+  std::size_t lines = 1;
+  for (char c : bytes) lines += (c == '\n' || c == '\r');
+  return lines;
+}
+
 std::vector<Answer> ReadAll() {
   std::vector<Answer> answers;
   for (const char* section : kSections)
@@ -94,6 +112,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   if (written == 1 && !remove && ReadKey(section, key) != Answer{1, value}) std::abort();
   if (written == 0 && before != after) std::abort();
+  // A key that reads as present has a line to remove.
+  if (remove && written != 1 && ReadKey(section, key).first == 1) std::abort();
+  if (remove) {
+    // Each removal takes one line away, and a later line with the same key may then show, so
+    // remove until the store says nothing is left: every reported removal changed the file,
+    // a refused one left it alone. The file can't hold more such lines than it has lines.
+    std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
+    for (std::size_t bound = LineCount(bytes);; --bound) {
+      std::string now = FileBytes(path);
+      if ((written == 1) != (now != bytes)) std::abort();
+      if (written != 1) break;
+      if (bound == 0) std::abort();
+      bytes = now;
+      written = lirra::IniWriteString(section, key, nullptr);
+    }
+    if (ReadKey(section, key) != Answer{0, "#"}) std::abort();
+    after = ReadAll();
+  }
   size_t i = 0;
   for (const char* s : kSections) {
     for (const char* k : kKeys) {

@@ -165,6 +165,21 @@ std::string LongHeader() {
 // What lies beyond the first 1024 header bytes arrives as body.
 std::string LongHeaderRest() { return LongHeader().substr(1024); }
 
+using Clock = std::chrono::steady_clock;
+// Slack for a loaded 2-core machine on top of each bound under test.
+constexpr auto kMargin = std::chrono::milliseconds(2000);
+
+constexpr std::chrono::milliseconds Ms(unsigned ms) { return std::chrono::milliseconds(ms); }
+
+// On loopback a request connects at once; stalled, it waits at most for the header and then
+// for one receive. These are the bounds the stalled cases are held to.
+constexpr auto kMemoryStallBound = Ms(kHttpHeaderTimeoutMs + kHttpMemoryBodyTimeoutMs);
+constexpr auto kFileStallBound = Ms(kHttpHeaderTimeoutMs + kHttpFileTimeoutMs);
+// A stalled server stays silent well beyond both bounds and their margin, so a request that
+// never gives up can't pass by the server closing first (it is let go when the test ends).
+constexpr unsigned kStallMs = 3 * (kHttpHeaderTimeoutMs + kHttpFileTimeoutMs);
+static_assert(Ms(kStallMs) > kFileStallBound + kMargin && Ms(kStallMs) > kMemoryStallBound + kMargin);
+
 std::vector<ResponseCase> ResponseCases() {
   const Answer::Then stall = Answer::Then::Stall;
   return {
@@ -247,18 +262,18 @@ std::vector<ResponseCase> ResponseCases() {
       // The memory request reads on as the servers always allowed; a file needs a whole header.
       {"HeaderOver1024", {LongHeader()}, kHttpIncomplete, LongHeaderRest(), kHttpNoResponse, kUntouched},
       {"HeaderCutAtItsDeadline",
-       {"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n", stall, 8000},
+       {"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n", stall, kStallMs},
        kHttpNoResponse,
        "",
        kHttpNoResponse,
        kUntouched},
       {"StallMidBody",
-       {"HTTP/1.1 200 OK\r\nContent-Length: 20\r\n\r\n" + kHalf, stall, 8000},
+       {"HTTP/1.1 200 OK\r\nContent-Length: 20\r\n\r\n" + kHalf, stall, kStallMs},
        kHttpIncomplete,
        kHalf,
        kHttpIncomplete,
        kUntouched},
-      {"SilentAfterAccept", {"", stall, 8000}, kHttpNoResponse, "", kHttpNoResponse, kUntouched},
+      {"SilentAfterAccept", {"", stall, kStallMs}, kHttpNoResponse, "", kHttpNoResponse, kUntouched},
       {"ClosedWithoutAnswer", {""}, kHttpNoResponse, "", kHttpNoResponse, kUntouched},
       {"NoStatusLine", {"garbage\r\n\r\n"}, kHttpNoResponse, "", kHttpNoResponse, kUntouched},
   };
@@ -277,7 +292,7 @@ TEST_P(ResponseTest, MemoryRequest) {
   }
   EXPECT_EQ(std::string(buffer.data()), c.memoryText);
   // Every wait has a limit: a stalled or silent server ends the request within seconds.
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(7));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, kMemoryStallBound + kMargin);
 }
 
 TEST_P(ResponseTest, FileRequest) {
@@ -295,7 +310,7 @@ TEST_P(ResponseTest, FileRequest) {
   }
   EXPECT_EQ(test::ReadFile(path), c.fileContent);
   EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"package.exe"}) << "no temporary file stays behind";
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(7));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, kFileStallBound + kMargin);
 }
 
 INSTANTIATE_TEST_SUITE_P(Responses, ResponseTest, testing::ValuesIn(ResponseCases()),
@@ -313,11 +328,6 @@ TEST(HttpRequestTest, RefusedConnectionGives10) {
 }
 
 // ---- bounds: no request waits or grows without limit ----
-
-using Clock = std::chrono::steady_clock;
-constexpr auto kMargin = std::chrono::milliseconds(2000);
-
-std::chrono::milliseconds Ms(unsigned ms) { return std::chrono::milliseconds(ms); }
 
 Answer Drip(const std::string& head, const std::string& drip, unsigned everyMs, size_t chunk = 1) {
   Answer a{head};
@@ -364,9 +374,13 @@ TEST(BoundsTest, ABodyBelowTheLowSpeedFloorFailsAndALivingLineCompletes) {
   EXPECT_NE(slow.Reason().find("slower than"), std::string::npos) << slow.Reason();
   EXPECT_EQ(test::ReadFile(dir.File("f.exe")), kUntouched);
 
-  // Twice the floor, in chunks: slow, but alive.
-  const std::string body(3000, 'l');
-  LoopbackServer living({Drip("HTTP/1.1 200 OK\r\nContent-Length: 3000\r\n\r\n", body, 50, 100)});
+  // Five times the floor when on time, in chunks over about three windows: slow, but alive
+  // even when a loaded machine makes the sender's pauses twice as long.
+  constexpr unsigned kEveryMs = 50;
+  const size_t chunk = size_t{5} * limits.lowSpeedBytesPerSecond * kEveryMs / 1000;
+  const std::string body(3 * limits.lowSpeedWindowMs / kEveryMs * chunk, 'l');
+  LoopbackServer living(
+      {Drip("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n", body, kEveryMs, chunk)});
   CDownFile steady;
   steady.SetLimits(limits);
   EXPECT_EQ(steady.HttpGetToFile(living.Url("/f.exe").c_str(), dir.File("f.exe").c_str()), kHttpOk) << steady.Reason();
@@ -376,7 +390,11 @@ TEST(BoundsTest, ABodyBelowTheLowSpeedFloorFailsAndALivingLineCompletes) {
 // Each byte again within the per-receive limit; the request as a whole still ends.
 TEST(BoundsTest, TheMemoryRequestAndAFileWithADeadlineEndInTime) {
   {
-    LoopbackServer server({Drip("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n", std::string(100, 'm'), 1000)});
+    // A byte every third of the receive limit: two thirds of it to spare for a late sender,
+    // and still too slow for the whole body to arrive before the deadline.
+    constexpr unsigned kEveryMs = kHttpMemoryBodyTimeoutMs / 3;
+    static_assert(100 * kEveryMs > 2 * kHttpMemoryDeadlineMs);
+    LoopbackServer server({Drip("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n", std::string(100, 'm'), kEveryMs)});
     std::vector<char> buffer(256, '\0');
     auto start = Clock::now();
     CDownFile request;
@@ -421,14 +439,15 @@ TEST(BoundsTest, AnnouncedLengthsBeyondTheLimitsAreRefusedUpFront) {
     test::WriteFile(dir.File("f.exe"), kUntouched);
     std::string body(100, 'b');
     LoopbackServer server({Answer{std::string("HTTP/1.1 200 OK\r\nContent-Length: ") + c.length + "\r\n\r\n" + body,
-                                  Answer::Then::Stall, 3000}});
+                                  Answer::Then::Stall, kStallMs}});
     HttpLimits limits;
     limits.maxBody = c.maxBody;
     CDownFile request;
     request.SetLimits(limits);
     auto start = Clock::now();
     EXPECT_EQ(request.HttpGetToFile(server.Url("/f.exe").c_str(), dir.File("f.exe").c_str()), c.result) << c.name;
-    EXPECT_LT(Clock::now() - start, Ms(1000)) << c.name << ": refused without waiting for the body";
+    // Waiting for the missing body would take one whole receive limit.
+    EXPECT_LT(Clock::now() - start, Ms(kHttpFileTimeoutMs)) << c.name << ": refused without waiting for the body";
     EXPECT_EQ(test::ReadFile(dir.File("f.exe")), c.result == kHttpOk ? body : kUntouched) << c.name;
     EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"f.exe"}) << c.name;
   }

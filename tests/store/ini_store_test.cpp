@@ -14,6 +14,7 @@
 
 #include "ordinary_user.h"
 #include "support/temp_dir.h"
+#include "write_refusal.h"
 
 #ifndef _WIN32
 #include <sys/resource.h>
@@ -42,32 +43,6 @@ std::pair<int, std::string> Get(const char* section, const char* key, const char
   std::fill(std::begin(out), std::end(out), '#');
   int result = IniReadString(section, key, out, sizeof out, fallback);
   return {result, out};
-}
-
-void MakeReadOnly(const std::string& path, bool directory) {
-#ifdef _WIN32
-  (void)directory;
-  ASSERT_EQ(chmod(path.c_str(), S_IREAD), 0);
-#else
-  ASSERT_EQ(chmod(path.c_str(), directory ? 0555 : 0444), 0);
-#endif
-}
-
-// Privileged users (root here, or Wine mapping a read-only file) may write regardless.
-bool CanStillOpenForWriting(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "ab");
-  if (!f) return false;
-  std::fclose(f);
-  return true;
-}
-
-bool CanStillCreateIn(const TempDir& dir) {
-  std::string probe = dir.File("probe");
-  std::FILE* f = std::fopen(probe.c_str(), "wb");
-  if (!f) return false;
-  std::fclose(f);
-  std::remove(probe.c_str());
-  return true;
 }
 
 class IniStoreTest : public testing::Test {
@@ -212,33 +187,36 @@ TEST_F(IniStoreTest, SuccessfulWritesLeaveNoTemporaryFiles) {
 
 TEST_F(IniStoreTest, ReadOnlyFileKeepsContent) {
   std::string path = Loaded("a.ini", "[s]\r\nk=1\r\n");
-  MakeReadOnly(path, false);
+  test::MakeFileReadOnly(path);
   test::AsOrdinaryUser({dir.path(), path}, [&] {
-    if (CanStillOpenForWriting(path)) GTEST_SKIP() << "read-only files are writable for this user";
-    EXPECT_EQ(IniWriteString("s", "k", "2"), 0);
-    EXPECT_EQ(IniWriteString("t", "k", "2"), 0);
-    EXPECT_EQ(IniWriteString("s", "k", nullptr), 0);
+    {
+      test::WriteRefusal refusal(path);
+      ASSERT_NO_FATAL_FAILURE(refusal.ExpectReal());
+      EXPECT_EQ(IniWriteString("s", "k", "2"), 0);
+      EXPECT_EQ(IniWriteString("t", "k", "2"), 0);
+      EXPECT_EQ(IniWriteString("s", "k", nullptr), 0);
+      EXPECT_EQ(Get("s", "k"), std::make_pair(1, std::string("1")));
+    }
     EXPECT_EQ(ReadFile(path), "[s]\r\nk=1\r\n");
-    EXPECT_EQ(Get("s", "k"), std::make_pair(1, std::string("1")));
     EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"a.ini"});
   });
 }
 
+#ifndef _WIN32
 // The file itself could be written in place; the rewrite still refuses rather than risk it.
+// (Windows has no folder that refuses new files without access lists, which Wine ignores.)
 TEST_F(IniStoreTest, ReadOnlyFolderKeepsFile) {
-#ifdef _WIN32
-  GTEST_SKIP() << "the read-only attribute of a Windows folder does not stop file creation";
-#endif
   std::string path = Loaded("a.ini", "[s]\nk=1\n");
-  MakeReadOnly(dir.path(), true);
+  ASSERT_EQ(chmod(dir.path().c_str(), 0555), 0);
   test::AsOrdinaryUser({dir.path(), path}, [&] {
-    if (CanStillCreateIn(dir)) GTEST_SKIP() << "read-only folders are writable for this user";
+    ASSERT_NO_FATAL_FAILURE(test::ExpectFolderRefusesNewFiles(dir.path()));
     EXPECT_EQ(IniWriteString("s", "k", "2"), 0);
     EXPECT_EQ(IniWriteString("t", "k", "2"), 0);
     EXPECT_EQ(ReadFile(path), "[s]\nk=1\n");
     EXPECT_EQ(Get("s", "k"), std::make_pair(1, std::string("1")));
   });
 }
+#endif
 
 #ifndef _WIN32
 // A file-size limit makes the rewrite fail part-way, as a full disk would; this works for root too.

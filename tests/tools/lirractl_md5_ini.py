@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Runs the built lirractl's md5 and ini commands and checks output, files and exit codes.
 
-usage: lirractl_md5_ini.py [--emulator PROGRAM] LIRRACTL
+usage: lirractl_md5_ini.py [--emulator PROGRAM --hold-file HOLD_FILE_EXE] LIRRACTL
 
 With an emulator (Wine for the Windows build) the program's CR LF line ends are read as LF,
 and names given on the command line reach it in the ANSI code page (GBK under the project's Wine).
@@ -10,13 +10,17 @@ import argparse
 import hashlib
 import locale
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
 LIRRACTL = None
 EMULATOR = None
+HOLD_FILE = None  # a Windows program that holds a file open for reading only
+NOBODY = 65534  # the ordinary user that root runs permission checks as
 
 
 def run(*args, cwd):
@@ -45,12 +49,77 @@ def start_emulator():
                    stderr=subprocess.DEVNULL, timeout=300, check=False)
 
 
-def can_write_read_only(path):
-    try:
-        with open(path, "ab"):
-            return True
-    except OSError:
-        return False
+class WriteRefusal:
+    """Makes writes to a file in the folder really fail for lirractl, or fails the test.
+
+    The file is read-only. Natively, root writes such files, so lirractl then runs as the user
+    nobody (a copy of it in a folder nobody reaches; the test folder becomes nobody's). Wine's
+    root writes them too, so there another Wine process holds the file open for reading only,
+    which refuses every writer in the prefix.
+    """
+
+    def __init__(self, test, folder, name):
+        self.test, self.folder, self.name = test, folder, name
+        self.path = os.path.join(folder, name)
+        self.program = LIRRACTL
+        self.prefix = []
+        self.holder = None
+        self._tools = None
+
+    def __enter__(self):
+        os.chmod(self.path, 0o444)
+        if EMULATOR:
+            self._hold()
+        elif os.geteuid() == 0:
+            self._become_nobody()
+        self._expect_real()
+        return self
+
+    def __exit__(self, *exc):
+        if self.holder:
+            self.holder.kill()
+            self.holder.wait(timeout=60)
+        if self._tools:
+            self._tools.cleanup()
+
+    def lirractl(self, *args):
+        command = self.prefix + ([EMULATOR] if EMULATOR else []) + [self.program] + list(args)
+        done = subprocess.run(command, cwd=self.folder, capture_output=True, timeout=120)
+        out = done.stdout.replace(b"\r\n", b"\n") if EMULATOR else done.stdout
+        return done.returncode, out
+
+    def _become_nobody(self):
+        self._tools = tempfile.TemporaryDirectory(prefix="lirractl-nobody-")
+        os.chmod(self._tools.name, 0o755)
+        self.program = shutil.copy(LIRRACTL, self._tools.name)
+        os.chown(self.folder, NOBODY, NOBODY)
+        os.chown(self.path, NOBODY, NOBODY)
+        self.prefix = ["setpriv", "--reuid=%d" % NOBODY, "--regid=%d" % NOBODY, "--clear-groups"]
+
+    def _hold(self):
+        self.test.assertTrue(HOLD_FILE, "under Wine the test needs --hold-file to make the file refuse writes")
+        marker = os.path.join(self.folder, "held.marker")
+        self.holder = subprocess.Popen([EMULATOR, HOLD_FILE, self.name, "120000", "held.marker"], cwd=self.folder,
+                                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                       stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 60
+        while not os.path.exists(marker):
+            if self.holder.poll() is not None:
+                self.test.fail("hold_file ended with %d before holding %s" % (self.holder.returncode, self.name))
+            if time.monotonic() > deadline:
+                self.test.fail("hold_file did not hold %s within 60 s" % self.name)
+            time.sleep(0.05)
+        os.remove(marker)
+
+    def _expect_real(self):
+        before = self.test.bytes_of(self.name)
+        if EMULATOR:
+            probe = [EMULATOR, "cmd", "/c", "echo probe>>" + self.name]
+        else:
+            probe = self.prefix + ["sh", "-c", 'printf probe >> "$1"', "sh", self.name]
+        subprocess.run(probe, cwd=self.folder, stdin=subprocess.DEVNULL, capture_output=True, timeout=120)
+        self.test.assertEqual(self.test.bytes_of(self.name), before,
+                              "the test could not make %s refuse writes: a writer appended to it" % self.name)
 
 
 class Base(unittest.TestCase):
@@ -221,15 +290,11 @@ class IniWrite(Base):
 
     def test_read_only_file(self):
         self.put("c.ini", b"[HID]\nvalue=0\n")
-        path = os.path.join(self.dir, "c.ini")
-        os.chmod(path, 0o444)
-        if not EMULATOR and can_write_read_only(path):
-            self.skipTest("read-only files are writable for this user")
-        code, out, err = self.lirractl("ini", "set", "c.ini", "HID", "value", "1")
-        if EMULATOR and code == 0:
-            self.skipTest("Wine lets this user write read-only files")
-        self.assertEqual((code, out), (1, b""))
+        with WriteRefusal(self, self.dir, "c.ini") as refusal:
+            for args in (("set", "c.ini", "HID", "value", "1"), ("del", "c.ini", "HID", "value")):
+                self.assertEqual(refusal.lirractl("ini", *args), (1, b""), args)
         self.assertEqual(self.bytes_of("c.ini"), b"[HID]\nvalue=0\n")
+        self.assertEqual(os.listdir(self.dir), ["c.ini"])
 
     def test_usage(self):
         self.put("c.ini", b"")
@@ -241,12 +306,14 @@ class IniWrite(Base):
 
 
 def main():
-    global LIRRACTL, EMULATOR
+    global LIRRACTL, EMULATOR, HOLD_FILE
     parser = argparse.ArgumentParser()
     parser.add_argument("--emulator")
+    parser.add_argument("--hold-file")
     parser.add_argument("lirractl")
     args, rest = parser.parse_known_args()
     LIRRACTL = os.path.abspath(args.lirractl)
+    HOLD_FILE = os.path.abspath(args.hold_file) if args.hold_file else None
     EMULATOR = os.path.abspath(args.emulator) if args.emulator and os.sep in args.emulator else args.emulator
     if EMULATOR:
         start_emulator()
