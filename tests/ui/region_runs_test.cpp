@@ -17,7 +17,7 @@ std::vector<std::uint8_t> Picture(const std::vector<std::string>& rows, int stri
       Rgb colour{20, 40, 60};
       switch (rows[y][x]) {
         case '.':
-          colour = kCutColour;
+          colour = {166, 166, 166};  // the skins' key colour
           break;
         case '1':
           colour = {166, 166, 167};

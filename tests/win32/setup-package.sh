@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
 # The setup package under Wine: packs this build's client with scripts/package.sh, makes a fresh
-# Wine prefix of its own (the shared one keeps other tests' registry and files), serves the demo
-# data on the client's built-in loopback host and runs setup_package_test.exe in that prefix.
-# The fresh prefix is a copy of an untouched one made once per build tree: Wine's first start
-# takes minutes, a copy seconds.
+# Wine prefix of its own (tests/win32/fresh-prefix.sh), serves the demo data on the client's
+# built-in loopback host and runs setup_package_test.exe in that prefix.
 #   setup-package.sh TEST_EXE CARDX_OCX INSTALLERS_DIR PLATFORM_HOST BUILD_DIR
 set -euo pipefail
 
@@ -16,14 +14,9 @@ case "$host" in
   *) echo "the client is built for $host, not the loopback shop server; skipping"; exit 77 ;;
 esac
 
-template="$(dirname "$test_exe")/setup-package-prefix"
-LIRRA_WINEPREFIX="$template" "$here/scripts/wine-prefix.sh"
-
-export WINEPREFIX="$work/prefix" LIRRA_WINEPREFIX="$work/prefix"
-[ -d "$WINEPREFIX" ] && { wineserver -k 2>/dev/null || true; }
-rm -rf "$work"
-mkdir -p "$work"
-cp -a "$template" "$WINEPREFIX"
+source "$here/tests/win32/fresh-prefix.sh"
+fresh_prefix "$(dirname "$test_exe")" "$work/prefix"
+rm -rf "$work/package" "$work/data"
 
 setup=$(LIRRA_BUILD_DIR="$build" LIRRA_PACKAGE_DIR="$work/package" "$here/scripts/package.sh" "$cardx" | tail -n 1)
 [ -f "$setup" ] || { echo "no setup package from scripts/package.sh" >&2; exit 1; }

@@ -334,11 +334,13 @@ TEST(FirstStart, LoadingWindowRunsThePreparationAndCloses) {
   PostMessageW(GetDlgItem(manager, IDC_DRV_CLOSE), BM_CLICK, 0, 0);
   exitCode = client.WaitExit(20000);
   EXPECT_EQ(0, exitCode) << "the client did not end by itself";
-  // The worker's texts, each once and in order, from the initial one to the last; the
-  // initial text alone would mean the worker never ran.
-  ASSERT_GE(seen.size(), 2u) << "only the initial text was seen";
-  EXPECT_EQ(kProgressTexts.front(), seen.front());
-  EXPECT_EQ(kProgressTexts.back(), seen.back());
+  // The worker's texts, each once and in order. A text can come and go between two looks (the
+  // first and the last often do: the window closes right after the last), so the proof that
+  // the worker ran to its end is the driver manager above; here at least one of its own texts
+  // must have shown, and none out of order.
+  ASSERT_NE(seen.end(), std::find_if(seen.begin(), seen.end(),
+                                     [](const std::wstring& shown) { return shown != kProgressTexts.front(); }))
+      << "only the initial text was seen";
   size_t last = 0;
   for (size_t i = 0; i < seen.size(); ++i) {
     auto found = std::find(kProgressTexts.begin(), kProgressTexts.end(), seen[i]);

@@ -23,8 +23,7 @@ case "$host" in
   *) echo "the client is built for $host, not the loopback shop server; skipping"; exit 77 ;;
 esac
 
-template="$(dirname "$test_exe")/windows-versions-prefix"
-LIRRA_WINEPREFIX="$template" "$here/scripts/wine-prefix.sh"
+source "$here/tests/win32/fresh-prefix.sh"
 
 for version in "${versions[@]}"; do
   [ -d "$work/$version/prefix" ] && WINEPREFIX="$work/$version/prefix" wineserver -k 2>/dev/null || true
@@ -54,11 +53,10 @@ for version in "${versions[@]}"; do
   start=$SECONDS
   dir="$work/$version"
   mkdir -p "$dir/shop"
-  cp -a "$template" "$dir/prefix"
   cp "$client" "$cardx" "$dir/shop/"
   cp -r "$here/res" "$dir/shop/res"
 
-  export WINEPREFIX="$dir/prefix" LIRRA_WINEPREFIX="$dir/prefix"
+  fresh_prefix "$(dirname "$test_exe")" "$dir/prefix"
   session_prefix=$WINEPREFIX
   wineserver -p
   # Wine's background services start with the first program and inherit its output: start them
