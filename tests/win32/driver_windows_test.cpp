@@ -23,6 +23,7 @@ namespace {
 
 using lirra::test::BesideTest;
 using lirra::test::EnvWinePath;
+using lirra::test::Processes;
 using lirra::test::ProductVersionOf;
 using lirra::test::RectInDialog;
 using lirra::test::SaveScreenshot;
@@ -396,26 +397,6 @@ size_t ServerRequests() {
   const std::string log = FileBytes(EnvWinePath("LIRRA_SHOP_DIR", L"\\..\\server.log"));
   size_t count = 0;
   for (size_t at = log.find("\"GET "); at != std::string::npos; at = log.find("\"GET ", at + 1)) ++count;
-  return count;
-}
-
-// Processes of this image name, ended when `end` is set.
-int Processes(const wchar_t* image, bool end) {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return 0;
-  PROCESSENTRY32W entry = {};
-  entry.dwSize = sizeof(entry);
-  int count = 0;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
-    if (lstrcmpiW(entry.szExeFile, image) != 0) continue;
-    ++count;
-    if (!end) continue;
-    if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID)) {
-      TerminateProcess(process, 1);
-      CloseHandle(process);
-    }
-  }
-  CloseHandle(snapshot);
   return count;
 }
 

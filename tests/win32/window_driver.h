@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+// after windows.h
+#include <tlhelp32.h>
 
 #include <cstdlib>
 #include <functional>
@@ -111,6 +113,23 @@ class WindowHost {
 };
 
 // The product version in a program's version resource, read as Explorer reads it.
+// Processes of this image name, ended when `end` is set.
+inline int Processes(const wchar_t* image, bool end) {
+  win::ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot.Valid()) return 0;
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof(entry);
+  int count = 0;
+  for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry)) {
+    if (lstrcmpiW(entry.szExeFile, image) != 0) continue;
+    ++count;
+    if (!end) continue;
+    win::ScopedHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
+    if (process) TerminateProcess(process.Get(), 1);
+  }
+  return count;
+}
+
 inline std::wstring ProductVersionOf(const std::wstring& program) {
   DWORD ignored = 0;
   std::vector<char> data(GetFileVersionInfoSizeW(program.c_str(), &ignored));

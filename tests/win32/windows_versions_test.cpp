@@ -22,6 +22,7 @@
 namespace {
 
 using lirra::test::EnvWinePath;
+using lirra::test::Processes;
 using lirra::test::SaveScreenshot;
 using lirra::test::TextOf;
 using lirra::test::WaitForEnabled;
@@ -254,26 +255,6 @@ std::wstring ReadString(HKEY root, const std::wstring& path, const wchar_t* valu
   DWORD size = sizeof data - sizeof(wchar_t);
   if (RegGetValueW(root, path.c_str(), value, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS) return L"";
   return data;
-}
-
-// Processes of this image name, ended when `end` is set.
-int Processes(const wchar_t* image, bool end) {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return 0;
-  PROCESSENTRY32W entry = {};
-  entry.dwSize = sizeof(entry);
-  int count = 0;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
-    if (lstrcmpiW(entry.szExeFile, image) != 0) continue;
-    ++count;
-    if (!end) continue;
-    if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID)) {
-      TerminateProcess(process, 1);
-      CloseHandle(process);
-    }
-  }
-  CloseHandle(snapshot);
-  return count;
 }
 
 // Internet Explorer 7 off Windows XP: the client installs no IE 8 (its package is for XP), asks
