@@ -23,12 +23,9 @@ namespace lirra {
 class PrepareNetwork {
  public:
   virtual ~PrepareNetwork() = default;
-  virtual bool DownloadFile(const std::wstring& remoteUrl, const std::wstring& localPath) = 0;
-  // The manifest to its local path; the real transfer keeps a good local one against a bad
-  // answer, and verifies the signature when the table has a key.
-  virtual bool DownloadManifest(const PackageTable& table) {
-    return DownloadFile(table.m_strManifestUrl, table.m_strManifestPath);
-  }
+  // The table's manifest to its local path; the real transfer keeps a good local one against
+  // a bad answer, and verifies the signature when the table has a key.
+  virtual bool DownloadManifest(const PackageTable& table) = 0;
   // As lirra::EnsurePackage: true when the installer is present and verified; otherwise
   // `failure` says why. `progress` hears of a download's blocks.
   virtual bool EnsurePackage(const PackageRecord& record, const HttpProgress& progress, PackageFailure* failure) = 0;
@@ -40,7 +37,6 @@ class PrepareNetwork {
 class HttpPrepareNetwork : public PrepareNetwork {
  public:
   explicit HttpPrepareNetwork(std::wstring versionUrl = VersionDataUrl()) : versionUrl_(std::move(versionUrl)) {}
-  bool DownloadFile(const std::wstring& remoteUrl, const std::wstring& localPath) override;
   bool DownloadManifest(const PackageTable& table) override;
   bool EnsurePackage(const PackageRecord& record, const HttpProgress& progress, PackageFailure* failure) override;
   int GetLatestVersionInfo(UpdateInfo* info) override;

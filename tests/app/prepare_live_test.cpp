@@ -264,8 +264,10 @@ TEST(PrepareNetworkTest, APortalPageNeverReplacesTheManifest) {
   const std::string path = dir.File("file.ini");
   WriteFile(path, "[NJYS]\r\npath=old.exe\r\n");
   LoopbackServer server({Answer{Response("200 OK", "<html><body>Please log in</body></html>")}});
-  EXPECT_FALSE(
-      HttpPrepareNetwork().DownloadFile(OS().AnsiToWide(server.Url("/store/file.ini")), OS().AnsiToWide(path)));
+  const PackageTable table =
+      PackageTable::Create(OS().AnsiToWide(dir.path()), OS().AnsiToWide(server.Url("/store/")), L"7", 32);
+  ASSERT_EQ(OS().AnsiToWide(path), table.m_strManifestPath);
+  EXPECT_FALSE(HttpPrepareNetwork().DownloadManifest(table));
   EXPECT_EQ(ReadFile(path), "[NJYS]\r\npath=old.exe\r\n");
 }
 

@@ -59,12 +59,12 @@ class ScriptedNetwork : public PrepareNetwork {
   int needUpdate = 0;
   const char* downloadPage = "";
 
-  bool DownloadFile(const std::wstring& remoteUrl, const std::wstring& localPath) override {
-    const PackageTable& table = GetPackageTable();
-    bool isManifest = remoteUrl == table.m_strManifestUrl && localPath == table.m_strManifestPath;
-    log_.Add("download", isManifest ? L"manifest" : remoteUrl + L" -> " + localPath);
+  bool DownloadManifest(const PackageTable& table) override {
+    const PackageTable& own = GetPackageTable();
+    bool isOwn = table.m_strManifestUrl == own.m_strManifestUrl && table.m_strManifestPath == own.m_strManifestPath;
+    log_.Add("download", isOwn ? L"manifest" : table.m_strManifestUrl + L" -> " + table.m_strManifestPath);
     if (!manifest) return false;
-    WriteFile(WideToUtf8(localPath), manifest);
+    WriteFile(WideToUtf8(table.m_strManifestPath), manifest);
     return true;
   }
   bool EnsurePackage(const PackageRecord& record, const HttpProgress& progress, PackageFailure* failure) override {

@@ -92,10 +92,10 @@ std::string Utf8(const std::wstring& text) {
 }
 
 // The text's extent in that font (one line).
-SIZE Measure(const Font& spec, const std::wstring& text) {
-  lirra::win::ScopedFont font(CreateFontW(spec.height, spec.width, 0, 0, spec.weight, FALSE, FALSE, FALSE,
+SIZE Measure(const Font& look, const std::wstring& text) {
+  lirra::win::ScopedFont font(CreateFontW(look.height, look.width, 0, 0, look.weight, FALSE, FALSE, FALSE,
                                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                          spec.pitchAndFamily, spec.face));
+                                          look.pitchAndFamily, look.face));
   lirra::win::ScopedMemoryDc dc(nullptr);
   lirra::win::ScopedSelect select(dc.Get(), font.Get());
   SIZE extent = {};
@@ -115,12 +115,12 @@ void ExpectFits(HWND control, const Font& font, const std::wstring& text, POINT 
 }
 
 // A wrapping text: every line fits the control's width and all of them the height `room`.
-void ExpectWrapsInto(HWND control, const Font& spec, const std::wstring& text, int room) {
+void ExpectWrapsInto(HWND control, const Font& look, const std::wstring& text, int room) {
   ASSERT_NE(nullptr, control);
   RECT client;
   GetClientRect(control, &client);
-  lirra::win::ScopedFont font(CreateFontW(spec.height, 0, 0, 0, 0, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, 0, spec.face));
+  lirra::win::ScopedFont font(CreateFontW(look.height, 0, 0, 0, 0, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, 0, look.face));
   lirra::win::ScopedMemoryDc dc(nullptr);
   lirra::win::ScopedSelect select(dc.Get(), font.Get());
   RECT need = {0, 0, client.right, 0};
