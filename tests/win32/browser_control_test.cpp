@@ -149,7 +149,9 @@ TEST_F(EventSink, CommandStateAndProgressReachThePolicy) {
   Raise(DISPID_PROGRESSCHANGE, loading);
   Arguments done({Long(-1), Long(100)});
   Raise(DISPID_PROGRESSCHANGE, done);
-  EXPECT_EQ((std::vector<std::wstring>{browser::kLoadingTitle, browser::kNormalTitle}), host_.titles);
+  EXPECT_EQ(
+      (std::vector<std::wstring>{L"欢迎使用Lirra·商户PC系统（正在加载，请稍后...）", L"欢迎使用Lirra·商户PC系统"}),
+      host_.titles);
 }
 
 TEST_F(EventSink, NavigateCompleteReadsTheUrlThroughItsReference) {

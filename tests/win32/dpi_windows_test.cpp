@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "drivers/driver_manager_layout.h"
 #include "pc/vendors.h"
 #include "resource.h"
 #include "ui/dpi_scale.h"
@@ -137,6 +136,32 @@ void ExpectWindowSize(HWND window, lirra::ui::Size design, int dpi) {
   EXPECT_EQ(expected.cy, rc.bottom - rc.top);
 }
 
+// The windows' sizes, fonts and label places at 96 DPI, as the skin gives them.
+constexpr lirra::ui::Size kLoadingWindow{476, 89};  // its template, 317 x 55 dialog units of 8-point MS Shell Dlg
+constexpr lirra::ui::Size kMessageBoxWindow{418, 258};
+constexpr lirra::ui::Size kDriverManagerWindow{578, 338};
+constexpr lirra::ui::Size kAboutWindow{284, 318};
+constexpr int kTitleTenths = 130;    // the message box's title and the driver manager's heading
+constexpr int kMessageTenths = 95;   // the message box's message
+constexpr int kAboutTenths = 120;    // the About box's texts
+constexpr int kBrowserTenths = 100;  // the browser window's title
+constexpr POINT kMessageBoxLabel = {28, 7};
+constexpr int kMessageBoxLabelSize = 14;
+constexpr POINT kBottomLabel = {32, 7};  // the driver manager's 使用/退出, 安装 and 重装
+constexpr int kBottomLabelSize = 12;
+constexpr int kVendorLabelSize = 10;
+struct VendorLabel {
+  int buttonId;
+  const wchar_t* text;
+  POINT origin;
+};
+const VendorLabel kVendorLabels[] = {
+    {IDC_DRV_HID, L"HID", {48, 7}},       {IDC_DRV_YSB, L"广州易售宝", {17, 7}}, {IDC_DRV_NJYS, L"南京亿数", {28, 7}},
+    {IDC_DRV_WHJL, L"武汉精伦", {28, 7}}, {IDC_DRV_SDSS, L"山东神思", {28, 7}},
+};
+
+POINT Scaled(POINT at, int dpi) { return {ScaleLength(at.x, dpi), ScaleLength(at.y, dpi)}; }
+
 // The loading window's texts, and those the start-up's worker can show there.
 const wchar_t* const kLoadingTexts[] = {
     L"正在初始化Lirra·商户系统，请耐心等待...",
@@ -187,8 +212,9 @@ TEST_P(WindowsAtDpi, LoadingWindowFitsEveryProgressText) {
   ASSERT_TRUE(host->Started());
   HWND loading = host->FindDialog(30000);
   ASSERT_NE(nullptr, loading) << "loading window did not appear";
-  ExpectWindowSize(loading, lirra::ui::kLoadingWindow, dpi_);
+  ExpectWindowSize(loading, kLoadingWindow, dpi_);
   HWND text = GetWindow(loading, GW_CHILD);
+  // The loading text's font is the client's own choice, not a skin number.
   const Font font = PointFont(lirra::ui::kLoadingFontTenths, dpi_, L"微软雅黑");
   for (const wchar_t* shown : kLoadingTexts) ExpectFits(text, font, shown);
   lirra::test::SaveScreenshot(loading, L"dpi" + std::to_wstring(dpi_) + L"-loading-window");
@@ -200,9 +226,9 @@ TEST_P(WindowsAtDpi, MessageBoxFitsItsTitlesMessagesAndLabels) {
   HWND box = host->FindDialog(30000);
   ASSERT_NE(nullptr, box) << "message box did not appear";
   ASSERT_EQ(L"更新提醒", lirra::test::WaitForText(GetDlgItem(box, IDC_MSGBOX_TITLE), L"更新提醒", 5000));
-  ExpectWindowSize(box, lirra::ui::kMessageBoxWindow, dpi_);
+  ExpectWindowSize(box, kMessageBoxWindow, dpi_);
   for (const wchar_t* title : kBoxTitles)
-    ExpectFits(GetDlgItem(box, IDC_MSGBOX_TITLE), PointFont(lirra::ui::kTitleFontTenths, dpi_, L"微软雅黑"), title);
+    ExpectFits(GetDlgItem(box, IDC_MSGBOX_TITLE), PointFont(kTitleTenths, dpi_, L"微软雅黑"), title);
   // The message static is fitted to the message shown; any message has the layout's place.
   RECT client;
   GetClientRect(box, &client);
@@ -210,14 +236,11 @@ TEST_P(WindowsAtDpi, MessageBoxFitsItsTitlesMessagesAndLabels) {
   for (const lirra::ui::ControlPlace& place : lirra::ui::MessageBoxPlaces({client.right, client.bottom}, dpi_))
     if (place.id == IDC_MSGBOX_TEXT) room = place.rect.cy;
   for (const wchar_t* message : kBoxMessages) {
-    ExpectWrapsInto(GetDlgItem(box, IDC_MSGBOX_TEXT), PointFont(lirra::ui::kMessageFontTenths, dpi_, L"微软雅黑"),
-                    message, room);
+    ExpectWrapsInto(GetDlgItem(box, IDC_MSGBOX_TEXT), PointFont(kMessageTenths, dpi_, L"微软雅黑"), message, room);
   }
-  const POINT origin = {ScaleLength(lirra::ui::kMessageBoxLabelX, dpi_),
-                        ScaleLength(lirra::ui::kMessageBoxLabelY, dpi_)};
   for (int id : {IDC_MSGBOX_CONFIRM, IDC_MSGBOX_CANCEL}) {
     for (const wchar_t* label : kBoxLabels)
-      ExpectFits(GetDlgItem(box, id), LabelFont(lirra::ui::kMessageBoxLabelSize, dpi_), label, origin);
+      ExpectFits(GetDlgItem(box, id), LabelFont(kMessageBoxLabelSize, dpi_), label, Scaled(kMessageBoxLabel, dpi_));
   }
   lirra::test::SaveScreenshot(box, L"dpi" + std::to_wstring(dpi_) + L"-message-box");
   PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
@@ -229,7 +252,7 @@ TEST_P(WindowsAtDpi, DriverManagerFitsEveryStatusTextAndLabel) {
   ASSERT_TRUE(host->Started());
   HWND manager = host->FindDialogWith(IDC_DRV_STATUS, 30000);
   ASSERT_NE(nullptr, manager) << "driver manager did not appear";
-  ExpectWindowSize(manager, lirra::drivers::kDriverManagerWindow, dpi_);
+  ExpectWindowSize(manager, kDriverManagerWindow, dpi_);
 
   // The status line draws in the dialog's font, the template's 9-point "MS Shell Dlg".
   std::vector<std::wstring> status = {L"正在清除HID插件，如出错请用管理员权限运行...",
@@ -241,18 +264,15 @@ TEST_P(WindowsAtDpi, DriverManagerFitsEveryStatusTextAndLabel) {
   }
   for (const std::wstring& text : status)
     ExpectFits(GetDlgItem(manager, IDC_DRV_STATUS), PointFont(90, dpi_, L"MS Shell Dlg"), text);
-  ExpectFits(GetDlgItem(manager, IDC_DRV_HEADING), PointFont(lirra::ui::kTitleFontTenths, dpi_, L"微软雅黑"),
-             L"请选择要安装的驱动");
+  ExpectFits(GetDlgItem(manager, IDC_DRV_HEADING), PointFont(kTitleTenths, dpi_, L"微软雅黑"), L"请选择要安装的驱动");
 
-  for (lirra::Vendor vendor : lirra::kVendorsInRunOrder) {
-    const lirra::VendorInfo& info = lirra::VendorOf(vendor);
-    ExpectFits(GetDlgItem(manager, info.buttonId), LabelFont(lirra::drivers::kVendorLabelSize, dpi_), info.label,
-               {ScaleLength(info.labelX, dpi_), ScaleLength(lirra::drivers::kLabelY, dpi_)});
+  for (const VendorLabel& label : kVendorLabels) {
+    ExpectFits(GetDlgItem(manager, label.buttonId), LabelFont(kVendorLabelSize, dpi_), label.text,
+               Scaled(label.origin, dpi_));
   }
-  const POINT bottom = {ScaleLength(lirra::drivers::kBottomLabelX, dpi_), ScaleLength(lirra::drivers::kLabelY, dpi_)};
   for (int id : {IDC_DRV_USE, IDC_DRV_INSTALL, IDC_DRV_REINSTALL}) {
     for (const wchar_t* label : {L"使用", L"退出", L"安装", L"重装"})
-      ExpectFits(GetDlgItem(manager, id), LabelFont(lirra::drivers::kBottomLabelSize, dpi_), label, bottom);
+      ExpectFits(GetDlgItem(manager, id), LabelFont(kBottomLabelSize, dpi_), label, Scaled(kBottomLabel, dpi_));
   }
   lirra::test::SaveScreenshot(manager, L"dpi" + std::to_wstring(dpi_) + L"-driver-manager");
 }
@@ -262,8 +282,8 @@ TEST_P(WindowsAtDpi, AboutBoxFitsItsTexts) {
   ASSERT_TRUE(host->Started());
   HWND about = host->FindDialogWith(IDC_ABOUT_VERSION, 30000);
   ASSERT_NE(nullptr, about) << "About box did not appear";
-  ExpectWindowSize(about, {284, 318}, dpi_);
-  const Font font = PointFont(120, dpi_, L"微软雅黑");
+  ExpectWindowSize(about, kAboutWindow, dpi_);
+  const Font font = PointFont(kAboutTenths, dpi_, L"微软雅黑");
   const std::wstring version = TextOf(GetDlgItem(about, IDC_ABOUT_VERSION));
   EXPECT_NE(std::wstring::npos, version.find(L"Lirra·商户"));
   ExpectFits(GetDlgItem(about, IDC_ABOUT_VERSION), font, version);
@@ -284,7 +304,7 @@ TEST_P(WindowsAtDpi, BrowserStripFitsBothTitles) {
     EXPECT_EQ(strip, rc.bottom - rc.top) << id;
   }
   EXPECT_EQ(strip, lirra::test::RectInDialog(browser, GetDlgItem(browser, IDC_BROWSER_CONTROL)).top);
-  const Font font = PointFont(100, dpi_, L"微软雅黑");
+  const Font font = PointFont(kBrowserTenths, dpi_, L"微软雅黑");
   for (const wchar_t* title : {L"欢迎使用Lirra·商户PC系统", L"欢迎使用Lirra·商户PC系统（正在加载，请稍后...）"})
     ExpectFits(GetDlgItem(browser, IDC_BROWSER_TITLE), font, title);
   lirra::test::SaveScreenshot(browser, L"dpi" + std::to_wstring(dpi_) + L"-browser-window");
