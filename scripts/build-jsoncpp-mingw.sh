@@ -6,19 +6,12 @@ set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 arch=${1:-i686}
-case "$arch" in
-  i686) prefix="$here/build/deps/jsoncpp-mingw" ;;
-  x86_64) prefix="$here/build/deps/jsoncpp-mingw64" ;;
-  *) echo "build-jsoncpp-mingw.sh: unknown architecture $arch" >&2; exit 2 ;;
-esac
+source "$here/scripts/debian-source.sh"
+deps_prefix jsoncpp "$arch"
 [ -f "$prefix/lib/libjsoncpp.a" ] && exit 0
 
 work="$here/build/deps/jsoncpp-src-$arch"
-rm -rf "$work"
-mkdir -p "$work"
-(cd "$work" && apt-get source --download-only libjsoncpp >/dev/null 2>&1 || apt-get source --download-only libjsoncpp)
-dsc=$(ls "$work"/*.dsc | head -n 1)
-(cd "$work" && dpkg-source --no-check -x "$(basename "$dsc")" src >/dev/null)
+unpack_debian_source libjsoncpp "$work"
 
 cmake -S "$work/src" -B "$work/build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-$arch.cmake" \

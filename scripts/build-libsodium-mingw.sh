@@ -8,20 +8,13 @@ set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 arch=${1:-i686}
-case "$arch" in
-  i686) prefix="$here/build/deps/libsodium-mingw" ;;
-  x86_64) prefix="$here/build/deps/libsodium-mingw64" ;;
-  *) echo "build-libsodium-mingw.sh: unknown architecture $arch" >&2; exit 2 ;;
-esac
+source "$here/scripts/debian-source.sh"
+deps_prefix libsodium "$arch"
 [ -f "$prefix/lib/libsodium.a" ] && exit 0
 
 host="$arch-w64-mingw32"
 work="$here/build/deps/libsodium-src-$arch"
-rm -rf "$work"
-mkdir -p "$work"
-(cd "$work" && apt-get source --download-only libsodium >/dev/null 2>&1 || apt-get source --download-only libsodium)
-dsc=$(ls "$work"/*.dsc | head -n 1)
-(cd "$work" && dpkg-source --no-check -x "$(basename "$dsc")" src >/dev/null)
+unpack_debian_source libsodium "$work"
 # The source package carries no generated configure script; Debian's build runs autoreconf too.
 (cd "$work/src" && autoreconf -if >/dev/null 2>&1)
 

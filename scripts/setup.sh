@@ -12,7 +12,7 @@ packages=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine32:i386 wine64 xvfb x11-utils xdotool imagemagick fonts-wqy-microhei
-  dpkg-dev locales nsis
+  dpkg-dev locales nsis iproute2
   libsodium-dev autoconf automake libtool openssl
 )
 

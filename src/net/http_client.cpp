@@ -66,14 +66,6 @@ bool Contains(const char* text, int size, const char* needle) {
 
 void TraceConnectFailure() { NetTrace("%s", OS().WideToAnsi(L"服务器连接失败\n").c_str()); }
 
-bool IsPathSeparator(wchar_t c) {
-#ifdef _WIN32
-  return c == L'\\' || c == L'/';
-#else
-  return c == L'/';
-#endif
-}
-
 // The folder part of a path ("." for a bare file name).
 std::string FolderOf(const std::string& path) {
   size_t cut = path.size();

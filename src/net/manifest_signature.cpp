@@ -1,6 +1,6 @@
 // How it is put together: the decisions (CheckManifestSignature, CheckManifestUpdate) work on
 // bytes in memory, so tests give them any key and any pair; the file and transfer functions
-// below them only read, fetch and commit. A downloaded pair lands in ".part" files and replaces
+// below them only read, fetch and commit. A downloaded pair lands in temporary files and replaces
 // the local pair only after the decision, so a refused or broken download changes nothing.
 // libsodium's base64 decoder is used with no characters to ignore: it refuses a missing pad,
 // stray characters and non-canonical trailing bits, so one signature has one text.
@@ -268,8 +268,8 @@ bool LocalManifestMayBeApplied(const ManifestKey& key, const std::string& path) 
 bool DownloadSignedManifest(const ManifestKey& key, const std::string& url, const std::string& path,
                             std::string* reason) {
   const std::string signaturePath = path + ".sig";
-  const std::string manifestPart = path + ".part";
-  const std::string signaturePart = signaturePath + ".part";
+  const std::string manifestPart = UniqueTempPath(path);
+  const std::string signaturePart = UniqueTempPath(signaturePath);
   // Only a list that loads and names a package is worth checking; a portal's page is not.
   if (!FetchToFile(url, manifestPart, AcceptManifest)) {
     NetTrace("manifest %s not downloaded\n", url.c_str());

@@ -10,11 +10,14 @@
 
 namespace lirra {
 
-// The separator of paths that the client builds ("\\" on Windows).
+// The separator of paths that the client builds ("\\" on Windows), and every character that
+// separates a path's parts (Windows takes "/" too).
 #ifdef _WIN32
 inline constexpr wchar_t kPathSep = L'\\';
+inline bool IsPathSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 #else
 inline constexpr wchar_t kPathSep = L'/';
+inline bool IsPathSeparator(wchar_t c) { return c == L'/'; }
 #endif
 
 // How long MoveFileOver keeps retrying a file that another process holds open.

@@ -20,20 +20,12 @@ std::string Base36(std::uint32_t n) {
   return digits;
 }
 
-bool IsSeparator(char c) {
-#ifdef _WIN32
-  return c == '\\' || c == '/';
-#else
-  return c == '/';
-#endif
-}
-
 }  // namespace
 
 std::string UniqueTempPath(const std::string& target) {
   static std::atomic<std::uint32_t> counter{0};
   size_t cut = target.size();
-  while (cut > 0 && !IsSeparator(target[cut - 1])) --cut;
+  while (cut > 0 && !IsPathSeparator(static_cast<unsigned char>(target[cut - 1]))) --cut;
   return target.substr(0, cut) + "~" + Base36(CurrentProcessId()) + "-" + Base36(++counter) + ".tmp";
 }
 

@@ -18,6 +18,10 @@ namespace {
 
 using lirra::test::BesideTest;
 using lirra::test::EnvWinePath;
+using lirra::test::FocusByClick;
+using lirra::test::FocusOf;
+using lirra::test::PressAltF4;
+using lirra::test::PressEsc;
 using lirra::test::ProductVersionOf;
 using lirra::test::RectInDialog;
 using lirra::test::SaveScreenshot;
@@ -222,13 +226,6 @@ TEST_F(BrowserWindow, DriverSettingsAndAboutOpenTheirDialogsOverTheWindow) {
   EXPECT_EQ(-1, WaitExit(0));
 }
 
-// The window the host's thread has given the keyboard focus.
-HWND FocusOf(DWORD threadId, HWND fallback) {
-  GUITHREADINFO gui = {};
-  gui.cbSize = sizeof(gui);
-  return GetGUIThreadInfo(threadId, &gui) && gui.hwndFocus ? gui.hwndFocus : fallback;
-}
-
 TEST_F(BrowserWindow, EscAltF4AndCloseRequestsGoToTheTrayAndOnlyExitEnds) {
   PostMessageW(FocusOf(host_->ThreadId(), window_), WM_KEYDOWN, VK_RETURN, 1);
   PostMessageW(FocusOf(host_->ThreadId(), window_), WM_KEYUP, VK_RETURN, 0xC0000001);
@@ -237,26 +234,16 @@ TEST_F(BrowserWindow, EscAltF4AndCloseRequestsGoToTheTrayAndOnlyExitEnds) {
 
   // A click on a strip button gives it the focus; from then on the dialog keys reach the window.
   HWND logo = Item(IDC_BROWSER_LOGO);
-  PostMessageW(logo, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-  PostMessageW(logo, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-  ASSERT_TRUE(WaitUntil([&] { return FocusOf(host_->ThreadId(), nullptr) == logo; }, 5000)) << "no focus on the logo";
+  ASSERT_TRUE(FocusByClick(logo, host_->ThreadId())) << "no focus on the logo";
 
   struct Way {
     const char* name;
     std::function<void()> send;
   };
   const Way ways[] = {
-      {"Esc",
-       [&] {
-         PostMessageW(FocusOf(host_->ThreadId(), window_), WM_KEYDOWN, VK_ESCAPE, 1);
-         PostMessageW(FocusOf(host_->ThreadId(), window_), WM_KEYUP, VK_ESCAPE, 0xC0000001);
-       }},
-      // Alt+F4 as the keyboard sends it (with the Alt context bit), and as the system menu does.
-      {"Alt+F4 keys",
-       [&] {
-         PostMessageW(FocusOf(host_->ThreadId(), window_), WM_SYSKEYDOWN, VK_F4, 0x20000001);
-         PostMessageW(FocusOf(host_->ThreadId(), window_), WM_SYSKEYUP, VK_F4, 0xE0000001);
-       }},
+      {"Esc", [&] { PressEsc(host_->ThreadId(), window_); }},
+      // Alt+F4 as the keyboard sends it, and as the system menu does.
+      {"Alt+F4 keys", [&] { PressAltF4(host_->ThreadId(), window_); }},
       {"SC_CLOSE", [&] { PostMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0); }},
       {"WM_CLOSE", [&] { PostMessageW(window_, WM_CLOSE, 0, 0); }},
   };
@@ -267,9 +254,7 @@ TEST_F(BrowserWindow, EscAltF4AndCloseRequestsGoToTheTrayAndOnlyExitEnds) {
     // Back from the tray, with the focus on the strip button again for the next key.
     EXPECT_EQ(0, SendBounded(window_, kTrayNotify, 128, WM_LBUTTONDBLCLK));
     ASSERT_TRUE(WaitUntil([&] { return Visible(window_); }, 5000)) << way.name << ": the tray did not bring it back";
-    PostMessageW(logo, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    PostMessageW(logo, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-    WaitUntil([&] { return FocusOf(host_->ThreadId(), nullptr) == logo; }, 5000);
+    FocusByClick(logo, host_->ThreadId());
   }
   PostMessageW(window_, WM_COMMAND, ID_TRAY_EXIT, 0);
   EXPECT_EQ(0, WaitExit(10000));

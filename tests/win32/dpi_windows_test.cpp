@@ -90,11 +90,14 @@ std::string Utf8(const std::wstring& text) {
   return out;
 }
 
+HFONT MakeFont(const Font& look) {
+  return CreateFontW(look.height, look.width, 0, 0, look.weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, look.pitchAndFamily, look.face);
+}
+
 // The text's extent in that font (one line).
 SIZE Measure(const Font& look, const std::wstring& text) {
-  lirra::win::ScopedFont font(CreateFontW(look.height, look.width, 0, 0, look.weight, FALSE, FALSE, FALSE,
-                                          DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                          look.pitchAndFamily, look.face));
+  lirra::win::ScopedFont font(MakeFont(look));
   lirra::win::ScopedMemoryDc dc(nullptr);
   lirra::win::ScopedSelect select(dc.Get(), font.Get());
   SIZE extent = {};
@@ -118,8 +121,7 @@ void ExpectWrapsInto(HWND control, const Font& look, const std::wstring& text, i
   ASSERT_NE(nullptr, control);
   RECT client;
   GetClientRect(control, &client);
-  lirra::win::ScopedFont font(CreateFontW(look.height, 0, 0, 0, 0, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, 0, look.face));
+  lirra::win::ScopedFont font(MakeFont(look));
   lirra::win::ScopedMemoryDc dc(nullptr);
   lirra::win::ScopedSelect select(dc.Get(), font.Get());
   RECT need = {0, 0, client.right, 0};

@@ -10,10 +10,9 @@ emulator=$1 driver=$2 client=$3 cardx=$4 installers=$5 host=$6
 here=$(cd "$(dirname "$0")/../.." && pwd)
 work="$(dirname "$driver")/first-start"
 
-case "$host" in
-  127.0.0.1:*) port=${host##*:} ;;
-  *) echo "the client is built for $host, not the loopback shop server; skipping"; exit 77 ;;
-esac
+source "$here/tests/win32/shop-server.sh"
+own_network "$@"
+shop_port "$host"
 
 source "$here/tests/win32/fresh-prefix.sh"
 fresh_prefix "$(dirname "$driver")" "$work/prefix"
@@ -26,20 +25,12 @@ cp "$cardx" "$work/shop/"
 # Left by an earlier start: HID not recorded, so the load puts the file back in its default form.
 printf '[HID]\r\nvalue=0\r\n[NJYS]\r\nvalue=1\r\n' >"$work/shop/config.ini"
 
-python3 "$here/tools/shop-server/shop_server.py" --root "$work/data" --host 127.0.0.1 --port "$port" \
-  >"$work/server.log" 2>&1 &
-server=$!
+start_shop_server "$work/data" "$port" "$work/server.log"
 cleanup() {
-  kill "$server" 2>/dev/null || true
-  wait "$server" 2>/dev/null || true
+  stop_shop_server
   wineserver -k 2>/dev/null || true
 }
 trap cleanup EXIT
-for _ in $(seq 1 100); do
-  grep -q '^listening' "$work/server.log" 2>/dev/null && break
-  kill -0 "$server" 2>/dev/null || { cat "$work/server.log" >&2; echo "shop server did not start on $port" >&2; exit 1; }
-  sleep 0.1
-done
 
 wineserver -p
 # Wine's background services start with the first program and inherit its output: start them

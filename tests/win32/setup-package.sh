@@ -9,10 +9,9 @@ test_exe=$1 cardx=$2 installers=$3 host=$4 build=$5
 here=$(cd "$(dirname "$0")/../.." && pwd)
 work="$(dirname "$test_exe")/setup-package"
 
-case "$host" in
-  127.0.0.1:*) port=${host##*:} ;;
-  *) echo "the client is built for $host, not the loopback shop server; skipping"; exit 77 ;;
-esac
+source "$here/tests/win32/shop-server.sh"
+own_network "$@"
+shop_port "$host"
 
 source "$here/tests/win32/fresh-prefix.sh"
 fresh_prefix "$(dirname "$test_exe")" "$work/prefix"
@@ -22,20 +21,12 @@ setup=$(LIRRA_BUILD_DIR="$build" LIRRA_PACKAGE_DIR="$work/package" "$here/script
 [ -f "$setup" ] || { echo "no setup package from scripts/package.sh" >&2; exit 1; }
 
 LIRRA_DEMO_HOST="$host" "$here/tools/shop-server/make-demo-data.sh" "$work/data" "$installers" >/dev/null
-python3 "$here/tools/shop-server/shop_server.py" --root "$work/data" --host 127.0.0.1 --port "$port" \
-  >"$work/server.log" 2>&1 &
-server=$!
+start_shop_server "$work/data" "$port" "$work/server.log"
 cleanup() {
-  kill "$server" 2>/dev/null || true
-  wait "$server" 2>/dev/null || true
+  stop_shop_server
   wineserver -k 2>/dev/null || true
 }
 trap cleanup EXIT
-for _ in $(seq 1 100); do
-  grep -q '^listening' "$work/server.log" 2>/dev/null && break
-  kill -0 "$server" 2>/dev/null || { cat "$work/server.log" >&2; echo "shop server did not start on $port" >&2; exit 1; }
-  sleep 0.1
-done
 
 wineserver -p
 # Wine's background services start with the first program and inherit its output: start them

@@ -22,6 +22,7 @@ namespace {
 
 using lirra::test::BesideTest;
 using lirra::test::EnvWinePath;
+using lirra::test::ExpectProgressShown;
 using lirra::test::RectInDialog;
 using lirra::test::SaveScreenshot;
 using lirra::test::StepSignals;
@@ -232,13 +233,9 @@ TEST_F(LoadingWindow, ShowsTheWorkersTextsStaysOpenUntilDoneAndCloses) {
 
   // A download: a thin bar and the percentage under the text, which stays as it was.
   signals_.Signal(2);
+  ExpectProgressShown(loading, 45);
   HWND bar = GetDlgItem(loading, IDC_PROGRESS_BAR);
   HWND percent = GetDlgItem(loading, IDC_PROGRESS_TEXT);
-  ASSERT_NE(nullptr, bar);
-  ASSERT_NE(nullptr, percent);
-  EXPECT_EQ(L"45%", WaitForText(percent, L"45%", 10000));
-  EXPECT_TRUE(IsWindowVisible(bar));
-  EXPECT_EQ(45, SendMessageW(bar, PBM_GETPOS, 0, 0));
   EXPECT_EQ(L"正在检查系统环境，请稍候...", TextOf(text));
   const RECT line = RectInDialog(loading, bar);
   RECT client;

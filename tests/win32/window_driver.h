@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 // after windows.h
+#include <commctrl.h>
+// after windows.h
 #include <tlhelp32.h>
 
 #include <cstdlib>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "platform/win32/scoped.h"
+#include "resource.h"
 #include "ui/win32/gdi.h"
 
 namespace lirra::test {
@@ -193,6 +196,43 @@ inline RECT RectInDialog(HWND dialog, HWND child) {
   GetWindowRect(child, &rc);
   MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rc), 2);
   return rc;
+}
+
+// The window that a thread has given the keyboard focus, else `fallback`.
+inline HWND FocusOf(DWORD threadId, HWND fallback) {
+  GUITHREADINFO gui = {};
+  gui.cbSize = sizeof(gui);
+  return GetGUIThreadInfo(threadId, &gui) && gui.hwndFocus ? gui.hwndFocus : fallback;
+}
+
+// Gives a button of the host the focus, as a click does: from then on the dialog keys reach
+// its window.
+inline bool FocusByClick(HWND button, DWORD threadId) {
+  PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  PostMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  return WaitUntil([&] { return FocusOf(threadId, nullptr) == button; }, 5000);
+}
+
+// Esc, and Alt+F4 with the Alt context bit, as the keyboard sends them to the focused window.
+inline void PressEsc(DWORD threadId, HWND fallback) {
+  PostMessageW(FocusOf(threadId, fallback), WM_KEYDOWN, VK_ESCAPE, 1);
+  PostMessageW(FocusOf(threadId, fallback), WM_KEYUP, VK_ESCAPE, 0xC0000001);
+}
+inline void PressAltF4(DWORD threadId, HWND fallback) {
+  PostMessageW(FocusOf(threadId, fallback), WM_SYSKEYDOWN, VK_F4, 0x20000001);
+  PostMessageW(FocusOf(threadId, fallback), WM_SYSKEYUP, VK_F4, 0xE0000001);
+}
+
+// A download's progress under a window's text: the percentage, and the bar visible at it.
+inline void ExpectProgressShown(HWND window, int percent) {
+  HWND bar = GetDlgItem(window, IDC_PROGRESS_BAR);
+  HWND line = GetDlgItem(window, IDC_PROGRESS_TEXT);
+  ASSERT_NE(nullptr, bar);
+  ASSERT_NE(nullptr, line);
+  const std::wstring shown = std::to_wstring(percent) + L"%";
+  EXPECT_EQ(shown, WaitForText(line, shown, 10000));
+  EXPECT_TRUE(IsWindowVisible(bar));
+  EXPECT_EQ(percent, SendMessageW(bar, PBM_GETPOS, 0, 0));
 }
 
 // Named events that let a host's scripted steps go on; the events exist before the host

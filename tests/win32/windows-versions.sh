@@ -10,18 +10,18 @@
 # Windows XP road (the IE 8 step, the XP32 key) can't be taken with this build.
 set -euo pipefail
 
+here=$(cd "$(dirname "$0")/../.." && pwd)
+source "$here/tests/win32/shop-server.sh"
+own_network "$@"
+
 test_exe=$1 client=$2 lirractl=$3 cardx=$4 installers=$5 host=$6
 shift 6
 versions=("$@")
 [ ${#versions[@]} -gt 0 ] || versions=(win7 win81 win10 winxp64)
-here=$(cd "$(dirname "$0")/../.." && pwd)
 work="$(dirname "$test_exe")/windows-versions"
 export LIRRA_WINE_ARCH=win64
 
-case "$host" in
-  127.0.0.1:*) port=${host##*:} ;;
-  *) echo "the client is built for $host, not the loopback shop server; skipping"; exit 77 ;;
-esac
+shop_port "$host"
 
 source "$here/tests/win32/fresh-prefix.sh"
 
@@ -31,21 +31,13 @@ done
 rm -rf "$work"
 mkdir -p "$work"
 LIRRA_DEMO_HOST="$host" "$here/tools/shop-server/make-demo-data.sh" "$work/data" "$installers" >/dev/null
-python3 "$here/tools/shop-server/shop_server.py" --root "$work/data" --host 127.0.0.1 --port "$port" \
-  >"$work/server.log" 2>&1 &
-server=$!
+start_shop_server "$work/data" "$port" "$work/server.log"
 session_prefix=""
 cleanup() {
   [ -n "$session_prefix" ] && { WINEPREFIX="$session_prefix" wineserver -k 2>/dev/null || true; }
-  kill "$server" 2>/dev/null || true
-  wait "$server" 2>/dev/null || true
+  stop_shop_server
 }
 trap cleanup EXIT
-for _ in $(seq 1 100); do
-  grep -q '^listening' "$work/server.log" 2>/dev/null && break
-  kill -0 "$server" 2>/dev/null || { cat "$work/server.log" >&2; echo "shop server did not start on $port" >&2; exit 1; }
-  sleep 0.1
-done
 
 failed=()
 for version in "${versions[@]}"; do
