@@ -216,8 +216,9 @@ class IniGet(Base):
     def test_chinese_section(self):
         name = "南京亿数"
         encoding = "gbk" if EMULATOR else "utf-8"
-        if EMULATOR and not host_has_locale("zh_CN.UTF-8"):
-            self.skipTest("Wine reads UTF-8 arguments only when the host has the zh_CN.UTF-8 locale")
+        if EMULATOR:
+            self.assertTrue(host_has_locale("zh_CN.UTF-8"),
+                            "Wine reads UTF-8 arguments only with the host's zh_CN.UTF-8 locale (scripts/setup.sh)")
         self.put("cn.ini", b"[" + name.encode(encoding) + b"]\nvalue=" + "已装".encode(encoding) + b"\n")
         code, out, err = self.lirractl("ini", "get", "cn.ini", name, "value")
         self.assertEqual((code, out, err), (0, "已装\n".encode(encoding), b""))

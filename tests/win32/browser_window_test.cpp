@@ -33,14 +33,19 @@ using lirra::test::WaitUntil;
 using lirra::test::WindowHost;
 
 constexpr UINT kTrayNotify = WM_USER + 1;
+const std::wstring kInternetSettings = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\";
 
 class BrowserWindow : public testing::Test {
  protected:
   virtual std::wstring HostArguments() const { return L""; }
 
   void SetUp() override {
-    // Whatever the first show writes is seen fresh.
+    // Whatever the first show writes is seen fresh: its keys are removed, and the zone action it
+    // enables is disabled first.
     lirra::test::DeleteTree(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl");
+    lirra::test::DeleteTree(HKEY_CURRENT_USER,
+                            kInternetSettings + L"ZoneMap\\Domains\\*." + lirra::browser::PrimaryDomain());
+    ASSERT_TRUE(lirra::test::SetDword(HKEY_CURRENT_USER, kInternetSettings + L"Zones\\3", L"1200", 3));
     // The host in the source folder, where the skin pictures are.
     host_ =
         std::make_unique<WindowHost>(BesideTest(L"browser_host.exe"), HostArguments(), EnvWinePath("LIRRA_SOURCE_DIR"));
@@ -112,13 +117,9 @@ TEST_F(BrowserWindow, FirstShowPlacesTheWindowTitleStripAndControl) {
 
   // The engine settings were written before the start page.
   EXPECT_EQ(2, lirra::test::ReadDword(HKEY_CURRENT_USER,
-                                      L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\ZoneMap\\"
-                                      L"Domains\\*." +
-                                          lirra::browser::PrimaryDomain(),
+                                      kInternetSettings + L"ZoneMap\\Domains\\*." + lirra::browser::PrimaryDomain(),
                                       L"http"));
-  EXPECT_EQ(
-      0, lirra::test::ReadDword(HKEY_CURRENT_USER,
-                                L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\3", L"1200"));
+  EXPECT_EQ(0, lirra::test::ReadDword(HKEY_CURRENT_USER, kInternetSettings + L"Zones\\3", L"1200"));
   // The document mode and the other own-file values hold for a user without administrator
   // rights: they are under HKCU too, for this program only (never for iexplore.exe).
   const std::wstring features = L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\";

@@ -61,6 +61,14 @@ inline bool SetString(HKEY root, const std::wstring& path, const wchar_t* value,
   return rc == ERROR_SUCCESS || (!data && rc == ERROR_FILE_NOT_FOUND);
 }
 
+inline bool SetDword(HKEY root, const std::wstring& path, const wchar_t* value, DWORD data) {
+  win::ScopedKey key;
+  return RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.Receive(), nullptr) ==
+             ERROR_SUCCESS &&
+         RegSetValueExW(key.Get(), value, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data) ==
+             ERROR_SUCCESS;
+}
+
 // The DWORD data of a value, or -1 when it is missing or of another type.
 inline long long ReadDword(HKEY root, const std::wstring& path, const std::wstring& value) {
   DWORD data = 0, size = sizeof data, type = 0;
