@@ -280,11 +280,19 @@ bool DownloadSignedManifest(const ManifestKey& key, const std::string& url, cons
   std::optional<std::string> signature;
   if (FetchToFile(url + ".sig", signaturePart)) signature = ReadFileBytes(signaturePart, kMaxSignatureFileBytes);
 
+  const std::optional<SignedManifest> local = ReadSignedManifest(path);
   ManifestCheck check = ManifestCheck::kNoManifest;
-  if (manifest) check = CheckManifestUpdate(key, SignedManifest{*manifest, signature}, ReadSignedManifest(path));
+  if (manifest) check = CheckManifestUpdate(key, SignedManifest{*manifest, signature}, local);
   // Both targets must take their new content, or neither is touched.
   bool ok = check == ManifestCheck::kAccepted && CanWriteInPlace(path) && CanWriteInPlace(signaturePath) &&
-            CommitFile(signaturePart, signaturePath) && CommitFile(manifestPart, path);
+            CommitFile(signaturePart, signaturePath);
+  if (ok && !CommitFile(manifestPart, path)) {
+    ok = false;
+    // The local list stayed: give it back its own signature, so that it still verifies.
+    const std::optional<std::string> old = local ? local->m_signature : std::nullopt;
+    if (old ? !ReplaceFileContents(signaturePath, *old) : std::remove(signaturePath.c_str()) != 0)
+      NetTrace("manifest %s: the signature of the local list could not be put back\n", path.c_str());
+  }
   std::remove(manifestPart.c_str());
   std::remove(signaturePart.c_str());
   if (check != ManifestCheck::kAccepted) {

@@ -15,6 +15,7 @@
 #include "net/package_table.h"
 #include "platform/platform.h"
 #include "store/trace.h"
+#include "support/fake_platform.h"
 #include "support/loopback_server.h"
 #include "support/temp_dir.h"
 
@@ -213,6 +214,27 @@ TEST(ManifestDownloadTest, AFailedTransferKeepsTheLocalPair) {
     EXPECT_FALSE(DownloadManifest(table));
     EXPECT_EQ(ReadFile(folder.manifestPath), kOld);
     EXPECT_EQ(ReadFile(folder.manifestPath + ".sig"), SignatureFile(kSeed, kOld));
+    EXPECT_EQ(std::vector<std::string>{}, Leftovers(folder.dir.path()));
+  }
+}
+
+// The signature is stored first; when the list then can't be replaced, the local list gets its
+// own signature back (or none, as before) and still applies as it did.
+TEST(ManifestDownloadTest, AListThatCantBeReplacedKeepsItsOwnSignature) {
+  for (bool localSigned : {true, false}) {
+    Shop shop{kNew, SignatureFile(kSeed, kNew), {}};
+    ShopFolder folder;
+    WriteFile(folder.manifestPath, kOld);
+    if (localSigned) WriteFile(folder.manifestPath + ".sig", SignatureFile(kSeed, kOld));
+    const ManifestKey key = ManifestKey::FromBase64(kPublic);
+    PackageTable table = folder.Table(shop, key);
+    test::FakePlatform platform;
+    platform.refusedMoves.insert(folder.manifestPath);
+
+    EXPECT_FALSE(DownloadManifest(table));
+    EXPECT_EQ(ReadFile(folder.manifestPath), kOld);
+    EXPECT_EQ(ReadFile(folder.manifestPath + ".sig"), localSigned ? SignatureFile(kSeed, kOld) : "<missing>");
+    EXPECT_EQ(LocalManifestMayBeApplied(key, folder.manifestPath), localSigned);
     EXPECT_EQ(std::vector<std::string>{}, Leftovers(folder.dir.path()));
   }
 }

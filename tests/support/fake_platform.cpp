@@ -13,7 +13,7 @@ std::wstring FakePlatform::AnsiToWide(const std::string& text) { return NativePl
 bool FakePlatform::IsDirectory(const std::wstring& path) { return NativePlatform().IsDirectory(path); }
 bool FakePlatform::MakeDirectory(const std::wstring& path) { return NativePlatform().MakeDirectory(path); }
 bool FakePlatform::MoveFileOver(const std::string& from, const std::string& to) {
-  return NativePlatform().MoveFileOver(from, to);
+  return refusedMoves.count(to) == 0 && NativePlatform().MoveFileOver(from, to);
 }
 
 bool FakePlatform::StartServiceByName(const std::wstring& name) {

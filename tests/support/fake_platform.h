@@ -29,6 +29,7 @@ class FakePlatform : public Platform {
   std::set<std::wstring> deniedKeys;                     // keys that exist but refuse access
   std::map<std::wstring, std::wstring> registryStrings;  // "HKLM\\key\\value" -> data
   std::map<std::wstring, std::uint32_t> registryDwords;
+  std::set<std::string> refusedMoves;  // targets MoveFileOver fails for (a file held by another program)
 
   // What the code under test did.
   std::vector<std::wstring> startedServices;
