@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # First start of lirra.exe against the shop server: lays out the demo data and a shop folder,
-# serves them on the client's built-in host (loopback), then runs the window driver's FirstStart
-# test, which starts the client and watches its loading window. Each run has a fresh Wine prefix
-# of its own, so every start is a first start on a clean PC.
+# serves them on the client's built-in host (loopback, in a network of the run's own), then runs
+# the window driver's FirstStart test, which starts the client and watches its loading window.
+# Each run has a fresh Wine prefix of its own, so every start is a first start on a clean PC.
 #   first-start.sh EMULATOR DRIVER_EXE LIRRA_EXE CARDX_OCX INSTALLERS_DIR PLATFORM_HOST
 set -euo pipefail
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The setup package under Wine: packs this build's client with scripts/package.sh, makes a fresh
 # Wine prefix of its own (tests/win32/fresh-prefix.sh), serves the demo data on the client's
-# built-in loopback host and runs setup_package_test.exe in that prefix.
+# built-in loopback host in a network of its own and runs setup_package_test.exe in that prefix.
 #   setup-package.sh TEST_EXE CARDX_OCX INSTALLERS_DIR PLATFORM_HOST BUILD_DIR
 set -euo pipefail
 
