@@ -66,11 +66,10 @@ bool Contains(const char* text, int size, const char* needle) {
 
 void TraceConnectFailure() { NetTrace("%s", OS().WideToAnsi(L"服务器连接失败\n").c_str()); }
 
-// The folder part of a path ("." for a bare file name).
+// The folder a file goes to ("." for a bare file name).
 std::string FolderOf(const std::string& path) {
-  size_t cut = path.size();
-  while (cut > 0 && !IsPathSeparator(static_cast<wchar_t>(static_cast<unsigned char>(path[cut - 1])))) --cut;
-  return cut == 0 ? std::string(".") : path.substr(0, cut);
+  const std::string folder = FolderPart(path);
+  return folder.empty() ? std::string(".") : folder;
 }
 
 }  // namespace

@@ -22,11 +22,15 @@ std::string Base36(std::uint32_t n) {
 
 }  // namespace
 
+std::string FolderPart(const std::string& path) {
+  size_t cut = path.size();
+  while (cut > 0 && !IsPathSeparator(static_cast<unsigned char>(path[cut - 1]))) --cut;
+  return path.substr(0, cut);
+}
+
 std::string UniqueTempPath(const std::string& target) {
   static std::atomic<std::uint32_t> counter{0};
-  size_t cut = target.size();
-  while (cut > 0 && !IsPathSeparator(static_cast<unsigned char>(target[cut - 1]))) --cut;
-  return target.substr(0, cut) + "~" + Base36(CurrentProcessId()) + "-" + Base36(++counter) + ".tmp";
+  return FolderPart(target) + "~" + Base36(CurrentProcessId()) + "-" + Base36(++counter) + ".tmp";
 }
 
 bool CanWriteInPlace(const std::string& path) {

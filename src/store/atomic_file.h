@@ -5,6 +5,9 @@
 
 namespace lirra {
 
+// The folder part of a path with its trailing separator; empty for a bare file name.
+std::string FolderPart(const std::string& path);
+
 // A fresh name for a temporary file in the target's folder, unique to this process (two
 // copies of the client never share one) and short ("~" + process id + "-" + count + ".tmp"
 // in base 36), so that it fits wherever the target's path nearly fits.

@@ -32,10 +32,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-wineserver -p
-# Wine's background services start with the first program and inherit its output: start them
-# away from ctest's pipes.
-"$here/scripts/wine-run.sh" cmd /c exit >/dev/null 2>&1 </dev/null
+start_wine_session
 
 export LIRRA_SHOP_DIR="$work/shop" LIRRA_SHOP_MANIFEST="$work/data/mervo/store/mervoDrivce/file.ini"
 "$here/scripts/with-display.sh" "$emulator" "$driver" --gtest_filter='FirstStart.*'

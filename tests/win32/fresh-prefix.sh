@@ -12,3 +12,10 @@ fresh_prefix() {
   cp -a "$template" "$target"
   export WINEPREFIX="$target" LIRRA_WINEPREFIX="$target"
 }
+
+# start_wine_session: keeps the prefix's wineserver up for the run and starts Wine's background
+# services, which inherit the first program's output, away from ctest's pipes.
+start_wine_session() {
+  wineserver -p
+  "$here/scripts/wine-run.sh" cmd /c exit >/dev/null 2>&1 </dev/null
+}

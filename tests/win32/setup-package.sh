@@ -28,10 +28,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-wineserver -p
-# Wine's background services start with the first program and inherit its output: start them
-# away from ctest's pipes.
-"$here/scripts/wine-run.sh" cmd /c exit >/dev/null 2>&1 </dev/null
+start_wine_session
 
 export LIRRA_SETUP_EXE="$setup" LIRRA_SETUP_VERSION="$(cat "$build/lirra-version.txt")"
 "$here/scripts/with-display.sh" "$here/scripts/wine-run.sh" "$test_exe"

@@ -77,13 +77,7 @@ long RunAndWait(const std::wstring& commandLine, DWORD ms = 180000) {
 }
 
 std::wstring RegString(const std::wstring& value) {
-  lirra::win::ScopedKey key;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kUninstallKey.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
-    return L"<no key>";
-  wchar_t data[1024] = {};
-  DWORD size = sizeof data - sizeof(wchar_t), type = 0;
-  LONG rc = RegQueryValueExW(key.Get(), value.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-  return rc == ERROR_SUCCESS && type == REG_SZ ? data : L"<no " + value + L">";
+  return lirra::test::ReadString(HKEY_CURRENT_USER, kUninstallKey, value).value_or(L"<no " + value + L">");
 }
 
 bool KeyExists(HKEY root, const std::wstring& path) {

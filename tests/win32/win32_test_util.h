@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "platform/win32/scoped.h"
@@ -76,6 +77,17 @@ inline long long ReadDword(HKEY root, const std::wstring& path, const std::wstri
   if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return -1;
   LONG rc = RegQueryValueExW(key.Get(), value.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
   return rc == ERROR_SUCCESS && type == REG_DWORD ? static_cast<long long>(data) : -1;
+}
+
+// The REG_SZ data of a value, or nothing when it is missing or of another type.
+inline std::optional<std::wstring> ReadString(HKEY root, const std::wstring& path, const std::wstring& value) {
+  wchar_t data[1024] = {};
+  DWORD size = sizeof data - sizeof(wchar_t), type = 0;
+  win::ScopedKey key;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return std::nullopt;
+  LONG rc = RegQueryValueExW(key.Get(), value.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+  if (rc != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
+  return std::wstring(data);
 }
 
 // A process started by the test; terminated if still running when the object goes.

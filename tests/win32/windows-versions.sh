@@ -50,10 +50,7 @@ for version in "${versions[@]}"; do
 
   fresh_prefix "$(dirname "$test_exe")" "$dir/prefix"
   session_prefix=$WINEPREFIX
-  wineserver -p
-  # Wine's background services start with the first program and inherit its output: start them
-  # away from ctest's pipes.
-  "$here/scripts/wine-run.sh" cmd /c exit >/dev/null 2>&1 </dev/null
+  start_wine_session
   if ! "$here/scripts/wine-run.sh" winecfg /v "$version" >/dev/null 2>&1 </dev/null; then
     echo "winecfg refused the Windows version $version" >&2
     failed+=("$version")

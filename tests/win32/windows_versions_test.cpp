@@ -179,11 +179,19 @@ std::vector<std::wstring> HidPackages(const std::wstring& shop) {
   return names;
 }
 
-TEST(WindowsVersions, FirstStartToTheDriverManagerAndASecondToTheBrowser) {
-  const WindowsVersion* version = VersionUnderTest();
+// The version under test and the shop folder that windows-versions.sh laid out.
+class WindowsVersions : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (!version || shop.empty())
+      GTEST_SKIP() << "needs a known LIRRA_WINDOWS_VERSION and the set-up of windows-versions.sh";
+  }
+
+  const WindowsVersion* const version = VersionUnderTest();
   const std::wstring shop = EnvWinePath("LIRRA_SHOP_DIR");
-  if (!version || shop.empty())
-    GTEST_SKIP() << "needs a known LIRRA_WINDOWS_VERSION and the set-up of windows-versions.sh";
+};
+
+TEST_F(WindowsVersions, FirstStartToTheDriverManagerAndASecondToTheBrowser) {
   const std::wstring mode(version->mode, version->mode + std::string(version->mode).size());
   const bool hidStep = version->hidInstaller != nullptr;
 
@@ -249,27 +257,15 @@ TEST(WindowsVersions, FirstStartToTheDriverManagerAndASecondToTheBrowser) {
   EXPECT_EQ(0, client.WaitExit(20000));
 }
 
-// A string value under HKLM, or the empty string.
-std::wstring ReadString(HKEY root, const std::wstring& path, const wchar_t* value) {
-  wchar_t data[256] = {};
-  DWORD size = sizeof data - sizeof(wchar_t);
-  if (RegGetValueW(root, path.c_str(), value, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS) return L"";
-  return data;
-}
-
 // Internet Explorer 7 off Windows XP: the client installs no IE 8 (its package is for XP), asks
 // the user to update from the vendor's page, opens that page and ends on "退出".
-TEST(WindowsVersions, OldInternetExplorerIsNotReplacedOffXp) {
-  const WindowsVersion* version = VersionUnderTest();
-  const std::wstring shop = EnvWinePath("LIRRA_SHOP_DIR");
-  if (!version || shop.empty())
-    GTEST_SKIP() << "needs a known LIRRA_WINDOWS_VERSION and the set-up of windows-versions.sh";
+TEST_F(WindowsVersions, OldInternetExplorerIsNotReplacedOffXp) {
   ASSERT_STRNE("XP", version->os) << "the IE 8 step runs on XP";
   const std::wstring ieKey = L"SOFTWARE\\Microsoft\\Internet Explorer";
   struct RestoreIe {
     std::wstring key;
-    std::wstring version = ReadString(HKEY_LOCAL_MACHINE, key, L"Version");
-    std::wstring service = ReadString(HKEY_LOCAL_MACHINE, key, L"svcVersion");
+    std::wstring version = lirra::test::ReadString(HKEY_LOCAL_MACHINE, key, L"Version").value_or(L"");
+    std::wstring service = lirra::test::ReadString(HKEY_LOCAL_MACHINE, key, L"svcVersion").value_or(L"");
     ~RestoreIe() {
       lirra::test::SetString(HKEY_LOCAL_MACHINE, key, L"Version", version.c_str());
       lirra::test::SetString(HKEY_LOCAL_MACHINE, key, L"svcVersion", service.empty() ? nullptr : service.c_str());
