@@ -71,9 +71,10 @@ std::string FileBytes(const std::string& path) {
   return bytes;
 }
 
+// At most the number of lines the store sees: it ends a line at CR, LF and NUL.
 std::size_t LineCount(const std::string& bytes) {
   std::size_t lines = 1;
-  for (char c : bytes) lines += (c == '\n' || c == '\r');
+  for (char c : bytes) lines += (c == '\n' || c == '\r' || c == '\0');
   return lines;
 }
 
