@@ -241,8 +241,10 @@ std::vector<KeptCase> KeptCases() {
   return {
       {"NoLength", {"HTTP/1.1 200 OK\r\nServer: portal\r\n\r\n" + kNewManifest}},
       {"ChunkedBody", {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n14\r\n" + kNewManifest + "\r\n0\r\n\r\n"}},
-      {"LowerCaseLength", {"HTTP/1.1 200 OK\r\ncontent-length: " + kLength + "\r\n\r\n" + kNewManifest}},
-      {"LengthWithoutBlank", {"HTTP/1.1 200 OK\r\nContent-Length:" + kLength + "\r\n\r\n" + kNewManifest}},
+      {"LengthsThatDisagree",
+       {"HTTP/1.1 200 OK\r\nContent-Length: " + kLength + "\r\nContent-Length: 1" + kLength + "\r\n\r\n" +
+        kNewManifest}},
+      {"LengthWithLetters", {"HTTP/1.1 200 OK\r\nContent-Length: " + kLength + "x\r\n\r\n" + kNewManifest}},
       {"HeaderOver1024",
        {"HTTP/1.1 200 OK\r\nX-Pad: " + std::string(1100, 'p') + "\r\nContent-Length: " + kLength + "\r\n\r\n" +
         kNewManifest}},
