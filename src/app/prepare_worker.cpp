@@ -286,8 +286,7 @@ bool OpenInIE(const std::wstring& url) {
   if (!IsOpenableInIE(url)) return false;
   // Both quoted: a stray "C:\Program.exe" can't be started in the browser's place, and the
   // page is one argument, never a switch.
-  const std::wstring commandLine =
-      std::wstring(L"\"") + kBrowserPath + L"\" \"" + WithoutLeadingBlanks(url) + L"\"";
+  const std::wstring commandLine = std::wstring(L"\"") + kBrowserPath + L"\" \"" + WithoutLeadingBlanks(url) + L"\"";
   OS().RunCommandLine(OS().WideToAnsi(commandLine));
   return true;
 }

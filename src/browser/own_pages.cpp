@@ -51,8 +51,8 @@ bool COwnPages::Contains(const std::wstring& url) const {
 }
 
 UrlActionAnswer COwnPages::AnswerUrlAction(const std::wstring& url, std::uint32_t action) const {
-  const bool activeX = std::find(std::begin(kOwnPageUrlActions), std::end(kOwnPageUrlActions), action) !=
-                       std::end(kOwnPageUrlActions);
+  const bool activeX =
+      std::find(std::begin(kOwnPageUrlActions), std::end(kOwnPageUrlActions), action) != std::end(kOwnPageUrlActions);
   return activeX && Contains(url) ? UrlActionAnswer::kAllow : UrlActionAnswer::kDefault;
 }
 

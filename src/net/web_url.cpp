@@ -32,9 +32,8 @@ std::size_t WebSchemeLength(const std::string& url, bool* secure) {
   for (const char* prefix : {"http://", "https://"}) {
     const std::size_t n = std::char_traits<char>::length(prefix);
     if (url.size() < n) continue;
-    bool same = std::equal(prefix, prefix + n, url.begin(), [](char p, char c) {
-      return p == std::tolower(static_cast<unsigned char>(c));
-    });
+    bool same = std::equal(prefix, prefix + n, url.begin(),
+                           [](char p, char c) { return p == std::tolower(static_cast<unsigned char>(c)); });
     if (same) {
       *secure = n == 8;
       return n;

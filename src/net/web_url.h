@@ -11,10 +11,10 @@ namespace lirra {
 // Host and port of a URL: after "scheme://" when the scheme comes before any path, up to the
 // first "/", "\", "?" or "#", without the user information before an "@".
 struct UrlAuthority {
-  std::string host;         // as written
-  int port = 80;            // 80 unless the URL names one
-  bool portGiven = false;   // the URL names a port
-  std::size_t end = 0;      // where the authority ends in the URL (its path, query or fragment begins)
+  std::string host;        // as written
+  int port = 80;           // 80 unless the URL names one
+  bool portGiven = false;  // the URL names a port
+  std::size_t end = 0;     // where the authority ends in the URL (its path, query or fragment begins)
 };
 
 // False when there is no host, the host is longer than 255 bytes or holds anything but letters,
