@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "net/download_progress.h"
+#include "net/web_url.h"
 #include "pc/ie_helper.h"
 #include "pc/installer_runner.h"
 #include "pc/run_flags.h"
@@ -67,6 +68,15 @@ constexpr wchar_t kButtonOk[] = L"确认";
 std::wstring ImageNameOf(const std::wstring& path) {
   size_t sep = path.find_last_of(L"\\/");
   return sep == std::wstring::npos ? path : path.substr(sep + 1);
+}
+
+// Where a trace line shows a refused page, it shows no more than its field can hold.
+constexpr std::size_t kTracedPageLength = 255;
+
+// The built-in IE download page starts with a blank, which once separated it from the browser.
+std::wstring WithoutLeadingBlanks(const std::wstring& page) {
+  const std::size_t first = page.find_first_not_of(L' ');
+  return first == std::wstring::npos ? std::wstring() : page.substr(first);
 }
 
 // A fixed-size text of the update record, which a bad answer may have left unterminated.
@@ -162,9 +172,13 @@ bool Preparation::IsUpdateAvailable(UpdateInfo* info) {
   return available;
 }
 
+// A page that could not be opened asks nothing: the user would agree to an update that never
+// comes.
 void Preparation::OfferUpdate(const UpdateInfo& info) {
+  const std::wstring page = OS().AnsiToWide(FieldText(info.szDownloadPage, sizeof info.szDownloadPage));
+  if (!IsOpenableInIE(page)) return;
   if (!ui_.AskTwoButtons(kTitleUpdate, kAskUpdate, kButtonUpdate, kButtonCancel)) return;
-  OpenInIE(OS().AnsiToWide(FieldText(info.szDownloadPage, sizeof info.szDownloadPage)));
+  OpenInIE(page);
 }
 
 void Preparation::InstallIe8() {
@@ -243,12 +257,38 @@ bool Preparation::RegisterHidPlugin() {
 
 PrepareResult RunPreparation(PrepareUi& ui, PrepareNetwork& network) { return Preparation(ui, network).Run(); }
 
-void OpenInIE(const std::wstring& url) {
-  // Quoted, so a stray "C:\Program.exe" can't be started in the browser's place.
-  std::wstring commandLine = std::wstring(L"\"") + kBrowserPath + L"\"";
-  if (!url.empty() && url.front() != L' ') commandLine += L' ';
-  commandLine += url;
+std::string BrowserPageFault(const std::wstring& page) {
+  const std::wstring url = WithoutLeadingBlanks(page);
+  if (url.empty()) return "empty";
+  for (wchar_t c : url) {
+    const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
+    if (control || c == L' ' || c == L'"' || c == L'\'') return "blank, quote or control character";
+    // Anything beyond ASCII reaches us as UTF-8 bytes read in the ANSI code page, garbled.
+    if (c > 0x7E) return "not plain ASCII";
+  }
+  if (!ParseWebUrl(WideToUtf8(url))) return "not an http or https address of a server";
+  return {};
+}
+
+bool IsOpenableInIE(const std::wstring& page) {
+  const std::string fault = BrowserPageFault(page);
+  if (fault.empty()) return true;
+  std::string shown = OS().WideToAnsi(page.substr(0, kTracedPageLength));
+  // The page's own line breaks must not start lines of the trace.
+  for (char& c : shown) {
+    if (static_cast<unsigned char>(c) < 0x20) c = '?';
+  }
+  SupportTrace("download page refused (%s): [%s]\r\n", fault.c_str(), shown.c_str());
+  return false;
+}
+
+bool OpenInIE(const std::wstring& url) {
+  if (!IsOpenableInIE(url)) return false;
+  // Both quoted: a stray "C:\Program.exe" can't be started in the browser's place, and the
+  // page is one argument, never a switch.
+  const std::wstring commandLine = std::wstring(L"\"") + kBrowserPath + L"\" \"" + WithoutLeadingBlanks(url) + L"\"";
   OS().RunCommandLine(OS().WideToAnsi(commandLine));
+  return true;
 }
 
 std::wstring IeDownloadPage() {

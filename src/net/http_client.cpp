@@ -12,6 +12,7 @@
 #include <cstring>
 #include <vector>
 
+#include "net/web_url.h"
 #include "platform/file_io.h"
 #include "platform/platform.h"
 #include "store/atomic_file.h"
@@ -23,10 +24,6 @@ namespace {
 
 constexpr const char kUserAgent[] = "Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)";
 constexpr std::size_t kFileWriteBuffer = 256 * 1024;
-
-bool IsHostChar(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '_';
-}
 
 // Bytes that can't stand in a request line (blanks, controls, non-ASCII) and, in the path,
 // the characters a browser escapes too.
@@ -40,19 +37,6 @@ void AppendEscaped(std::string& out, unsigned char c) {
   out += '%';
   out += kHex[c >> 4];
   out += kHex[c & 0x0F];
-}
-
-bool ParsePort(const std::string& digits, int* port) {
-  if (digits.empty()) return true;  // "host:" names no port
-  if (digits.size() > 5) return false;
-  int value = 0;
-  for (char c : digits) {
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + (c - '0');
-  }
-  if (value < 1 || value > 65535) return false;
-  *port = value;
-  return true;
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -102,25 +86,14 @@ std::string FolderOf(const std::string& path) {
 }  // namespace
 
 bool SplitUrl(const std::string& url, UrlParts* parts) {
-  size_t start = 0;
-  size_t scheme = url.find("://");
-  if (scheme != std::string::npos && url.find_first_of("/\\?#") > scheme) start = scheme + 3;
-
-  size_t authorityEnd = url.find_first_of("/\\?#", start);
-  std::string authority =
-      url.substr(start, authorityEnd == std::string::npos ? std::string::npos : authorityEnd - start);
-  size_t at = authority.rfind('@');
-  if (at != std::string::npos) authority.erase(0, at + 1);
-
+  UrlAuthority authority;
+  if (!SplitAuthority(url, &authority)) return false;
   UrlParts result;
-  size_t colon = authority.rfind(':');
-  result.host = authority.substr(0, colon);
-  if (colon != std::string::npos && !ParsePort(authority.substr(colon + 1), &result.port)) return false;
-  if (result.host.empty() || result.host.size() > static_cast<size_t>(kHttpMaxHost)) return false;
-  if (!std::all_of(result.host.begin(), result.host.end(), IsHostChar)) return false;
+  result.host = authority.host;
+  result.port = authority.port;
 
   // The object: the path (backslashes sent as slashes) with its query; the fragment stays here.
-  std::string rest = authorityEnd == std::string::npos ? std::string() : url.substr(authorityEnd);
+  std::string rest = url.substr(authority.end);
   rest = rest.substr(0, rest.find('#'));
   bool inQuery = false;
   for (char ch : rest) {

@@ -112,7 +112,8 @@ TEST_F(PrepareOverHttp, VerifiedDriverIsFetchedAndRunAndNewerVersionOffered) {
 
   std::string out = Run("127.0.0.1:" + std::to_string(server.port()));
 
-  const std::string openPage = "run \"C:\\Program Files\\Internet Explorer\\iexplore.exe\" http://127.0.0.1/new.html";
+  const std::string openPage =
+      "run \"C:\\Program Files\\Internet Explorer\\iexplore.exe\" \"http://127.0.0.1/new.html\"";
   EXPECT_EQ(log_.lines, Join({kChecks,
                               {"ask 更新提醒|检测到当前版本需要更新，是否要更新？|更新|取消", openPage,
                                "text 正在下载HID必备驱动...", "progress 100",

@@ -116,6 +116,7 @@ struct Situation {
   std::deque<bool> answers;
 
   Lines transcript;
+  const char* trace = nullptr;  // a trace line that must be written (beside the update check's)
   bool offerDriverSetup = true;
   bool hidFlag = true;
   bool njysFlag = false;
@@ -153,8 +154,8 @@ const std::string kAskIeTooOld = "ask 警告提醒|检测到当前版本IE版本
 const std::string kAskIe8Retry = "ask 警告提醒|下载IE8失败，尝试重新下载IE8|下载|退出";
 const std::string kAskUpdate = "ask 更新提醒|检测到当前版本需要更新，是否要更新？|更新|取消";
 const std::string kOpenIeDownloadPage =
-    std::string("run \"C:\\Program Files\\Internet Explorer\\iexplore.exe\" https://") + LIRRA_SUPPORT_HOST +
-    "/zh-cn/help/17621/internet-explorer-downloads";
+    std::string("run \"C:\\Program Files\\Internet Explorer\\iexplore.exe\" \"https://") + LIRRA_SUPPORT_HOST +
+    "/zh-cn/help/17621/internet-explorer-downloads\"";
 
 Lines Join(std::initializer_list<Lines> parts) {
   Lines out;
@@ -326,9 +327,27 @@ std::vector<Situation> Situations() {
   s.transcript = Join({Begin(),
                        {kAskUpdate,
                         "run \"C:\\Program Files\\Internet Explorer\\iexplore.exe\" "
-                        "http://127.0.0.1/download.html"},
+                        "\"http://127.0.0.1/download.html\""},
                        Finish()});
   all.push_back(s);
+
+  // A page that Internet Explorer must not be started on: no question, nothing run, a trace.
+  const std::pair<const char*, const char*> badPages[] = {
+      {"UpdateToAShareIsNotOffered", "\\\\shop-nas\\share\\setup.exe"},
+      {"UpdateToAnHtaFileIsNotOffered", "file://C:\\Users\\Public\\x.hta"},
+      {"UpdateToAResourceIsNotOffered", "res://ieframe.dll/acr_error.htm"},
+      {"UpdateWithExtraSwitchesIsNotOffered", "http://127.0.0.1/download.html -extoff -k"},
+      {"UpdateWithAQuoteIsNotOffered", "http://127.0.0.1/download.html\" -nohome \""},
+      {"UpdateToAProgramIsNotOffered", "C:\\Windows\\System32\\calc.exe"},
+  };
+  for (const auto& [name, page] : badPages) {
+    s = Named(name);
+    s.needUpdate = 1;
+    s.downloadPage = page;
+    s.transcript = Join({Begin(), Finish()});
+    s.trace = "download page refused";
+    all.push_back(s);
+  }
 
   s = Named("UpdateAnsweredCancelOpensNothing");
   s.needUpdate = 1;
@@ -424,29 +443,92 @@ TEST_P(PrepareWorker, RunsTheStepsOfTheSituation) {
   EXPECT_EQ(ReadFile(dir.File("config.ini")), s.configAfter);
   bool traced = out.find("get latst Versioninfo Fail! ret=[-1].\r\n") != std::string::npos;
   EXPECT_EQ(traced, s.versionResult != 0) << out;
+  const bool refused = out.find("download page refused") != std::string::npos;
+  EXPECT_EQ(refused, s.trace != nullptr) << out;
+  if (s.trace) {
+    EXPECT_NE(out.find(s.trace), std::string::npos) << out;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Situations, PrepareWorker, testing::ValuesIn(Situations()),
                          [](const testing::TestParamInfo<Situation>& info) { return info.param.name; });
 
-// The browser and the address always reach Internet Explorer as two arguments.
-TEST(OpenInIE, QuotesTheBrowserAndSeparatesTheAddressOnce) {
+// The browser and the page always reach Internet Explorer as two quoted arguments.
+TEST(OpenInIE, QuotesTheBrowserAndThePage) {
   struct Case {
     const wchar_t* url;
     const char* commandLine;
   };
   const Case cases[] = {
       {L" https://support.example/ie",
-       "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" https://support.example/ie"},
-      {L"http://shop.example/new", "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" http://shop.example/new"},
-      {L"", "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\""},
+       "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" \"https://support.example/ie\""},
+      {L"http://shop.example/new",
+       "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" \"http://shop.example/new\""},
+      {L"HTTP://127.0.0.1:18080/d?v=1.0.0.3&from=client#top",
+       "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" "
+       "\"HTTP://127.0.0.1:18080/d?v=1.0.0.3&from=client#top\""},
   };
   for (const Case& c : cases) {
     FakePlatform pc;
-    OpenInIE(c.url);
+    EXPECT_TRUE(OpenInIE(c.url));
     EXPECT_EQ(pc.commandLines, std::vector<std::string>{c.commandLine});
   }
 }
+
+TEST(OpenInIE, TheBuiltInDownloadPageOpens) {
+  FakePlatform pc;
+  EXPECT_EQ(BrowserPageFault(IeDownloadPage()), "");
+  EXPECT_TRUE(OpenInIE(IeDownloadPage()));
+  EXPECT_EQ(pc.commandLines.size(), 1u);
+}
+
+struct PageCase {
+  const wchar_t* page;
+  const char* fault;  // "" when the page opens
+};
+
+void PrintTo(const PageCase& c, std::ostream* os) { *os << '"' << WideToUtf8(c.page) << '"'; }
+
+class BrowserPage : public testing::TestWithParam<PageCase> {};
+
+TEST_P(BrowserPage, OpensOnlyPlainWebAddresses) {
+  const PageCase& c = GetParam();
+  EXPECT_EQ(BrowserPageFault(c.page), c.fault);
+  FakePlatform pc;
+  testing::internal::CaptureStdout();
+  const bool opened = OpenInIE(c.page);
+  const std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(opened, *c.fault == '\0');
+  EXPECT_EQ(pc.commandLines.size(), opened ? 1u : 0u);
+  // A refused page is traced with its reason, on one line of its own.
+  if (!opened) {
+    EXPECT_EQ(out.find(std::string("download page refused (") + c.fault + "): ["), 0u) << out;
+    EXPECT_EQ(out.find('\n'), out.size() - 1) << out;
+  }
+}
+
+constexpr char kSwitch[] = "blank, quote or control character";
+constexpr char kNotWeb[] = "not an http or https address of a server";
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, BrowserPage,
+    testing::Values(PageCase{L"http://shop.example/download.html", ""}, PageCase{L"https://shop.example/", ""},
+                    PageCase{L"  http://shop.example/", ""}, PageCase{L"Https://shop.example:8443/a/b?c=d&e=f", ""},
+                    PageCase{L"http://shop.example/a?e='f'", kSwitch},
+                    PageCase{L"\\\\shop-nas\\share\\setup.exe", kNotWeb},
+                    PageCase{L"file://C:\\Users\\Public\\x.hta", kNotWeb}, PageCase{L"file:///C:/x.hta", kNotWeb},
+                    PageCase{L"res://ieframe.dll/acr_error.htm", kNotWeb}, PageCase{L"javascript:alert(1)", kNotWeb},
+                    PageCase{L"about:blank", kNotWeb}, PageCase{L"C:\\Windows\\System32\\calc.exe", kNotWeb},
+                    PageCase{L"calc.exe", kNotWeb}, PageCase{L"-extoff", kNotWeb}, PageCase{L"http://", kNotWeb},
+                    PageCase{L"http:///path", kNotWeb}, PageCase{L"http:\\\\host\\share", kNotWeb},
+                    PageCase{L"ftp://shop.example/", kNotWeb}, PageCase{L"http://sh op.example/", kSwitch},
+                    PageCase{L"http://shop.example/ -extoff", kSwitch}, PageCase{L"http://shop.example/\t-k", kSwitch},
+                    PageCase{L"http://shop.example/\" -k \"x", kSwitch},
+                    PageCase{L"http://shop.example/\r\nsecond line", kSwitch},
+                    PageCase{L"http://shop.example/\x7f", kSwitch}, PageCase{L"http://shop.example/\x85", kSwitch},
+                    PageCase{L"http://shop.example/\u4e0b\u8f7d", "not plain ASCII"},
+                    PageCase{L"http://shop.example/\u3000-k", "not plain ASCII"}, PageCase{L"", "empty"},
+                    PageCase{L"   ", "empty"}));
 
 }  // namespace
 }  // namespace lirra
