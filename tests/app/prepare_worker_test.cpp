@@ -67,22 +67,26 @@ class ScriptedNetwork : public PrepareNetwork {
     WriteFile(WideToUtf8(table.m_strManifestPath), manifest);
     return true;
   }
-  bool EnsurePackage(const PackageRecord& record, const HttpProgress& progress, PackageFailure* failure) override {
+  bool EnsurePackage(const PackageRecord& record, const HttpProgress& progress, PackageFailure* failure,
+                     HeldFilePtr* installer) override {
     const PackageTable& table = GetPackageTable();
+    bool ok = false;
     if (&record == &table.m_IE8) {
       log_.Add("ensure", L"IE8");
       if (ie8Results.empty()) {
         ADD_FAILURE() << "IE8 fetched more often than scripted";
         return false;
       }
-      bool ok = ie8Results.front();
+      ok = ie8Results.front();
       ie8Results.pop_front();
-      return ok;
+    } else {
+      log_.Add("ensure", (&record == &table.m_HID ? L"HID " : L"other ") + record.m_strFileName);
+      for (const auto& [received, total] : hidBlocks) progress(received, total);
+      if (failure) *failure = hidFailure;
+      ok = hidFailure == PackageFailure::kNone;
     }
-    log_.Add("ensure", (&record == &table.m_HID ? L"HID " : L"other ") + record.m_strFileName);
-    for (const auto& [received, total] : hidBlocks) progress(received, total);
-    if (failure) *failure = hidFailure;
-    return hidFailure == PackageFailure::kNone;
+    if (ok) *installer = OS().OpenHeld(record.m_strLocalPath);
+    return ok;
   }
   int GetLatestVersionInfo(UpdateInfo* info) override {
     log_.Add("version", L"check");
@@ -148,7 +152,7 @@ Lines RegisterPlugin() {
           "text 正在注册HID插件，如出错请用管理员权限运行", "open regsvr32.exe \"" + Local("CardX.ocx") + "\""};
 }
 Lines Finish() { return {"text 初始化完成，正在启动系统，请稍候...", "done"}; }
-Lines Ie8Install() { return {"text 正在安装IE8...", "sleep 100", "open " + Local("IE8XP.exe")}; }
+Lines Ie8Install() { return {"text 正在安装IE8...", "sleep 100", "open held " + Local("IE8XP.exe")}; }
 const std::string kAskIeTooOld = "ask 警告提醒|检测到当前版本IE版本较低，请到官网更新|更新|退出";
 const std::string kAskIe8Retry = "ask 警告提醒|下载IE8失败，尝试重新下载IE8|下载|退出";
 const std::string kAskUpdate = "ask 更新提醒|检测到当前版本需要更新，是否要更新？|更新|取消";
@@ -183,7 +187,7 @@ std::vector<Situation> Situations() {
       Join({Begin(),
             {"text 正在下载HID必备驱动...", "ensure HID hid732.exe", "progress 25", "progress 51", "progress 76",
              "progress 100", "text 正在安装HID驱动【温馨提示：如果杀毒软件或360拦截安装，请允许】", "sleep 100",
-             "kill 8 HID732.EXE", "open " + Local("HID/hid732.exe")},
+             "kill 8 HID732.EXE", "open held " + Local("HID/hid732.exe")},
             RegisterPlugin(),
             Finish()});
   s.configAfter = kSavedHidOnly;
@@ -255,7 +259,7 @@ std::vector<Situation> Situations() {
   s.ie8Results = {true};
   s.transcript = Join({Begin(),
                        {"kill 20 iexplore.exe", "text 正在下载IE8...", "ensure IE8", "text 正在安装IE8...", "sleep 100",
-                        "kill 22 ie8xp.exe", "open " + Local("IE8XP.exe")},
+                        "kill 22 ie8xp.exe", "open held " + Local("IE8XP.exe")},
                        Finish()});
   all.push_back(s);
 
@@ -385,6 +389,7 @@ TEST_P(PrepareWorker, RunsTheStepsOfTheSituation) {
   Transcript log;
   ScriptedPc pc(log);
   pc.modulePath = Utf8ToWide(dir.File("lirra.exe"));
+  pc.heldWithoutDisk = true;  // the scripted downloads put nothing on disk
   log.SetDir(Utf8ToWide(dir.path()));
   pc.osVersion = s.os;
   pc.processes = s.processes.empty() ? std::vector<ProcessEntry>{kIdle, {7, L"explorer.exe"}} : s.processes;
