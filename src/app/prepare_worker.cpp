@@ -12,6 +12,7 @@
 #include "pc/vendors.h"
 #include "platform/platform.h"
 #include "platform/utf8.h"
+#include "store/atomic_file.h"
 #include "store/driver_state.h"
 #include "store/support_log.h"
 
@@ -83,6 +84,7 @@ class Preparation {
 
  private:
   void StartServices();
+  void RemoveDownloadLeftovers();
   void LoadDriverStateAndManifest();
   void ProbePlugins();
   bool IsUpdateAvailable(UpdateInfo* info);
@@ -110,6 +112,7 @@ PrepareResult Preparation::Run() {
   StartServices();
   moduleDir_ = CSystemProbe::GetModuleDir();
   osName_ = CSystemProbe::GetOsVersionName();
+  RemoveDownloadLeftovers();
   LoadDriverStateAndManifest();
   ProbePlugins();
 
@@ -134,6 +137,14 @@ PrepareResult Preparation::Run() {
 
 void Preparation::StartServices() {
   for (const wchar_t* service : kServices) CSystemProbe::StartServiceByName(service);
+}
+
+// Temporary files of transfers that an ended client left behind (a crash, a shutdown), in the
+// folders that downloads go to: the client's own (the lists, IE8) and the packages' folders.
+void Preparation::RemoveDownloadLeftovers() {
+  RemoveLeftoverTempFiles(OS().WideToAnsi(moduleDir_));
+  for (Vendor vendor : kVendorsInRunOrder)
+    RemoveLeftoverTempFiles(OS().WideToAnsi(moduleDir_ + kPathSep + Utf8ToWide(VendorOf(vendor).key)));
 }
 
 void Preparation::LoadDriverStateAndManifest() {

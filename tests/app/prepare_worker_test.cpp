@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <deque>
 #include <set>
@@ -13,6 +14,7 @@
 
 #include "net/package_table.h"
 #include "pc/run_flags.h"
+#include "platform/file_io.h"
 #include "platform/utf8.h"
 #include "prepare_fakes.h"
 #include "support/fake_platform.h"
@@ -29,6 +31,7 @@ using test::kNjysPluginKey;
 using test::kOmnikey;
 using test::kOmnikeyX86;
 using test::Lines;
+using test::Listing;
 using test::Local;
 using test::ReadFile;
 using test::RecordingUi;
@@ -433,6 +436,39 @@ TEST_P(PrepareWorker, RunsTheStepsOfTheSituation) {
 
 INSTANTIATE_TEST_SUITE_P(Situations, PrepareWorker, testing::ValuesIn(Situations()),
                          [](const testing::TestParamInfo<Situation>& info) { return info.param.name; });
+
+// Temporary files of transfers that an ended client left behind go at the next start, in the
+// client's folder and the packages' folders; those of a process that still runs stay.
+TEST(PrepareLeftovers, TransfersOfAnEndedProcessAreRemovedAtTheStart) {
+  TempDir dir;
+  Transcript log;
+  ScriptedPc pc(log);
+  pc.modulePath = Utf8ToWide(dir.File("lirra.exe"));
+  pc.heldWithoutDisk = true;
+  // 4242 and 4243 in base 36: a lirractl that still runs, and a client that ended.
+  pc.processes = {kIdle, {CurrentProcessId(), L"lirra.exe"}, {4242, L"lirractl.exe"}};
+  pc.registryStrings[kIEValues + L"Version"] = L"9.11.9600.18952";
+  pc.registryKeys.insert(kHidPluginKey);
+  for (const char* folder : {"HID", "NJYS"}) ASSERT_TRUE(OS().MakeDirectory(Utf8ToWide(dir.File(folder))));
+  const char sep = static_cast<char>(kPathSep);
+  for (const std::string& name : {std::string("~39v-1.tmp"), std::string("~39u-1.tmp"), "HID" + std::string(1, sep) +
+                                  "~39v-2.tmp", "NJYS" + std::string(1, sep) + "~39v-3.tmp"})
+    WriteFile(dir.File(name), "part of a download");
+  ResetPackageTable();
+  CRunFlags::GetInstance() = CRunFlags();
+  ScriptedNetwork network(log);
+  RecordingUi ui(log);
+
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(RunPreparation(ui, network), PrepareResult::kDone);
+  testing::internal::GetCapturedStdout();
+
+  const std::vector<std::string> left = Listing(dir.path());
+  EXPECT_EQ(std::count(left.begin(), left.end(), "~39u-1.tmp"), 1) << "its process still runs";
+  EXPECT_EQ(std::count(left.begin(), left.end(), "~39v-1.tmp"), 0);
+  EXPECT_TRUE(Listing(dir.File("HID")).empty());
+  EXPECT_TRUE(Listing(dir.File("NJYS")).empty());
+}
 
 // The browser and the address always reach Internet Explorer as two arguments.
 TEST(OpenInIE, QuotesTheBrowserAndSeparatesTheAddressOnce) {
