@@ -178,6 +178,8 @@ std::string Md5OfFile(const std::string& path) {
 struct SwapCase {
   const wchar_t* how;  // as win32_probe_helper's "swap" takes it
   bool downloaded;
+  // A rename onto a file in use is refused as access denied; any other way, as a sharing violation.
+  DWORD refusal;
 };
 
 void PrintTo(const SwapCase& c, std::ostream* os) {
@@ -215,7 +217,7 @@ TEST_P(HeldInstaller, NothingGetsBetweenTheCheckAndTheLaunch) {
   HeldFilePtr held;
   ASSERT_TRUE(EnsurePackage(record, nullptr, nullptr, &held));
   EXPECT_EQ(server.connections(), GetParam().downloaded ? 1 : 0);
-  EXPECT_EQ(TrySwap(record.m_strLocalPath, replacement), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  EXPECT_EQ(TrySwap(record.m_strLocalPath, replacement), GetParam().refusal);
 
   const std::wstring done = Widen(dir_.File("done"));
   EXPECT_GT(RunHeldInstaller(std::move(held), L"BTReader.exe", L"--linger 200 --done \"" + done + L"\""), 32);
@@ -228,9 +230,12 @@ TEST_P(HeldInstaller, NothingGetsBetweenTheCheckAndTheLaunch) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Swaps, HeldInstaller,
-                         testing::Values(SwapCase{L"overwrite", false}, SwapCase{L"rename", false},
-                                         SwapCase{L"replace", false}, SwapCase{L"delete", false},
-                                         SwapCase{L"replace", true}, SwapCase{L"overwrite", true}));
+                         testing::Values(SwapCase{L"overwrite", false, ERROR_SHARING_VIOLATION},
+                                         SwapCase{L"rename", false, ERROR_SHARING_VIOLATION},
+                                         SwapCase{L"replace", false, ERROR_ACCESS_DENIED},
+                                         SwapCase{L"delete", false, ERROR_SHARING_VIOLATION},
+                                         SwapCase{L"replace", true, ERROR_ACCESS_DENIED},
+                                         SwapCase{L"overwrite", true, ERROR_SHARING_VIOLATION}));
 
 }  // namespace
 }  // namespace lirra
