@@ -128,10 +128,8 @@ void InstallRun::InstallVendor(const VendorInfo& row) {
   Show(row.downloading);
   PackageFailure failure = PackageFailure::kNone;
   HeldFilePtr installer;
-  const bool present = network_.EnsurePackage(
-                           package, ProgressGate([this](int percent) { ui_.ShowProgress(percent); }), &failure,
-                           &installer) &&
-                       installer;
+  const HttpProgress progress = ProgressGate([this](int percent) { ui_.ShowProgress(percent); });
+  const bool present = network_.EnsurePackage(package, progress, &failure, &installer) && installer;
   if (ui_.HasLeft()) return;
   if (!present) {
     // Never run an installer that is missing or failed its digest check; say which it was.

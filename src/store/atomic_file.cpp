@@ -73,7 +73,8 @@ void RemoveLeftoverTempFiles(const std::string& folder) {
   };
   if (!isRunning(CurrentProcessId())) return;
   std::string prefix = folder;
-  if (!prefix.empty() && !IsPathSeparator(static_cast<unsigned char>(prefix.back()))) prefix += static_cast<char>(kPathSep);
+  if (!prefix.empty() && !IsPathSeparator(static_cast<unsigned char>(prefix.back())))
+    prefix += static_cast<char>(kPathSep);
   for (const std::string& name : FileNamesIn(folder)) {
     const std::optional<std::uint32_t> owner = TempFileOwner(name);
     if (owner && !isRunning(*owner)) std::remove((prefix + name).c_str());

@@ -450,9 +450,9 @@ TEST(PrepareLeftovers, TransfersOfAnEndedProcessAreRemovedAtTheStart) {
   pc.registryStrings[kIEValues + L"Version"] = L"9.11.9600.18952";
   pc.registryKeys.insert(kHidPluginKey);
   for (const char* folder : {"HID", "NJYS"}) ASSERT_TRUE(OS().MakeDirectory(Utf8ToWide(dir.File(folder))));
-  const char sep = static_cast<char>(kPathSep);
-  for (const std::string& name : {std::string("~39v-1.tmp"), std::string("~39u-1.tmp"), "HID" + std::string(1, sep) +
-                                  "~39v-2.tmp", "NJYS" + std::string(1, sep) + "~39v-3.tmp"})
+  const std::string sep(1, static_cast<char>(kPathSep));
+  for (const std::string& name :
+       std::vector<std::string>{"~39v-1.tmp", "~39u-1.tmp", "HID" + sep + "~39v-2.tmp", "NJYS" + sep + "~39v-3.tmp"})
     WriteFile(dir.File(name), "part of a download");
   ResetPackageTable();
   CRunFlags::GetInstance() = CRunFlags();

@@ -456,13 +456,12 @@ TEST_P(HeldDigestTest, TheHoldsBytesDecide) {
 
 INSTANTIATE_TEST_SUITE_P(
     Swaps, HeldDigestTest,
-    testing::Values(
-        HeldCase{"the hold matches, the path shows another file", "other installer", "genuine installer",
-                 PackageState::kPresent, PackageFailure::kNone, 0},
-        HeldCase{"the path matches, the hold reads another file", "genuine installer", "other installer",
-                 PackageState::kFailed, PackageFailure::kDigest, 1},
-        HeldCase{"the download changed after its own check", nullptr, "other installer", PackageState::kFailed,
-                 PackageFailure::kDigest, 1}));
+    testing::Values(HeldCase{"the hold matches, the path shows another file", "other installer", "genuine installer",
+                             PackageState::kPresent, PackageFailure::kNone, 0},
+                    HeldCase{"the path matches, the hold reads another file", "genuine installer", "other installer",
+                             PackageState::kFailed, PackageFailure::kDigest, 1},
+                    HeldCase{"the download changed after its own check", nullptr, "other installer",
+                             PackageState::kFailed, PackageFailure::kDigest, 1}));
 
 TEST_F(DownloadFixture, DownloadFileReplacesTheManifest) {
   Host host{"/store/file.ini", "[NJYS]\r\npath=new.exe\r\n"};

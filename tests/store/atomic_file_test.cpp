@@ -32,14 +32,14 @@ TEST(TempFileOwner, ReadsTheProcessOnlyFromTheNamesUniqueTempPathMakes) {
       {"~1z-2.tmp", 71u},
       {"~0-0.tmp", 0u},
       {"~1njchr-zz.tmp", 99999999u},
-      {"~1z.tmp", std::nullopt},           // no count
-      {"~-2.tmp", std::nullopt},           // no process
+      {"~1z.tmp", std::nullopt},  // no count
+      {"~-2.tmp", std::nullopt},  // no process
       {"~1z-.tmp", std::nullopt},
-      {"~1Z-2.tmp", std::nullopt},         // never written in capitals
+      {"~1Z-2.tmp", std::nullopt},  // never written in capitals
       {"~1z-2.tmp.part", std::nullopt},
       {"x~1z-2.tmp", std::nullopt},
       {"~1z-2-3.tmp", std::nullopt},
-      {"~zzzzzzz-1.tmp", std::nullopt},    // past 32 bits
+      {"~zzzzzzz-1.tmp", std::nullopt},  // past 32 bits
       {"~1z-zzzzzzz.tmp", std::nullopt},
       {"file.ini", std::nullopt},
   };

@@ -48,8 +48,8 @@ std::FILE* OpenOwnFileToAppend(const std::string& path, bool empty) {
   if (GetFileType(file.Get()) != FILE_TYPE_DISK || !GetFileInformationByHandle(file.Get(), &info) ||
       (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) || info.nNumberOfLinks != 1)
     return nullptr;
-  if (empty && (SetFilePointer(file.Get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
-                !SetEndOfFile(file.Get())))
+  if (empty &&
+      (SetFilePointer(file.Get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER || !SetEndOfFile(file.Get())))
     return nullptr;
   const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file.Get()), _O_APPEND | _O_BINARY);
   if (fd < 0) return nullptr;
