@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "net/download_progress.h"
 #include "net/web_url.h"
@@ -12,6 +13,7 @@
 #include "pc/vendors.h"
 #include "platform/platform.h"
 #include "platform/utf8.h"
+#include "store/atomic_file.h"
 #include "store/driver_state.h"
 #include "store/support_log.h"
 
@@ -92,6 +94,7 @@ class Preparation {
 
  private:
   void StartServices();
+  void RemoveDownloadLeftovers();
   void LoadDriverStateAndManifest();
   void ProbePlugins();
   bool IsUpdateAvailable(UpdateInfo* info);
@@ -101,8 +104,9 @@ class Preparation {
   bool IsHidDriverMissing() const;
   void InstallHidDriver();
   bool RegisterHidPlugin();
-  // EnsurePackage with the download's progress shown under the text.
-  bool Fetch(const PackageRecord& record, PackageFailure* failure = nullptr);
+  // EnsurePackage with the download's progress shown under the text; on success `installer`
+  // holds the checked file until it is launched.
+  bool Fetch(const PackageRecord& record, HeldFilePtr* installer, PackageFailure* failure = nullptr);
   void Show(const wchar_t* text) { ui_.SetProgressText(text); }
 
   PrepareUi& ui_;
@@ -118,6 +122,7 @@ PrepareResult Preparation::Run() {
   StartServices();
   moduleDir_ = CSystemProbe::GetModuleDir();
   osName_ = CSystemProbe::GetOsVersionName();
+  RemoveDownloadLeftovers();
   LoadDriverStateAndManifest();
   ProbePlugins();
 
@@ -142,6 +147,14 @@ PrepareResult Preparation::Run() {
 
 void Preparation::StartServices() {
   for (const wchar_t* service : kServices) CSystemProbe::StartServiceByName(service);
+}
+
+// Temporary files of transfers that an ended client left behind (a crash, a shutdown), in the
+// folders that downloads go to: the client's own (the lists, IE8) and the packages' folders.
+void Preparation::RemoveDownloadLeftovers() {
+  RemoveLeftoverTempFiles(OS().WideToAnsi(moduleDir_));
+  for (Vendor vendor : kVendorsInRunOrder)
+    RemoveLeftoverTempFiles(OS().WideToAnsi(moduleDir_ + kPathSep + Utf8ToWide(VendorOf(vendor).key)));
 }
 
 void Preparation::LoadDriverStateAndManifest() {
@@ -185,18 +198,19 @@ void Preparation::InstallIe8() {
   const PackageRecord& ie8 = table_->m_IE8;
   CSystemProbe::KillProcessByName(kBrowserImage);
   Show(kTextDownloadingIe8);
-  bool present = Fetch(ie8);
+  HeldFilePtr installer;
+  bool present = Fetch(ie8, &installer);
   if (!present && ui_.AskTwoButtons(kTitleWarning, kAskIe8Retry, kButtonDownload, kButtonQuit)) {
-    present = Fetch(ie8);
+    present = Fetch(ie8, &installer);
   }
   // An installer that is missing or failed its digest check is never launched.
-  if (!present) return;
+  if (!present || !installer) return;
 
   Show(kTextInstallingIe8);
   OS().SleepMs(kInstallPauseMs);
   const std::wstring image = ImageNameOf(ie8.m_strLocalPath);
   CSystemProbe::KillProcessByName(image);
-  LaunchAndWait(ie8.m_strLocalPath, image);
+  LaunchHeldAndWait(std::move(installer), image);
 }
 
 // False when the user chose to quit over a browser that is still too old.
@@ -218,7 +232,8 @@ void Preparation::InstallHidDriver() {
   const PackageRecord& hid = table_->m_HID;
   Show(kTextDownloadingHid);
   PackageFailure failure = PackageFailure::kNone;
-  if (!Fetch(hid, &failure)) {
+  HeldFilePtr installer;
+  if (!Fetch(hid, &installer, &failure) || !installer) {
     // Never run an unverified installer.
     Show(failure == PackageFailure::kDigest ? kTextHidDigestRefused : kTextHidDownloadFailed);
     OS().SleepMs(kNoticeMs);
@@ -227,11 +242,12 @@ void Preparation::InstallHidDriver() {
 
   Show(kTextInstallingHid);
   OS().SleepMs(kInstallPauseMs);
-  RunInstaller(hid.m_strLocalPath, ImageNameOf(hid.m_strLocalPath));
+  RunHeldInstaller(std::move(installer), ImageNameOf(hid.m_strLocalPath));
 }
 
-bool Preparation::Fetch(const PackageRecord& record, PackageFailure* failure) {
-  return network_.EnsurePackage(record, ProgressGate([this](int percent) { ui_.ShowProgress(percent); }), failure);
+bool Preparation::Fetch(const PackageRecord& record, HeldFilePtr* installer, PackageFailure* failure) {
+  return network_.EnsurePackage(record, ProgressGate([this](int percent) { ui_.ShowProgress(percent); }), failure,
+                                installer);
 }
 
 // Unregisters and registers CardX.ocx; false when it is still not registered on a system

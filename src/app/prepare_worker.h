@@ -26,9 +26,11 @@ class PrepareNetwork {
   // The table's manifest to its local path; the real transfer keeps a good local one against
   // a bad answer, and verifies the signature when the table has a key.
   virtual bool DownloadManifest(const PackageTable& table) = 0;
-  // As lirra::EnsurePackage: true when the installer is present and verified; otherwise
-  // `failure` says why. `progress` hears of a download's blocks.
-  virtual bool EnsurePackage(const PackageRecord& record, const HttpProgress& progress, PackageFailure* failure) = 0;
+  // As lirra::EnsurePackage: true when the installer is present and verified, and then
+  // `installer` holds it as it was checked; otherwise `failure` says why. `progress` hears of
+  // a download's blocks.
+  virtual bool EnsurePackage(const PackageRecord& record, const HttpProgress& progress, PackageFailure* failure,
+                             HeldFilePtr* installer) = 0;
   virtual int GetLatestVersionInfo(UpdateInfo* info) = 0;
 };
 
@@ -38,7 +40,8 @@ class HttpPrepareNetwork : public PrepareNetwork {
  public:
   explicit HttpPrepareNetwork(std::wstring versionUrl = VersionDataUrl()) : versionUrl_(std::move(versionUrl)) {}
   bool DownloadManifest(const PackageTable& table) override;
-  bool EnsurePackage(const PackageRecord& record, const HttpProgress& progress, PackageFailure* failure) override;
+  bool EnsurePackage(const PackageRecord& record, const HttpProgress& progress, PackageFailure* failure,
+                     HeldFilePtr* installer) override;
   int GetLatestVersionInfo(UpdateInfo* info) override;
 
  private:

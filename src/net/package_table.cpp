@@ -6,12 +6,13 @@
 #include "net/package_table.h"
 
 #include <cstdio>
-#include <cstring>
 #include <mutex>
+#include <optional>
+#include <utility>
 
+#include "net/file_digests.h"
 #include "net/http_client.h"
 #include "net/manifest_commit.h"
-#include "net/md5.h"
 #include "pc/system_probe.h"
 #include "pc/vendors.h"
 #include "platform/platform.h"
@@ -85,37 +86,41 @@ void ChooseHidPackage(PackageTable& table) {
 
 char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// Whether the file's digest equals the expected one, letter case aside; `actual` gets the
-// file's digest (empty when it can't be read).
-bool FileMatchesDigest(const std::string& path, const std::wstring& expected, std::string* actual = nullptr) {
-  char digest[kDigestCapacity] = "";
-  if (!GetFileMd5(path.c_str(), digest)) return false;
-  if (actual) *actual = digest;
-  std::string want = OS().WideToAnsi(expected).substr(0, kDigestCapacity - 1);
-  if (want.size() != std::strlen(digest)) return false;
-  for (size_t i = 0; i < want.size(); ++i) {
-    if (FoldAscii(want[i]) != FoldAscii(digest[i])) return false;
+// Whether a digest text equals the expected one, letter case aside.
+bool DigestEquals(const std::string& actual, const std::string& expected) {
+  if (expected.size() != actual.size()) return false;
+  for (size_t i = 0; i < expected.size(); ++i) {
+    if (FoldAscii(expected[i]) != FoldAscii(actual[i])) return false;
   }
   return true;
 }
 
-// The MD5 and, when the record names one, the SHA-256 too; `mismatch` says which failed.
-bool FileMatchesDigests(const std::string& path, const PackageRecord& record, std::string* mismatch = nullptr) {
-  std::string actual;
-  if (!FileMatchesDigest(path, record.m_strExpectedMd5, &actual)) {
-    if (mismatch)
-      *mismatch = "md5 " + (actual.empty() ? std::string("unreadable") : actual) + ", expected " +
-                  OS().WideToAnsi(record.m_strExpectedMd5);
+// Whether a file's digests (nullopt: it could not be read) match the record's: the MD5 and,
+// when the record names one, the SHA-256. `mismatch` says which failed.
+bool DigestsMatch(const std::optional<FileDigests>& actual, const PackageRecord& record, std::string* mismatch) {
+  const std::string md5 = OS().WideToAnsi(record.m_strExpectedMd5).substr(0, kDigestCapacity - 1);
+  if (!actual || !DigestEquals(actual->md5, md5)) {
+    if (mismatch) *mismatch = "md5 " + (actual ? actual->md5 : std::string("unreadable")) + ", expected " + md5;
     return false;
   }
   const std::string sha256 = OS().WideToAnsi(record.m_strExpectedSha256);
-  if (sha256.empty() || FileMatchesSha256(path, sha256)) return true;
-  if (mismatch) {
-    actual.clear();
-    *mismatch =
-        (GetFileSha256(path, &actual) ? "sha256 " + actual : std::string("sha256 unreadable")) + ", expected " + sha256;
-  }
+  if (sha256.empty() || DigestEquals(actual->sha256, sha256)) return true;
+  if (mismatch) *mismatch = "sha256 " + actual->sha256 + ", expected " + sha256;
   return false;
+}
+
+// The file at path, held (HeldFile), when the digests read through that hold match the
+// record's; else nothing, and `mismatch` says why.
+HeldFilePtr HoldIfMatching(const std::wstring& path, const PackageRecord& record, std::string* mismatch = nullptr) {
+  HeldFilePtr file = OS().OpenHeld(path);
+  std::optional<FileDigests> digests;
+  if (file) digests = DigestHeldFile(*file);
+  if (!DigestsMatch(digests, record, mismatch)) return nullptr;
+  return file;
+}
+
+bool FileMatchesDigests(const std::string& path, const PackageRecord& record, std::string* mismatch = nullptr) {
+  return HoldIfMatching(OS().AnsiToWide(path), record, mismatch) != nullptr;
 }
 
 // Fetches url into a temporary file beside path and moves it over path only when the
@@ -247,17 +252,33 @@ bool DownloadFile(const std::wstring& remoteUrl, const std::wstring& localPath) 
   return FetchFile(remoteUrl, localPath, nullptr, nullptr);
 }
 
-bool EnsurePackage(const PackageRecord& record, PackageFailure* failure, const HttpProgress& progress) {
-  return ObtainPackage(record, nullptr, failure, progress) != PackageState::kFailed;
+bool EnsurePackage(const PackageRecord& record, PackageFailure* failure, const HttpProgress& progress,
+                   HeldFilePtr* installer) {
+  return ObtainPackage(record, nullptr, failure, progress, installer) != PackageState::kFailed;
 }
 
 PackageState ObtainPackage(const PackageRecord& record, std::string* reason, PackageFailure* failure,
-                           const HttpProgress& progress) {
+                           const HttpProgress& progress, HeldFilePtr* installer) {
   if (failure) *failure = PackageFailure::kNone;
-  if (PackageFileMatches(record)) return PackageState::kPresent;
-  return FetchFile(record.m_strRemoteUrl, record.m_strLocalPath, &record, reason, failure, progress)
-             ? PackageState::kDownloaded
-             : PackageState::kFailed;
+  if (HeldFilePtr present = HoldIfMatching(record.m_strLocalPath, record)) {
+    if (installer) *installer = std::move(present);
+    return PackageState::kPresent;
+  }
+  // Not held across the download: the commit must be free to replace the file.
+  if (!FetchFile(record.m_strRemoteUrl, record.m_strLocalPath, &record, reason, failure, progress))
+    return PackageState::kFailed;
+  // What was committed is checked again through its hold: it may have changed since.
+  std::string mismatch;
+  HeldFilePtr fetched = HoldIfMatching(record.m_strLocalPath, record, &mismatch);
+  if (!fetched) {
+    NetTrace("download %s changed after its check: %s\n", OS().WideToAnsi(record.m_strLocalPath).c_str(),
+             mismatch.c_str());
+    if (reason) *reason = mismatch;
+    if (failure) *failure = PackageFailure::kDigest;
+    return PackageState::kFailed;
+  }
+  if (installer) *installer = std::move(fetched);
+  return PackageState::kDownloaded;
 }
 
 ManifestOutcome RefreshTableManifest(const PackageTable& table) {

@@ -11,6 +11,7 @@
 #include "net/manifest_commit.h"
 #include "net/manifest_signature.h"
 #include "pc/vendors.h"
+#include "platform/platform.h"
 
 namespace lirra {
 
@@ -92,14 +93,16 @@ enum class PackageFailure {
 // True when the file at the record's local path matches its expected digests (letter case
 // ignored), downloading it first when it does not; a download replaces the file only when
 // it arrived whole and matches the digest. On false, `failure` (when given) says why;
-// `progress` hears of the download's blocks.
+// `progress` hears of the download's blocks. On true, `installer` (when given) receives that
+// file held (HeldFile): its digests were read through this very hold, so launching it while
+// held runs what was checked.
 bool EnsurePackage(const PackageRecord& record, PackageFailure* failure = nullptr,
-                   const HttpProgress& progress = nullptr);
+                   const HttpProgress& progress = nullptr, HeldFilePtr* installer = nullptr);
 
 enum class PackageState { kPresent, kDownloaded, kFailed };
 // EnsurePackage, telling whether a transfer was needed; on failure `reason` says why in words.
 PackageState ObtainPackage(const PackageRecord& record, std::string* reason, PackageFailure* failure = nullptr,
-                           const HttpProgress& progress = nullptr);
+                           const HttpProgress& progress = nullptr, HeldFilePtr* installer = nullptr);
 
 // One memory request for the version data into buffer (capacity bytes, zero-filled by the
 // caller); true when its result is 0. The buffer holds whatever arrived, terminated.

@@ -1,6 +1,8 @@
 // Whole-file rewrites that leave either the old file or the new one, never a torn mix.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace lirra {
@@ -12,6 +14,15 @@ std::string FolderPart(const std::string& path);
 // copies of the client never share one) and short ("~" + process id + "-" + count + ".tmp"
 // in base 36), so that it fits wherever the target's path nearly fits.
 std::string UniqueTempPath(const std::string& target);
+
+// The process id in a file name that UniqueTempPath made; nothing for any other name.
+std::optional<std::uint32_t> TempFileOwner(const std::string& fileName);
+
+// Removes the temporary files of UniqueTempPath in the folder (ANSI code page) whose process
+// has ended: a download cut off by a crash or a shutdown. The process id in the name decides,
+// not the file's age: a slow download of a running client may be hours old. A process list
+// that does not show this process counts as unreadable, and nothing is removed.
+void RemoveLeftoverTempFiles(const std::string& folder);
 
 // Whether the file can be opened for writing where it is (creating it when missing).
 bool CanWriteInPlace(const std::string& path);

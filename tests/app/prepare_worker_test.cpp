@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <deque>
 #include <set>
@@ -13,6 +14,7 @@
 
 #include "net/package_table.h"
 #include "pc/run_flags.h"
+#include "platform/file_io.h"
 #include "platform/utf8.h"
 #include "prepare_fakes.h"
 #include "support/fake_platform.h"
@@ -29,6 +31,7 @@ using test::kNjysPluginKey;
 using test::kOmnikey;
 using test::kOmnikeyX86;
 using test::Lines;
+using test::Listing;
 using test::Local;
 using test::ReadFile;
 using test::RecordingUi;
@@ -67,22 +70,26 @@ class ScriptedNetwork : public PrepareNetwork {
     WriteFile(WideToUtf8(table.m_strManifestPath), manifest);
     return true;
   }
-  bool EnsurePackage(const PackageRecord& record, const HttpProgress& progress, PackageFailure* failure) override {
+  bool EnsurePackage(const PackageRecord& record, const HttpProgress& progress, PackageFailure* failure,
+                     HeldFilePtr* installer) override {
     const PackageTable& table = GetPackageTable();
+    bool ok = false;
     if (&record == &table.m_IE8) {
       log_.Add("ensure", L"IE8");
       if (ie8Results.empty()) {
         ADD_FAILURE() << "IE8 fetched more often than scripted";
         return false;
       }
-      bool ok = ie8Results.front();
+      ok = ie8Results.front();
       ie8Results.pop_front();
-      return ok;
+    } else {
+      log_.Add("ensure", (&record == &table.m_HID ? L"HID " : L"other ") + record.m_strFileName);
+      for (const auto& [received, total] : hidBlocks) progress(received, total);
+      if (failure) *failure = hidFailure;
+      ok = hidFailure == PackageFailure::kNone;
     }
-    log_.Add("ensure", (&record == &table.m_HID ? L"HID " : L"other ") + record.m_strFileName);
-    for (const auto& [received, total] : hidBlocks) progress(received, total);
-    if (failure) *failure = hidFailure;
-    return hidFailure == PackageFailure::kNone;
+    if (ok) *installer = OS().OpenHeld(record.m_strLocalPath);
+    return ok;
   }
   int GetLatestVersionInfo(UpdateInfo* info) override {
     log_.Add("version", L"check");
@@ -149,7 +156,7 @@ Lines RegisterPlugin() {
           "text 正在注册HID插件，如出错请用管理员权限运行", "open regsvr32.exe \"" + Local("CardX.ocx") + "\""};
 }
 Lines Finish() { return {"text 初始化完成，正在启动系统，请稍候...", "done"}; }
-Lines Ie8Install() { return {"text 正在安装IE8...", "sleep 100", "open " + Local("IE8XP.exe")}; }
+Lines Ie8Install() { return {"text 正在安装IE8...", "sleep 100", "open held " + Local("IE8XP.exe")}; }
 const std::string kAskIeTooOld = "ask 警告提醒|检测到当前版本IE版本较低，请到官网更新|更新|退出";
 const std::string kAskIe8Retry = "ask 警告提醒|下载IE8失败，尝试重新下载IE8|下载|退出";
 const std::string kAskUpdate = "ask 更新提醒|检测到当前版本需要更新，是否要更新？|更新|取消";
@@ -184,7 +191,7 @@ std::vector<Situation> Situations() {
       Join({Begin(),
             {"text 正在下载HID必备驱动...", "ensure HID hid732.exe", "progress 25", "progress 51", "progress 76",
              "progress 100", "text 正在安装HID驱动【温馨提示：如果杀毒软件或360拦截安装，请允许】", "sleep 100",
-             "kill 8 HID732.EXE", "open " + Local("HID/hid732.exe")},
+             "kill 8 HID732.EXE", "open held " + Local("HID/hid732.exe")},
             RegisterPlugin(),
             Finish()});
   s.configAfter = kSavedHidOnly;
@@ -256,7 +263,7 @@ std::vector<Situation> Situations() {
   s.ie8Results = {true};
   s.transcript = Join({Begin(),
                        {"kill 20 iexplore.exe", "text 正在下载IE8...", "ensure IE8", "text 正在安装IE8...", "sleep 100",
-                        "kill 22 ie8xp.exe", "open " + Local("IE8XP.exe")},
+                        "kill 22 ie8xp.exe", "open held " + Local("IE8XP.exe")},
                        Finish()});
   all.push_back(s);
 
@@ -404,6 +411,7 @@ TEST_P(PrepareWorker, RunsTheStepsOfTheSituation) {
   Transcript log;
   ScriptedPc pc(log);
   pc.modulePath = Utf8ToWide(dir.File("lirra.exe"));
+  pc.heldWithoutDisk = true;  // the scripted downloads put nothing on disk
   log.SetDir(Utf8ToWide(dir.path()));
   pc.osVersion = s.os;
   pc.processes = s.processes.empty() ? std::vector<ProcessEntry>{kIdle, {7, L"explorer.exe"}} : s.processes;
@@ -452,6 +460,39 @@ TEST_P(PrepareWorker, RunsTheStepsOfTheSituation) {
 
 INSTANTIATE_TEST_SUITE_P(Situations, PrepareWorker, testing::ValuesIn(Situations()),
                          [](const testing::TestParamInfo<Situation>& info) { return info.param.name; });
+
+// Temporary files of transfers that an ended client left behind go at the next start, in the
+// client's folder and the packages' folders; those of a process that still runs stay.
+TEST(PrepareLeftovers, TransfersOfAnEndedProcessAreRemovedAtTheStart) {
+  TempDir dir;
+  Transcript log;
+  ScriptedPc pc(log);
+  pc.modulePath = Utf8ToWide(dir.File("lirra.exe"));
+  pc.heldWithoutDisk = true;
+  // 4242 and 4243 in base 36: a lirractl that still runs, and a client that ended.
+  pc.processes = {kIdle, {CurrentProcessId(), L"lirra.exe"}, {4242, L"lirractl.exe"}};
+  pc.registryStrings[kIEValues + L"Version"] = L"9.11.9600.18952";
+  pc.registryKeys.insert(kHidPluginKey);
+  for (const char* folder : {"HID", "NJYS"}) ASSERT_TRUE(OS().MakeDirectory(Utf8ToWide(dir.File(folder))));
+  const std::string sep(1, static_cast<char>(kPathSep));
+  for (const std::string& name :
+       std::vector<std::string>{"~39v-1.tmp", "~39u-1.tmp", "HID" + sep + "~39v-2.tmp", "NJYS" + sep + "~39v-3.tmp"})
+    WriteFile(dir.File(name), "part of a download");
+  ResetPackageTable();
+  CRunFlags::GetInstance() = CRunFlags();
+  ScriptedNetwork network(log);
+  RecordingUi ui(log);
+
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(RunPreparation(ui, network), PrepareResult::kDone);
+  testing::internal::GetCapturedStdout();
+
+  const std::vector<std::string> left = Listing(dir.path());
+  EXPECT_EQ(std::count(left.begin(), left.end(), "~39u-1.tmp"), 1) << "its process still runs";
+  EXPECT_EQ(std::count(left.begin(), left.end(), "~39v-1.tmp"), 0);
+  EXPECT_TRUE(Listing(dir.File("HID")).empty());
+  EXPECT_TRUE(Listing(dir.File("NJYS")).empty());
+}
 
 // The browser and the page always reach Internet Explorer as two quoted arguments.
 TEST(OpenInIE, QuotesTheBrowserAndThePage) {

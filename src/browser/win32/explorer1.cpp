@@ -5,13 +5,15 @@
 #include "browser/own_pages.h"
 #include "mingw/atl_exports.h"
 #include "store/support_log.h"
+#include "platform/win32/system_folder.h"
 
 namespace lirra::win {
 namespace {
 
-// atl.dll stays loaded for the life of the process: its class is registered from it.
+// atl.dll stays loaded for the life of the process: its class is registered from it. By its
+// full path: the client's folder is the shop's to write, and a copy there must not be loaded.
 HMODULE AtlModule() {
-  static HMODULE atl = LoadLibraryW(L"atl.dll");
+  static HMODULE atl = LoadSystemLibrary(L"atl.dll");
   return atl;
 }
 
