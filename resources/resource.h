@@ -40,6 +40,9 @@
 // download's progress bar, and the line under it (percentage, or what a run waits for).
 #define IDC_PROGRESS_BAR 1040
 #define IDC_PROGRESS_TEXT 1041
+// Made at run time beside that line in the loading window once it has waited a minute for an
+// installer: leaves the installer behind, after a question.
+#define IDC_LOADING_SKIP 1042
 
 // Browser window (dialog 130) and its tray menu (167).
 #define IDD_BROWSER 130

@@ -1,17 +1,24 @@
 // How the start-up preparation worker talks to the user: the loading window's progress line,
-// questions and warnings in the skinned message box, the close message, and the end of the
-// process. The Windows client implements it over CLoading and CMyMessageBox; tests record it.
+// the line that shows which installer it waits for (and the way to leave that installer
+// behind), questions and warnings in the skinned message box, the close message, and the end
+// of the process. The Windows client implements it over CLoading and CMyMessageBox; tests
+// record it.
 #pragma once
 
 #include <string>
+
+#include "pc/installer_runner.h"
 
 namespace lirra {
 
 // Posted to the loading window when the preparation has finished (wParam 0, lParam 0).
 constexpr unsigned WM_LOADING_DONE = 0x464;  // WM_USER + 100
 
-// Every call comes from the worker thread; each one returns only when it is done.
-class PrepareUi {
+// Every call comes from the worker thread; each one returns only when it is done. As the
+// installers' watch (InstallerWatch) the loading window shows under the progress text which
+// installer the worker waits for and for how long; once a wait has lasted a minute the user
+// may leave that installer running (Left), and the worker goes on without recording it.
+class PrepareUi : public InstallerWatch {
  public:
   virtual ~PrepareUi() = default;
 

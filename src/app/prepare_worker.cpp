@@ -4,10 +4,10 @@
 #include <cstring>
 #include <utility>
 
+#include "drivers/installer_steps.h"
 #include "net/download_progress.h"
 #include "net/web_url.h"
 #include "pc/ie_helper.h"
-#include "pc/installer_runner.h"
 #include "pc/run_flags.h"
 #include "pc/system_probe.h"
 #include "pc/vendors.h"
@@ -16,15 +16,13 @@
 #include "store/atomic_file.h"
 #include "store/driver_state.h"
 #include "store/support_log.h"
+#include "ui/run_link.h"
 
 namespace lirra {
 
 namespace {
 
 constexpr wchar_t kBrowserPath[] = L"C:\\Program Files\\Internet Explorer\\iexplore.exe";
-constexpr wchar_t kBrowserImage[] = L"iexplore.exe";
-constexpr wchar_t kRegistrationTool[] = L"regsvr32.exe";
-constexpr wchar_t kPluginFile[] = L"CardX.ocx";
 constexpr const wchar_t* kServices[] = {L"upnphost", L"AxInstSV", L"SCardSvr"};
 // The HID driver counts as installed when either folder exists; the 32-bit view first.
 constexpr const wchar_t* kOmnikeyFolders[] = {L"C:\\Program Files (x86)\\HID Global\\OMNIKEY 3x2x",
@@ -41,8 +39,6 @@ constexpr wchar_t kTextDownloadingIe8[] = L"正在下载IE8...";
 constexpr wchar_t kTextInstallingIe8[] = L"正在安装IE8...";
 constexpr wchar_t kTextDownloadingHid[] = L"正在下载HID必备驱动...";
 constexpr wchar_t kTextInstallingHid[] = L"正在安装HID驱动【温馨提示：如果杀毒软件或360拦截安装，请允许】";
-constexpr wchar_t kTextRemovingPlugin[] = L"正在清除HID插件，如出错请用管理员权限运行...";
-constexpr wchar_t kTextRegisteringPlugin[] = L"正在注册HID插件，如出错请用管理员权限运行";
 constexpr wchar_t kTextFinished[] = L"初始化完成，正在启动系统，请稍候...";
 // Said instead of installing the HID driver when its package can't be had: the card reader
 // won't work, and the assistant should know why.
@@ -59,18 +55,13 @@ constexpr wchar_t kAskIe8Retry[] = L"下载IE8失败，尝试重新下载IE8";
 constexpr wchar_t kAskIeTooOld[] = L"检测到当前版本IE版本较低，请到官网更新";
 constexpr wchar_t kWarnPluginFailed[] = L"安装HID失败，请尝试用管理员身份运行";
 constexpr wchar_t kButtonUpdate[] = L"更新";
-constexpr wchar_t kButtonCancel[] = L"取消";
 constexpr wchar_t kButtonDownload[] = L"下载";
 constexpr wchar_t kButtonQuit[] = L"退出";
 constexpr wchar_t kButtonOk[] = L"确认";
 
-// The image name a launched installer runs under. A manifest that renames a package on the
-// server changes the record's file name but not its local path, so the name is taken from
-// the file actually launched.
-std::wstring ImageNameOf(const std::wstring& path) {
-  size_t sep = path.find_last_of(L"\\/");
-  return sep == std::wstring::npos ? path : path.substr(sep + 1);
-}
+// The installers as the wait line and the question name them.
+constexpr wchar_t kPackageIe8[] = L"IE8";
+constexpr wchar_t kPackageHidDriver[] = L"HID驱动";
 
 // Where a trace line shows a refused page, it shows no more than its field can hold.
 constexpr std::size_t kTracedPageLength = 255;
@@ -107,20 +98,20 @@ class Preparation {
   // EnsurePackage with the download's progress shown under the text; on success `installer`
   // holds the checked file until it is launched.
   bool Fetch(const PackageRecord& record, HeldFilePtr* installer, PackageFailure* failure = nullptr);
-  void Show(const wchar_t* text) { ui_.SetProgressText(text); }
+  void Show(const std::wstring& text) { ui_.SetProgressText(text); }
 
   PrepareUi& ui_;
   PrepareNetwork& network_;
   CRunFlags* flags_ = nullptr;
   PackageTable* table_ = nullptr;
-  std::wstring moduleDir_;
   std::wstring osName_;
+  // The user left the HID driver's installer running: HID is not recorded in this start.
+  bool hidDriverLeft_ = false;
 };
 
 PrepareResult Preparation::Run() {
   Show(kTextChecking);
   StartServices();
-  moduleDir_ = CSystemProbe::GetModuleDir();
   osName_ = CSystemProbe::GetOsVersionName();
   RemoveDownloadLeftovers();
   LoadDriverStateAndManifest();
@@ -152,9 +143,10 @@ void Preparation::StartServices() {
 // Temporary files of transfers that an ended client left behind (a crash, a shutdown), in the
 // folders that downloads go to: the client's own (the lists, IE8) and the packages' folders.
 void Preparation::RemoveDownloadLeftovers() {
-  RemoveLeftoverTempFiles(OS().WideToAnsi(moduleDir_));
+  const std::wstring moduleDir = CSystemProbe::GetModuleDir();
+  RemoveLeftoverTempFiles(OS().WideToAnsi(moduleDir));
   for (Vendor vendor : kVendorsInRunOrder)
-    RemoveLeftoverTempFiles(OS().WideToAnsi(moduleDir_ + kPathSep + Utf8ToWide(VendorOf(vendor).key)));
+    RemoveLeftoverTempFiles(OS().WideToAnsi(moduleDir + kPathSep + Utf8ToWide(VendorOf(vendor).key)));
 }
 
 void Preparation::LoadDriverStateAndManifest() {
@@ -190,7 +182,7 @@ bool Preparation::IsUpdateAvailable(UpdateInfo* info) {
 void Preparation::OfferUpdate(const UpdateInfo& info) {
   const std::wstring page = OS().AnsiToWide(FieldText(info.szDownloadPage, sizeof info.szDownloadPage));
   if (!IsOpenableInIE(page)) return;
-  if (!ui_.AskTwoButtons(kTitleUpdate, kAskUpdate, kButtonUpdate, kButtonCancel)) return;
+  if (!ui_.AskTwoButtons(kTitleUpdate, kAskUpdate, kButtonUpdate, ui::kCancelText)) return;
   OpenInIE(page);
 }
 
@@ -208,9 +200,8 @@ void Preparation::InstallIe8() {
 
   Show(kTextInstallingIe8);
   OS().SleepMs(kInstallPauseMs);
-  const std::wstring image = ImageNameOf(ie8.m_strLocalPath);
-  CSystemProbe::KillProcessByName(image);
-  LaunchHeldAndWait(std::move(installer), image);
+  // Left or not, the version test that follows tells whether IE 8 arrived.
+  WaitForInstaller(ui_, kPackageIe8, std::move(installer));
 }
 
 // False when the user chose to quit over a browser that is still too old.
@@ -242,7 +233,11 @@ void Preparation::InstallHidDriver() {
 
   Show(kTextInstallingHid);
   OS().SleepMs(kInstallPauseMs);
-  RunHeldInstaller(std::move(installer), ImageNameOf(hid.m_strLocalPath));
+  if (WaitForInstaller(ui_, kPackageHidDriver, std::move(installer))) return;
+  // Nothing claims HID while its driver's installer may still be at work: the driver manager
+  // offers it again, and the next start installs the driver again if it is still missing.
+  hidDriverLeft_ = true;
+  flags_->m_bHID = false;
 }
 
 bool Preparation::Fetch(const PackageRecord& record, HeldFilePtr* installer, PackageFailure* failure) {
@@ -251,20 +246,12 @@ bool Preparation::Fetch(const PackageRecord& record, HeldFilePtr* installer, Pac
 }
 
 // Unregisters and registers CardX.ocx; false when it is still not registered on a system
-// where the platform can't work without it (every one but XP).
+// where the platform can't work without it (every one but XP). A registration the user left
+// running is not judged.
 bool Preparation::RegisterHidPlugin() {
-  std::wstring quotedPath = L"\"" + moduleDir_ + kPathSep + kPluginFile + L"\"";
-  Show(kTextRemovingPlugin);
-  RunInstaller(kRegistrationTool, kRegistrationTool, L"/u " + quotedPath);
-  Show(kTextRegisteringPlugin);
-  RunInstaller(kRegistrationTool, kRegistrationTool, quotedPath);
-
-  if (CIEHelper::IsHidPluginRegistered()) {
-    flags_->m_bHID = true;
-    SaveDriverState(*flags_);
-    return true;
-  }
-  if (osName_ == L"XP") return true;
+  const auto show = [this](const std::wstring& text) { Show(text); };
+  const CardXResult result = RegisterCardX(ui_, show, !hidDriverLeft_);
+  if (result != CardXResult::kNotRegistered || osName_ == L"XP") return true;
   ui_.Warn(kTitleFailure, kWarnPluginFailed, kButtonOk);
   return false;
 }

@@ -10,12 +10,7 @@
 #include "app/prepare_ui.h"
 #include "app/update_check.h"
 #include "net/package_table.h"
-
-#ifdef _WIN32
-#define LIRRA_THREAD_CALL __stdcall
-#else
-#define LIRRA_THREAD_CALL
-#endif
+#include "platform/thread_call.h"
 
 namespace lirra {
 

@@ -5,12 +5,15 @@
 
 #include <string>
 
+#include "pc/installer_runner.h"
 #include "pc/vendors.h"
 
 namespace lirra {
 
-// Every call comes from the run's thread; each one returns only when it is done.
-class InstallUi {
+// Every call comes from the run's thread; each one returns only when it is done. As the
+// installers' watch it shows which vendor's installer the run waits for and for how long
+// (InstallerWatch), and leaves the wait when the user leaves the run.
+class InstallUi : public InstallerWatch {
  public:
   virtual ~InstallUi() = default;
 
@@ -28,15 +31,10 @@ class InstallUi {
   virtual void ShowProgress(int percent) = 0;
   virtual void SetDetailText(const std::wstring& text) = 0;
 
-  // The run waits, without a time limit, for the program `imageName` (the installer of the
-  // vendor named `vendorLabel`) to end; the line under the status line says so and for how
-  // long, until InstallerEnded.
-  virtual void InstallerStarted(const std::wstring& vendorLabel, const std::wstring& imageName) = 0;
-  virtual void InstallerEnded() = 0;
-
   // True once the user has left the driver manager while the run was in progress. The run
   // then starts nothing more and records nothing more (not the vendor being installed, nor
-  // config.ini); what it recorded before stays. Its later calls of this interface do nothing.
+  // config.ini); what it recorded before stays. Its later calls of this interface do nothing,
+  // and its wait on an installer ends at once (Left), the installer still running.
   virtual bool HasLeft() = 0;
 
   // A two-button message box run modally on the calling thread; true only when the confirm

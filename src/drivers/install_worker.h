@@ -8,14 +8,7 @@
 
 #include "drivers/install_ui.h"
 #include "net/package_table.h"
-
-#ifndef LIRRA_THREAD_CALL
-#ifdef _WIN32
-#define LIRRA_THREAD_CALL __stdcall
-#else
-#define LIRRA_THREAD_CALL
-#endif
-#endif
+#include "platform/thread_call.h"
 
 namespace lirra {
 

@@ -10,6 +10,9 @@ namespace lirra {
 
 enum class Vendor;
 
+// Internet Explorer's image name: both workers end it before they change what it loads.
+inline constexpr wchar_t kBrowserImage[] = L"iexplore.exe";
+
 class CIEHelper {
  public:
   // The text of a value of HKLM "SOFTWARE\Microsoft\Internet Explorer\" ("Version",

@@ -64,6 +64,10 @@ class Platform {
   virtual std::wstring ModulePath() = 0;      // full path, empty when unknown
   virtual std::wstring ProductVersion() = 0;  // "1.0.0.2" from the version resource or the build
 
+  // The system folder (GetSystemDirectory, C:\Windows\system32, which WOW64 redirects for
+  // a 32-bit process), where system programs are started from by full path; empty when unknown.
+  virtual std::wstring SystemDirectory() = 0;
+
   // The machine.
   virtual OsVersion GetOsVersion() = 0;
   virtual bool Is64BitOs() = 0;
@@ -109,6 +113,8 @@ class Platform {
   virtual bool WriteDword(RegHive hive, const std::wstring& key, const std::wstring& value, std::uint32_t data) = 0;
 
   virtual void SleepMs(unsigned milliseconds) = 0;
+  // Milliseconds on a clock that only moves forward, from an unspecified start.
+  virtual std::uint64_t TickMs() = 0;
 };
 
 // The process-wide platform: the real one unless a test has installed another.

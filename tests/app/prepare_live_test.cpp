@@ -118,7 +118,7 @@ TEST_F(PrepareOverHttp, VerifiedDriverIsFetchedAndRunAndNewerVersionOffered) {
                               {"ask 更新提醒|检测到当前版本需要更新，是否要更新？|更新|取消", openPage,
                                "text 正在下载HID必备驱动...", "progress 100",
                                "text 正在安装HID驱动【温馨提示：如果杀毒软件或360拦截安装，请允许】", "sleep 100",
-                               "open held " + Local("HID/hid732.exe")},
+                               "wait HID驱动 hid732.exe", "open held " + Local("HID/hid732.exe"), "waited"},
                               kFinish}));
   EXPECT_EQ(ReadFile(dir_.File("file.ini")), shop.manifest);
   EXPECT_EQ(ReadFile(dir_.path() + static_cast<char>(kPathSep) + "HID" + static_cast<char>(kPathSep) + "hid732.exe"),
@@ -193,9 +193,13 @@ std::string SignedManifestFor(int serial, const std::string& md5, const std::str
   return "[manifest]\r\nserial=" + std::to_string(serial) + "\r\n" + ManifestFor(md5) + "W732SHA256=" + sha256 + "\r\n";
 }
 
-const Lines kHidRun = {"text 正在下载HID必备驱动...", "progress 100",
-                       "text 正在安装HID驱动【温馨提示：如果杀毒软件或360拦截安装，请允许】", "sleep 100",
-                       "open held " + Local("HID/hid732.exe")};
+const Lines kHidRun = {"text 正在下载HID必备驱动...",
+                       "progress 100",
+                       "text 正在安装HID驱动【温馨提示：如果杀毒软件或360拦截安装，请允许】",
+                       "sleep 100",
+                       "wait HID驱动 hid732.exe",
+                       "open held " + Local("HID/hid732.exe"),
+                       "waited"};
 
 TEST_F(PrepareOverHttp, KeyedClientRunsTheDriverOfASignedManifest) {
   std::string manifest = SignedManifestFor(1, Md5Of(kInstaller), Sha256Of(kInstaller));

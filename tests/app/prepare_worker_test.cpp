@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <deque>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -30,6 +31,7 @@ using test::kIEValues;
 using test::kNjysPluginKey;
 using test::kOmnikey;
 using test::kOmnikeyX86;
+using test::kRegsvr32;
 using test::Lines;
 using test::Listing;
 using test::Local;
@@ -38,6 +40,7 @@ using test::RecordingUi;
 using test::ScriptedPc;
 using test::TempDir;
 using test::Transcript;
+using test::WaitMove;
 using test::WriteFile;
 
 constexpr OsVersion kXP{5, 1};
@@ -121,9 +124,13 @@ struct Situation {
   PackageFailure hidFailure = PackageFailure::kNone;
   std::vector<std::pair<long long, long long>> hidBlocks;
   std::deque<bool> answers;
+  std::map<std::wstring, unsigned> runTimes;  // by installer file name; others run kInstallerRunMs
+  bool registrationHangs = false;             // the registering regsvr32 never ends
+  std::map<std::wstring, WaitMove> moves;     // what the user does about a wait, by package
 
   Lines transcript;
   const char* trace = nullptr;  // a trace line that must be written (beside the update check's)
+  std::vector<std::wstring> stillRunning;  // installers left running
   bool offerDriverSetup = true;
   bool hidFlag = true;
   bool njysFlag = false;
@@ -151,12 +158,24 @@ Lines Begin() {
           "version check",
           "text 正在检查版本已经OK..."};
 }
+const std::string kOpenRegsvr = "open " + WideToUtf8(kRegsvr32);
+const std::string kWaitRegsvr = "wait HID插件 regsvr32.exe";
 Lines RegisterPlugin() {
-  return {"text 正在清除HID插件，如出错请用管理员权限运行...", "open regsvr32.exe /u \"" + Local("CardX.ocx") + "\"",
-          "text 正在注册HID插件，如出错请用管理员权限运行", "open regsvr32.exe \"" + Local("CardX.ocx") + "\""};
+  return {"text 正在清除HID插件，如出错请用管理员权限运行...", kWaitRegsvr,
+          kOpenRegsvr + " /u \"" + Local("CardX.ocx") + "\"",  "waited",
+          "text 正在注册HID插件，如出错请用管理员权限运行",    kWaitRegsvr,
+          kOpenRegsvr + " \"" + Local("CardX.ocx") + "\"",     "waited"};
 }
 Lines Finish() { return {"text 初始化完成，正在启动系统，请稍候...", "done"}; }
-Lines Ie8Install() { return {"text 正在安装IE8...", "sleep 100", "open held " + Local("IE8XP.exe")}; }
+Lines Ie8Install() {
+  return {"text 正在安装IE8...", "sleep 100", "wait IE8 IE8XP.exe", "open held " + Local("IE8XP.exe"), "waited"};
+}
+const std::string kInstallingHid = "text 正在安装HID驱动【温馨提示：如果杀毒软件或360拦截安装，请允许】";
+// The HID driver package of kManifestW732, up to its launch.
+Lines HidDriverLaunched() {
+  return {"text 正在下载HID必备驱动...", "ensure HID hid732.exe",          kInstallingHid, "sleep 100",
+          "wait HID驱动 hid732.exe",     "open held " + Local("HID/hid732.exe")};
+}
 const std::string kAskIeTooOld = "ask 警告提醒|检测到当前版本IE版本较低，请到官网更新|更新|退出";
 const std::string kAskIe8Retry = "ask 警告提醒|下载IE8失败，尝试重新下载IE8|下载|退出";
 const std::string kAskUpdate = "ask 更新提醒|检测到当前版本需要更新，是否要更新？|更新|取消";
@@ -187,13 +206,12 @@ std::vector<Situation> Situations() {
   s.processes = {kIdle, {7, L"explorer.exe"}, {8, L"HID732.EXE"}};
   // The download's progress reaches the window once per new whole percent.
   s.hidBlocks = {{10240, 40000}, {10300, 40000}, {20480, 40000}, {30720, 40000}, {40000, 40000}};
-  s.transcript =
-      Join({Begin(),
-            {"text 正在下载HID必备驱动...", "ensure HID hid732.exe", "progress 25", "progress 51", "progress 76",
-             "progress 100", "text 正在安装HID驱动【温馨提示：如果杀毒软件或360拦截安装，请允许】", "sleep 100",
-             "kill 8 HID732.EXE", "open held " + Local("HID/hid732.exe")},
-            RegisterPlugin(),
-            Finish()});
+  s.transcript = Join({Begin(),
+                       {"text 正在下载HID必备驱动...", "ensure HID hid732.exe", "progress 25", "progress 51",
+                        "progress 76", "progress 100", kInstallingHid, "sleep 100", "wait HID驱动 hid732.exe",
+                        "kill 8 HID732.EXE", "open held " + Local("HID/hid732.exe"), "waited"},
+                       RegisterPlugin(),
+                       Finish()});
   s.configAfter = kSavedHidOnly;
   all.push_back(s);
 
@@ -263,7 +281,7 @@ std::vector<Situation> Situations() {
   s.ie8Results = {true};
   s.transcript = Join({Begin(),
                        {"kill 20 iexplore.exe", "text 正在下载IE8...", "ensure IE8", "text 正在安装IE8...", "sleep 100",
-                        "kill 22 ie8xp.exe", "open held " + Local("IE8XP.exe")},
+                        "wait IE8 IE8XP.exe", "kill 22 ie8xp.exe", "open held " + Local("IE8XP.exe"), "waited"},
                        Finish()});
   all.push_back(s);
 
@@ -400,6 +418,74 @@ std::vector<Situation> Situations() {
   s.result = PrepareResult::kPluginRefused;
   all.push_back(s);
 
+  // A HID driver package that never ends: once the wait has lasted a minute the user leaves it;
+  // the plug-in is still registered, but nothing records HID, and the installer keeps running.
+  s = Named("HungHidDriverLeftAfterAMinuteRecordsNoHid");
+  s.downloadedManifest = kManifestW732;
+  s.pluginRegistered = false;
+  s.pluginRegistersOnRegsvr = true;
+  s.runTimes = {{L"hid732.exe", FakePlatform::kRunsForever}};
+  s.moves = {{L"HID驱动", WaitMove::kLeave}};
+  s.transcript = Join({Begin(), HidDriverLaunched(), {"leave HID驱动 60", "left waiting"}, RegisterPlugin(), Finish()});
+  s.stillRunning = {L"hid732.exe"};
+  s.hidFlag = false;
+  all.push_back(s);
+
+  // The probe found the plug-in before: HID still does not count while its driver may be at work.
+  s = Named("HungHidDriverLeftUnsetsHidFoundByTheProbe");
+  s.downloadedManifest = kManifestW732;
+  s.runTimes = {{L"hid732.exe", FakePlatform::kRunsForever}};
+  s.moves = {{L"HID驱动", WaitMove::kLeave}};
+  s.transcript = Join({Begin(), HidDriverLaunched(), {"leave HID驱动 60", "left waiting"}, Finish()});
+  s.stillRunning = {L"hid732.exe"};
+  s.hidFlag = false;
+  all.push_back(s);
+
+  // The user is asked once leaving is offered; the installer ends before the answer comes, so
+  // the answer leaves nothing and the start goes on as if nobody had asked.
+  s = Named("HidDriverEndingBeforeTheAnswerIsRecorded");
+  s.downloadedManifest = kManifestW732;
+  s.pluginRegistered = false;
+  s.pluginRegistersOnRegsvr = true;
+  s.runTimes = {{L"hid732.exe", 65000}};
+  s.moves = {{L"HID驱动", WaitMove::kAnswerLater}};
+  s.transcript = Join(
+      {Begin(), HidDriverLaunched(), {"asked HID驱动 60", "waited", "answer refused"}, RegisterPlugin(), Finish()});
+  s.configAfter = kSavedHidOnly;
+  all.push_back(s);
+
+  // A registration the user left running is not judged: no warning, no end, nothing recorded.
+  s = Named("HungRegistrationLeftGoesOnWithoutAWarning");
+  s.pluginRegistered = false;
+  s.pluginRegistersOnRegsvr = true;
+  s.registrationHangs = true;
+  s.moves = {{L"HID插件", WaitMove::kLeave}};
+  Lines leftRegistration = RegisterPlugin();
+  leftRegistration.back() = "leave HID插件 60";
+  s.transcript = Join({Begin(), leftRegistration, {"left waiting"}, Finish()});
+  s.stillRunning = {L"regsvr32.exe"};
+  s.hidFlag = false;
+  all.push_back(s);
+
+  // XP with IE 7 whose IE 8 setup hangs: left after a minute, the version test decides.
+  s = Named("HungIe8SetupLeftThenTheOldIeQuestion");
+  s.os = kXP;
+  s.ieVersion = L"7.0.5730.13";
+  s.ie8Results = {true};
+  s.runTimes = {{L"IE8XP.exe", FakePlatform::kRunsForever}};
+  s.moves = {{L"IE8", WaitMove::kLeave}};
+  s.answers = {false};
+  Lines leftIe8 = Ie8Install();
+  leftIe8.back() = "leave IE8 60";
+  s.transcript = Join({Begin(),
+                       {"text 正在下载IE8...", "ensure IE8"},
+                       leftIe8,
+                       {"left waiting", kAskIeTooOld, kOpenIeDownloadPage, "exit 0"}});
+  s.stillRunning = {L"IE8XP.exe"};
+  s.exitCode = 0;
+  s.result = PrepareResult::kIeTooOld;
+  all.push_back(s);
+
   return all;
 }
 
@@ -418,6 +504,8 @@ TEST_P(PrepareWorker, RunsTheStepsOfTheSituation) {
   pc.folders = s.folders;
   pc.ieVersionAfterIe8 = s.ieVersionAfterIe8;
   pc.pluginRegistersOnRegsvr = s.pluginRegistersOnRegsvr;
+  pc.runTimes = s.runTimes;
+  if (s.registrationHangs) pc.registerRunMs = FakePlatform::kRunsForever;
   if (s.ieVersion) pc.registryStrings[kIEValues + L"Version"] = s.ieVersion;
   if (s.pluginRegistered) pc.registryKeys.insert(kHidPluginKey);
   if (s.njysRegistered) pc.registryKeys.insert(kNjysPluginKey);
@@ -435,6 +523,7 @@ TEST_P(PrepareWorker, RunsTheStepsOfTheSituation) {
   network.downloadPage = s.downloadPage;
   RecordingUi ui(log);
   ui.answers = s.answers;
+  ui.moves = s.moves;
 
   testing::internal::CaptureStdout();
   PrepareResult result = RunPreparation(ui, network);
@@ -442,6 +531,7 @@ TEST_P(PrepareWorker, RunsTheStepsOfTheSituation) {
 
   EXPECT_EQ(log.lines, s.transcript);
   EXPECT_TRUE(ui.answers.empty()) << "questions that were never asked";
+  EXPECT_EQ(pc.LaunchedStillRunning(), s.stillRunning) << "an installer left behind is never ended";
   EXPECT_EQ(ui.exitCode, s.exitCode);
   EXPECT_EQ(result, s.result);
   const CRunFlags& flags = CRunFlags::GetInstance();

@@ -15,11 +15,13 @@
 #include <vector>
 
 #include "net/package_table.h"
+#include "pc/installer_runner.h"
 #include "pc/run_flags.h"
 #include "platform/utf8.h"
 #include "support/fake_platform.h"
 #include "support/temp_dir.h"
 #include "support/transcript.h"
+#include "ui/run_link.h"
 
 namespace lirra {
 namespace {
@@ -51,11 +53,21 @@ constexpr Vendor kAll[] = {Vendor::kHID, Vendor::kYSB, Vendor::kNJYS, Vendor::kW
 // What an installer (or regsvr32 registering CardX.ocx) leaves in the registry.
 enum class Effect { kRegisters, kUnregisters, kNothing };
 
-// The PC: launches register or remove plug-ins as scripted; kills and pauses are logged.
+// regsvr32 as the run starts it: from the system folder.
+const std::wstring kRegsvr32 = std::wstring(L"C:\\Windows\\system32") + kPathSep + L"regsvr32.exe";
+
+// How long an installer runs in test time, unless it hangs.
+constexpr unsigned kInstallerRunMs = 2000;
+
+// The PC: launches register or remove plug-ins as scripted; kills and pauses are logged (the
+// runner's polls of the process list show as the wait's lines instead).
 class InstallPc : public FakePlatform {
  public:
   explicit InstallPc(Transcript& log) : log_(log) {}
   std::map<std::wstring, Effect> effects;  // by launched file; regsvr32 by its parameters' kind
+  // How long regsvr32 runs when it removes CardX.ocx and when it registers it.
+  unsigned unregisterRunMs = kInstallerRunMs;
+  unsigned registerRunMs = kInstallerRunMs;
 
   void SetRegistered(Vendor vendor, bool registered) {
     for (const std::wstring& key : kPluginKeys.at(vendor)) {
@@ -79,7 +91,8 @@ class InstallPc : public FakePlatform {
     log_.Add(IsHeld(file) ? "open held" : "open", parameters.empty() ? file : file + L" " + parameters);
     if (!directory.empty()) log_.Add("directory", directory);
     const bool unregistering = parameters.rfind(L"/u ", 0) == 0;
-    auto effect = effects.find(file == L"regsvr32.exe" && unregistering ? L"regsvr32 /u" : file);
+    if (file == kRegsvr32) runTimes[ImageNameOf(file)] = unregistering ? unregisterRunMs : registerRunMs;
+    auto effect = effects.find(file == kRegsvr32 && unregistering ? L"regsvr32 /u" : file);
     auto vendor = launchedVendor.find(file);
     if (effect != effects.end() && vendor != launchedVendor.end() && effect->second != Effect::kNothing) {
       SetRegistered(vendor->second, effect->second == Effect::kRegisters);
@@ -87,9 +100,10 @@ class InstallPc : public FakePlatform {
     return FakePlatform::ShellOpen(file, parameters, directory);
   }
   void SleepMs(unsigned ms) override {
-    log_.Add("sleep", std::to_wstring(ms));
+    if (ms != kPollMs) log_.Add("sleep", std::to_wstring(ms));
     FakePlatform::SleepMs(ms);
   }
+  static constexpr unsigned kPollMs = 50;
 
  private:
   Transcript& log_;
@@ -120,7 +134,8 @@ class InstallHost : public InstallNetwork {
   Transcript& log_;
 };
 
-// The driver manager: selection, the button that started the run, the user's answers.
+// The driver manager: selection, the button that started the run, the user's answers, and the
+// run link that the user leaves by.
 class RecordingInstallUi : public InstallUi {
  public:
   explicit RecordingInstallUi(Transcript& log) : log_(log) {}
@@ -146,12 +161,21 @@ class RecordingInstallUi : public InstallUi {
   }
   void ShowProgress(int percent) override { log_.Add("progress", std::to_wstring(percent)); }
   void SetDetailText(const std::wstring& text) override { log_.Add("detail", text); }
-  void InstallerStarted(const std::wstring& vendorLabel, const std::wstring& imageName) override {
-    log_.Add("wait", vendorLabel + L" " + imageName);
+  void WaitBegins(const std::wstring& package, const std::wstring& image) override {
+    log_.Add("wait", package + L" " + image);
+    link_.WaitBegins(package);
   }
-  void InstallerEnded() override { log_.Add("waited", L""); }
+  bool Left() override {
+    Notice();
+    return link_.StopWaiting();
+  }
+  void WaitEnds() override {
+    log_.Add(link_.StopWaiting() ? "left waiting" : "waited", L"");
+    link_.WaitEnds();
+  }
   bool HasLeft() override {
-    return !leaveAfter.empty() && std::find(log_.lines.begin(), log_.lines.end(), leaveAfter) != log_.lines.end();
+    Notice();
+    return link_.HasLeft();
   }
   void RunEnded() override {
     log_.Add("ended", L"");
@@ -159,7 +183,15 @@ class RecordingInstallUi : public InstallUi {
   }
 
  private:
+  // The user leaves the driver manager once the line is in the transcript.
+  void Notice() {
+    if (!leaveAfter.empty() && std::find(log_.lines.begin(), log_.lines.end(), leaveAfter) != log_.lines.end()) {
+      link_.LeaveRun();
+    }
+  }
+
   Transcript& log_;
+  ui::RunLink link_;
 };
 
 struct Situation {
@@ -169,6 +201,8 @@ struct Situation {
   const std::set<Vendor>* selectedLater = nullptr;
   bool reinstall = false;
   std::map<Vendor, Effect> effects;  // what each vendor's installer does; default: registers
+  std::set<Vendor> hangs;            // vendors whose installer never ends (HID: the registering regsvr32)
+  bool unregisterHangs = false;      // regsvr32 /u never ends
   std::map<std::wstring, PackageFailure> failing;
   std::map<std::wstring, std::vector<std::pair<long long, long long>>> blocks;
   std::deque<bool> answers;
@@ -177,6 +211,7 @@ struct Situation {
   std::vector<ProcessEntry> processes;
 
   Lines transcript;
+  std::vector<std::wstring> stillRunning;  // installers left running
   std::set<Vendor> flagsAfter;
   // What config.ini holds afterwards, when not flagsAfter; nullptr: never written.
   std::optional<const std::set<Vendor>*> saved;
@@ -199,13 +234,14 @@ Lines Join(std::initializer_list<Lines> parts) {
 const std::string kKillBrowser = "kill 5 iexplore.exe";
 const Lines kEnd = {"ended"};
 
-const std::string kWaitRegsvr = "wait HID regsvr32.exe";
-const std::string kRegister = "open regsvr32.exe \"" + Local("CardX.ocx") + "\"";
+const std::string kWaitRegsvr = "wait HID插件 regsvr32.exe";
+const std::string kOpenRegsvr = "open " + WideToUtf8(kRegsvr32);
+const std::string kRegister = kOpenRegsvr + " \"" + Local("CardX.ocx") + "\"";
 
 Lines Hid() {
   return {"text 正在清除HID插件，如出错请用管理员权限运行...",
           kWaitRegsvr,
-          "open regsvr32.exe /u \"" + Local("CardX.ocx") + "\"",
+          kOpenRegsvr + " /u \"" + Local("CardX.ocx") + "\"",
           "waited",
           "text 正在注册HID插件，如出错请用管理员权限运行",
           kWaitRegsvr,
@@ -423,19 +459,37 @@ std::vector<Situation> Situations() {
   s = Named("LeavingWhileAnInstallerRunsRecordsNothingForIt");
   s.installed = {Vendor::kHID};
   s.selected = {Vendor::kHID, Vendor::kYSB, Vendor::kNJYS, Vendor::kSDSS};
+  s.hangs = {Vendor::kNJYS};
   s.leaveAfter = Open(Vendor::kNJYS);
   s.transcript = Join({{kKillBrowser},
                        Install(Vendor::kYSB, true),
                        {Downloading(Vendor::kNJYS), "ensure clientsetup.exe", Installing(Vendor::kNJYS), "sleep 100",
-                        Wait(Vendor::kNJYS), Open(Vendor::kNJYS), "waited"},
+                        Wait(Vendor::kNJYS), Open(Vendor::kNJYS), "left waiting"},
                        kEnd});
+  s.stillRunning = {L"clientsetup.exe"};
   s.flagsAfter = {Vendor::kHID, Vendor::kYSB};
   all.push_back(s);
 
   s = Named("LeavingWhileCardXRegistersRecordsNothing");
   s.selected = {Vendor::kHID, Vendor::kYSB};
+  s.hangs = {Vendor::kHID};
   s.leaveAfter = kRegister;
-  s.transcript = Join({{kKillBrowser}, Hid(), kEnd});
+  Lines leftRegistering = Hid();
+  leftRegistering.back() = "left waiting";
+  s.transcript = Join({{kKillBrowser}, leftRegistering, kEnd});
+  s.stillRunning = {L"regsvr32.exe"};
+  s.saved = nullptr;
+  all.push_back(s);
+
+  // A second regsvr32 would end the first, which was left to run.
+  s = Named("LeavingWhileCardXUnregistersStartsNoOtherRegsvr32");
+  s.selected = {Vendor::kHID, Vendor::kYSB};
+  s.unregisterHangs = true;
+  s.leaveAfter = kWaitRegsvr;
+  Lines leftUnregistering = Hid();
+  leftUnregistering.resize(3);
+  s.transcript = Join({{kKillBrowser}, leftUnregistering, {"left waiting"}, kEnd});
+  s.stillRunning = {L"regsvr32.exe"};
   s.saved = nullptr;
   all.push_back(s);
 
@@ -495,7 +549,7 @@ TEST_P(InstallWorker, RunsTheStepsOfTheSituation) {
     flags.Installed(v) = true;
     pc.SetRegistered(v, true);
   }
-  pc.launchedVendor = {{L"regsvr32.exe", Vendor::kHID},
+  pc.launchedVendor = {{kRegsvr32, Vendor::kHID},
                        {table.m_YSB.m_strLocalPath, Vendor::kYSB},
                        {table.m_NJYS.m_strLocalPath, Vendor::kNJYS},
                        {table.m_WHJL.m_strLocalPath, Vendor::kWHJL},
@@ -505,7 +559,10 @@ TEST_P(InstallWorker, RunsTheStepsOfTheSituation) {
   for (const auto& [launched, vendor] : pc.launchedVendor) {
     auto effect = s.effects.find(vendor);
     pc.effects[launched] = effect == s.effects.end() ? Effect::kRegisters : effect->second;
+    pc.runTimes[ImageNameOf(launched)] = s.hangs.count(vendor) ? FakePlatform::kRunsForever : kInstallerRunMs;
   }
+  if (s.hangs.count(Vendor::kHID)) pc.registerRunMs = FakePlatform::kRunsForever;
+  if (s.unregisterHangs) pc.unregisterRunMs = FakePlatform::kRunsForever;
 
   InstallHost host(log);
   host.failing = s.failing;
@@ -522,6 +579,7 @@ TEST_P(InstallWorker, RunsTheStepsOfTheSituation) {
   EXPECT_EQ(log.lines, s.transcript);
   EXPECT_TRUE(ui.answers.empty()) << "questions that were never asked";
   EXPECT_EQ(ui.ended, 1);
+  EXPECT_EQ(pc.LaunchedStillRunning(), s.stillRunning) << "an installer left behind is never ended";
   std::set<Vendor> flagsAfter;
   for (Vendor v : kAll) {
     if (flags.Installed(v)) flagsAfter.insert(v);

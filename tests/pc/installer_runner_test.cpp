@@ -121,5 +121,56 @@ TEST(RunHeldInstaller, StopsTheRunningCopyThenStartsTheHeldFile) {
   EXPECT_FALSE(fake.IsHeld(fake.watched));
 }
 
+// A watch that records what it hears and leaves at its n-th look.
+struct RecordingWatch : InstallerWatch {
+  explicit RecordingWatch(std::vector<std::wstring>& log, int leaveAtLook) : log(log), leaveAtLook(leaveAtLook) {}
+  std::vector<std::wstring>& log;
+  int leaveAtLook;  // 0: never
+  int looks = 0;
+
+  void WaitBegins(const std::wstring& package, const std::wstring& image) override {
+    log.push_back(L"begins " + package + L" " + image);
+  }
+  bool Left() override { return ++looks == leaveAtLook; }
+  void WaitEnds() override { log.push_back(L"ends"); }
+};
+
+struct WatchedCase {
+  const char* name;
+  int runsFor;      // looks at the process list that still see the installer
+  int leaveAtLook;  // 0: the user never leaves
+  bool ended;
+  int looks;  // how often the watch was asked
+};
+
+class RunWatchedWait : public testing::TestWithParam<WatchedCase> {};
+
+TEST_P(RunWatchedWait, AsksTheWatchBetweenLooksAndNeverEndsALeftInstaller) {
+  const WatchedCase& c = GetParam();
+  ScriptedPlatform fake;
+  fake.running = {{30, L"W732.exe", 1}};  // a copy from an earlier start
+  RecordingWatch watch(fake.log, c.leaveAtLook);
+  // The launched copy, seen from the first look after the launch.
+  fake.running.push_back({31, L"W732.exe", c.runsFor + 1});
+
+  EXPECT_EQ(c.ended, RunWatched(watch, L"HID驱动", L"C:\\shop\\HID\\W732.exe", L"/s"));
+  const std::vector<std::wstring> expected{L"begins HID驱动 W732.exe", L"kill 30", L"open C:\\shop\\HID\\W732.exe|/s|",
+                                           L"ends"};
+  EXPECT_EQ(fake.log, expected) << "the left installer is not ended";
+  EXPECT_EQ(watch.looks, c.looks);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RunWatchedWait,
+                         testing::Values(WatchedCase{"EndsByItself", 4, 0, true, 4},
+                                         WatchedCase{"LeftAtTheThirdLook", 1000, 3, false, 3},
+                                         WatchedCase{"EndsBeforeTheUserWouldLeave", 2, 3, true, 2}),
+                         [](const testing::TestParamInfo<WatchedCase>& info) { return std::string(info.param.name); });
+
+TEST(ImageNameOf, IsTheFileNameOfThePath) {
+  EXPECT_EQ(L"regsvr32.exe", ImageNameOf(L"C:\\Windows\\system32\\regsvr32.exe"));
+  EXPECT_EQ(L"clientsetup.exe", ImageNameOf(L"C:/shop/NJYS/clientsetup.exe"));
+  EXPECT_EQ(L"IE8XP.exe", ImageNameOf(L"IE8XP.exe"));
+}
+
 }  // namespace
 }  // namespace lirra

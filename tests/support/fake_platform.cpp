@@ -1,10 +1,19 @@
 #include "support/fake_platform.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstring>
 #include <utility>
 
 namespace lirra::test {
+
+namespace {
+
+// How much test time a wait may take before the test is taken to hang.
+constexpr unsigned kTestTimeLimitMs = 24u * 3600 * 1000;
+
+}  // namespace
 
 FakePlatform::FakePlatform() : previous_(SetPlatform(this)) {}
 
@@ -71,18 +80,54 @@ ServiceState FakePlatform::QueryService(const std::wstring& name) {
   return it == services.end() ? ServiceState::Missing : it->second;
 }
 
+std::vector<ProcessEntry> FakePlatform::ListProcesses() {
+  std::vector<ProcessEntry> all = processes;
+  for (const Launched& program : launched_) {
+    if (program.endMs > sleptMs) all.push_back(program.entry);
+  }
+  return all;
+}
+
+std::vector<std::wstring> FakePlatform::LaunchedStillRunning() const {
+  std::vector<std::wstring> running;
+  for (const Launched& program : launched_) {
+    if (program.endMs > sleptMs) running.push_back(program.entry.imageName);
+  }
+  return running;
+}
+
 bool FakePlatform::KillProcess(std::uint32_t pid) {
   killedPids.push_back(pid);
   auto it = std::find_if(processes.begin(), processes.end(), [&](const ProcessEntry& p) { return p.pid == pid; });
-  if (it == processes.end()) return false;
-  processes.erase(it);
+  if (it != processes.end()) {
+    processes.erase(it);
+    return true;
+  }
+  auto program =
+      std::find_if(launched_.begin(), launched_.end(), [&](const Launched& l) { return l.entry.pid == pid; });
+  if (program == launched_.end() || program->endMs <= sleptMs) return false;
+  launched_.erase(program);
   return true;
 }
 
 int FakePlatform::ShellOpen(const std::wstring& file, const std::wstring& parameters, const std::wstring&) {
   shellOpened.emplace_back(file, parameters);
   auto it = shellResults.find(file);
-  return it == shellResults.end() ? 42 : it->second;
+  const int code = it == shellResults.end() ? 42 : it->second;
+  const std::wstring name = file.substr(file.find_last_of(L"\\/") + 1);
+  auto runs = runTimes.find(name);
+  if (code > 32 && runs != runTimes.end()) {
+    const std::uint64_t end = runs->second == kRunsForever ? UINT64_MAX : std::uint64_t{sleptMs} + runs->second;
+    launched_.push_back({{static_cast<std::uint32_t>(1000 + launched_.size()), name}, end});
+  }
+  return code;
+}
+
+void FakePlatform::SleepMs(unsigned milliseconds) {
+  sleptMs += milliseconds;
+  if (sleptMs < kTestTimeLimitMs || launched_.empty()) return;
+  ADD_FAILURE() << "still waiting after a day of test time";
+  launched_.clear();
 }
 
 int FakePlatform::RunCommandLine(const std::string& commandLine) {

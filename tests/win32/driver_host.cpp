@@ -42,9 +42,9 @@ unsigned __stdcall ScriptedRun(void* argument) {
   }
   ui->SetStatusText(seen + (ui->IsReinstall() ? L"重装" : L"安装"));
   ui->ShowProgress(60);
-  if (WaitForStep(g_token, base + 1)) ui->InstallerStarted(L"武汉精伦", L"jinglun.exe");
+  if (WaitForStep(g_token, base + 1)) ui->WaitBegins(L"武汉精伦", L"jinglun.exe");
   if (WaitForStep(g_token, base + 2)) {
-    ui->InstallerEnded();
+    ui->WaitEnds();
     const bool confirmed =
         ui->AskTwoButtons(L"安装提醒", L"南京亿数和山东神思在部分机型上会冲突，\r\n继续安装？", L"安装", L"取消");
     ui->SetStatusText(confirmed ? L"confirmed" : L"cancelled");

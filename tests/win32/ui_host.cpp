@@ -1,7 +1,7 @@
 // Shows the client's windows for the window tests: the message box in either mode, or the
 // loading window with a scripted worker that moves on when the driver signals it: a text, a
 // download's progress, a question ("退出" on it asks for the end of the client with code 5),
-// the last text, the close message.
+// the last text, a wait on an installer and its end, the close message.
 //   ui_host msgbox one|two           exit code: 100 if confirmed, plus the dialog result
 //   ui_host loading <token>          exit code: the dialog result, or 100 plus the exit code
 //                                    when the window ended the client
@@ -30,6 +30,8 @@ unsigned __stdcall ScriptedWorker(void* argument) {
     return 0;
   }
   if (WaitForStep(g_token, 4)) ui->SetProgressText(L"初始化完成，正在启动系统，请稍候...");
+  if (WaitForStep(g_token, 6)) ui->WaitBegins(L"HID驱动", L"W732.exe");
+  if (WaitForStep(g_token, 7)) ui->WaitEnds();
   WaitForStep(g_token, 5);
   ui->Done();
   return 0;

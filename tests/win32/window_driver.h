@@ -184,6 +184,35 @@ inline std::wstring WaitForText(HWND hwnd, const std::wstring& expected, DWORD m
   return text;
 }
 
+// The seconds at the end of a wait line ("...已等待1分05秒": 65); -1 when it says no wait.
+inline int WaitedSeconds(const std::wstring& line) {
+  const std::wstring mark = L"已等待";
+  const size_t at = line.rfind(mark);
+  if (at == std::wstring::npos) return -1;
+  int seconds = 0;
+  int number = 0;
+  for (wchar_t c : line.substr(at + mark.size())) {
+    if (c >= L'0' && c <= L'9') {
+      number = number * 10 + (c - L'0');
+    } else {
+      seconds = seconds * 60 + number;
+      number = 0;
+    }
+  }
+  return seconds;
+}
+
+// Polls until the wait line has counted past `seconds` (a refresh of the window's own timer, so
+// everything posted to the window before it has been handled) or `ms` pass; its last text.
+inline std::wstring WaitForWaitPast(HWND line, int seconds, DWORD ms) {
+  std::wstring text = TextOf(line);
+  for (DWORD waited = 0; WaitedSeconds(text) <= seconds && waited < ms; waited += 50) {
+    Sleep(50);
+    text = TextOf(line);
+  }
+  return text;
+}
+
 // Polls until the control is enabled (or disabled) or `ms` pass; returns its last state.
 inline bool WaitForEnabled(HWND hwnd, bool enabled, DWORD ms) {
   for (DWORD waited = 0; (IsWindowEnabled(hwnd) != FALSE) != enabled && waited < ms; waited += 50) Sleep(50);

@@ -1,6 +1,9 @@
 // CLoading: the borderless loading panel (dialog 129) shown while the start-up preparation runs
 // on its own thread; closed by WM_LOADING_DONE, or with kResultEndClient when the worker asks
-// for the end of the client.
+// for the end of the client. While the worker runs, Esc, Enter, Alt+F4 and the close request
+// do nothing, with one exception: once it has waited a minute for an installer, a "跳过" button
+// shows beside the wait line, and each of these ways out asks whether to leave that installer
+// behind; the preparation then goes on.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +13,7 @@
 #include "platform/win32/scoped.h"
 #include "ui/win32/gdi.h"
 #include "ui/win32/progress_line.h"
+#include "ui/win32/run_link.h"
 #include "ui/win32/skin_dialog.h"
 #include "ui/win32/worker_thread.h"
 
@@ -37,6 +41,11 @@ class CLoading : public CSkinDialog {
   void OnLoadingDone();
   void OnLoadingExit(int exitCode);
   void PlaceProgressLine(HWND text);
+  void CreateSkipButton();
+  void OnWait(bool begins);
+  void ShowWait();
+  void ShowSkipButton(bool show);
+  void OfferToLeaveWait();
 
   ThreadProc m_pfnWorker;
   HICON m_hIcon = nullptr;
@@ -46,6 +55,9 @@ class CLoading : public CSkinDialog {
   CLoadingPrepareUi m_prepareUi;
   CWorkerThread m_worker;
   CProgressLine m_progressLine;
+  HWND m_hSkip = nullptr;
+  RECT m_rcWaitLine = {};  // the line's text control with the button hidden (client coordinates)
+  CLeaveQuestion m_leaveQuestion;
   bool m_bWorkerStarted = false;
   int m_nExitCode = 0;
 };

@@ -1,9 +1,9 @@
 #include "drivers/win32/driver_manager_dlg.h"
 
 #include <mutex>
+#include <optional>
 
 #include "drivers/driver_manager_layout.h"
-#include "drivers/install_wait.h"
 #include "pc/run_flags.h"
 #include "resource.h"
 #include "store/driver_state.h"
@@ -11,17 +11,15 @@
 #include "ui/skin_files.h"
 #include "ui/win32/about_dlg.h"
 #include "ui/win32/activation.h"
-#include "ui/win32/my_message_box.h"
 
 namespace lirra::win {
 
-// What a run tells the dialog's thread, sent with WM_INSTALL_REPORT (the pointers live for
-// the length of the send).
+// What a run tells the dialog's thread, sent with WM_INSTALL_REPORT (the text lives for the
+// length of the send). What the run waits for is read from the run link.
 struct RunReport {
-  enum Kind { kStatus, kProgress, kDetail, kInstallerStarted, kInstallerEnded } kind;
-  const std::wstring* text = nullptr;   // status or detail text; the vendor for kInstallerStarted
-  const std::wstring* image = nullptr;  // kInstallerStarted
-  int percent = 0;                      // kProgress
+  enum Kind { kStatus, kProgress, kDetail, kWaitBegins, kWaitEnds } kind;
+  const std::wstring* text = nullptr;  // status or detail text
+  int percent = 0;                     // kProgress
 };
 
 namespace {
@@ -41,43 +39,33 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 // The buttons locked while a run is in progress: no second run. The ways out stay open.
 constexpr int kRunLockedIds[] = {IDC_DRV_INSTALL, IDC_DRV_REINSTALL};
 
-// The dialog that owns a run's questions, and its own thread (whose boxes are not the run's).
-struct QuestionOwner {
-  HWND dialog;
-  DWORD thread;
-};
-
-BOOL CALLBACK CancelRunQuestion(HWND window, LPARAM argument) {
-  const auto* owner = reinterpret_cast<const QuestionOwner*>(argument);
-  if (GetWindow(window, GW_OWNER) == owner->dialog && GetWindowThreadProcessId(window, nullptr) != owner->thread) {
-    PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
-  }
-  return TRUE;
-}
-
 }  // namespace
 
-// The run's InstallUi. The dialog and the run share it; when the user leaves the dialog during
-// a run, the dialog detaches it, and from then on the run's calls do nothing (questions answer
-// no), HasLeft is true, and nothing of the dialog is touched. The run's RunEnded lets go of
-// its share. Rejected: keeping the dialog open until the run ends (a hung installer would trap
-// the user, the fault this replaces) and ending the run's thread (it may be inside the
-// installer runner's wait or a file write).
+// The run's InstallUi over the run link that the dialog and the run share. When the user leaves
+// the dialog during a run, the dialog detaches the link: from then on the run's wait ends at
+// once, its calls do nothing (questions answer no), HasLeft is true, and nothing of the dialog
+// is touched. The run's RunEnded lets go of its share. Rejected: keeping the dialog open until
+// the run ends (a hung installer would trap the user) and ending the run's thread (it may be
+// inside a file write).
 class CInstallRunLink : public InstallUi {
  public:
-  CInstallRunLink(CmervoDrviceManageDlg& dialog, bool reinstall)
-      : m_pDialog(&dialog), m_hDialog(dialog.m_hWnd), m_bReinstall(reinstall) {}
+  CInstallRunLink(CmervoDrviceManageDlg& dialog, bool reinstall) : m_pDialog(&dialog), m_bReinstall(reinstall) {
+    m_link.Bind(dialog.m_hWnd);
+  }
 
   // The run's share, held from its start to its RunEnded.
   void HoldForRun(std::shared_ptr<CInstallRunLink> self) { m_self = std::move(self); }
   void ReleaseRun() { m_self.reset(); }
 
+  CRunLink& Link() { return m_link; }
+
   // On the dialog's thread, when the user leaves during the run.
   void Detach() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_pDialog = nullptr;
-    m_hDialog = nullptr;
-    m_bLeft = true;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_pDialog = nullptr;
+    }
+    m_link.Detach();
   }
 
   bool IsSelected(Vendor vendor) override {
@@ -86,34 +74,33 @@ class CInstallRunLink : public InstallUi {
   }
   bool IsReinstall() override { return m_bReinstall; }
   void SetStatusText(const std::wstring& text) override { Report({RunReport::kStatus, &text}); }
-  void ShowProgress(int percent) override { Report({RunReport::kProgress, nullptr, nullptr, percent}); }
+  void ShowProgress(int percent) override { Report({RunReport::kProgress, nullptr, percent}); }
   void SetDetailText(const std::wstring& text) override { Report({RunReport::kDetail, &text}); }
-  void InstallerStarted(const std::wstring& vendorLabel, const std::wstring& imageName) override {
-    Report({RunReport::kInstallerStarted, &vendorLabel, &imageName});
+  void WaitBegins(const std::wstring& package, const std::wstring&) override {
+    m_link.WaitBegins(package);
+    Report({RunReport::kWaitBegins});
   }
-  void InstallerEnded() override { Report({RunReport::kInstallerEnded}); }
+  bool Left() override { return m_link.StopWaiting(); }
+  void WaitEnds() override {
+    m_link.WaitEnds();
+    Report({RunReport::kWaitEnds});
+  }
   bool AskTwoButtons(const std::wstring& title, const std::wstring& text, const std::wstring& confirmText,
                      const std::wstring& cancelText) override {
-    HWND dialog = m_hDialog.load();
-    return dialog && AskFromWorker(dialog, title, text, confirmText, cancelText) && !m_bLeft;
+    return m_link.Ask(title, text, confirmText, cancelText);
   }
-  bool HasLeft() override { return m_bLeft; }
+  bool HasLeft() override { return m_link.HasLeft(); }
   void RunEnded() override {
     std::shared_ptr<CInstallRunLink> self = std::move(m_self);  // this lives to the end of the call
-    if (HWND dialog = m_hDialog.load()) PostMessageW(dialog, WM_INSTALL_DONE, 0, 0);
+    m_link.Post(WM_INSTALL_DONE);
   }
 
  private:
-  // Carried out by the dialog's thread before the call returns. A send that crosses the
-  // detaching finds the window gone and does nothing.
-  void Report(const RunReport& report) {
-    if (HWND dialog = m_hDialog.load()) SendMessageW(dialog, WM_INSTALL_REPORT, 0, reinterpret_cast<LPARAM>(&report));
-  }
+  void Report(const RunReport& report) { m_link.Send(WM_INSTALL_REPORT, 0, reinterpret_cast<LPARAM>(&report)); }
 
   std::mutex m_mutex;  // guards m_pDialog
   CmervoDrviceManageDlg* m_pDialog;
-  std::atomic<HWND> m_hDialog;
-  std::atomic<bool> m_bLeft{false};
+  CRunLink m_link;
   const bool m_bReinstall;
   std::shared_ptr<CInstallRunLink> m_self;
 };
@@ -143,6 +130,7 @@ bool CmervoDrviceManageDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam
       result = 0;
       return true;
     case WM_INSTALL_REPORT:
+      // A report that crossed the leaving finds no run here any more.
       if (m_link && lParam) OnRunReport(*reinterpret_cast<const RunReport*>(lParam));
       result = 0;
       return true;
@@ -269,14 +257,11 @@ void CmervoDrviceManageDlg::OnRunReport(const RunReport& report) {
     case RunReport::kDetail:
       m_progressLine.ShowText(*report.text);
       break;
-    case RunReport::kInstallerStarted:
-      m_strWaitVendor = *report.text;
-      m_strWaitImage = *report.image;
-      m_dwWaitStart = GetTickCount();
+    case RunReport::kWaitBegins:
       SetTimer(m_hWnd, kWaitTimer, kWaitTimerMs, nullptr);
       ShowWaitText();
       break;
-    case RunReport::kInstallerEnded:
+    case RunReport::kWaitEnds:
       StopWaiting();
       m_progressLine.Hide();
       break;
@@ -284,15 +269,12 @@ void CmervoDrviceManageDlg::OnRunReport(const RunReport& report) {
 }
 
 void CmervoDrviceManageDlg::ShowWaitText() {
-  if (m_strWaitImage.empty()) return;
-  const DWORD waited = GetTickCount() - m_dwWaitStart;  // wraps correctly after 49 days
-  m_progressLine.ShowText(drivers::InstallerWaitText(m_strWaitVendor, m_strWaitImage, waited / 1000));
+  const std::optional<ui::WaitView> wait = m_link ? m_link->Link().CurrentWait() : std::nullopt;
+  if (wait) m_progressLine.ShowText(ui::InstallerWaitText(wait->package, wait->seconds));
 }
 
 void CmervoDrviceManageDlg::StopWaiting() {
   if (m_hWnd) KillTimer(m_hWnd, kWaitTimer);
-  m_strWaitVendor.clear();
-  m_strWaitImage.clear();
 }
 
 void CmervoDrviceManageDlg::LockForRun(bool locked) {
@@ -303,35 +285,23 @@ void CmervoDrviceManageDlg::LockForRun(bool locked) {
 // Every way out asks once while a run is in progress; on yes the run is left to itself.
 bool CmervoDrviceManageDlg::MayLeave() {
   if (!m_bBusy) return true;
-  if (m_bAsking) return false;  // one question at a time; this way out is answered by it
-  m_bAsking = true;
-  CMyMessageBox box;
-  box.SetTwoButtons(drivers::kLeaveRunTitle, drivers::LeaveRunQuestion(m_strWaitVendor), drivers::kLeaveRunConfirm,
-                    drivers::kLeaveRunConfirm, drivers::kLeaveRunCancel);
-  box.DoModal(m_hWnd);
-  m_bAsking = false;
-  if (!box.m_bConfirmed) return false;
+  // One question at a time; this way out is answered by it.
+  if (m_leaveQuestion.IsOpen()) return false;
+  const std::optional<ui::WaitView> wait = m_link ? m_link->Link().CurrentWait() : std::nullopt;
+  if (!m_leaveQuestion.Ask(m_hWnd, wait ? wait->package : std::wstring())) return false;
   // The run may have ended while the question was open; then there is nothing to leave.
   if (m_bBusy) AbandonRun();
   return true;
 }
 
-// The installer keeps running; the run records nothing more (CInstallRunLink) and is not
-// waited for, here or at the end of the process.
+// The installer keeps running; the run stops waiting for it, records nothing more (its open
+// question answers no) and is not waited for, here or at the end of the process.
 void CmervoDrviceManageDlg::AbandonRun() {
   if (m_link) m_link->Detach();
   m_link.reset();
-  if (m_hWnd) CloseRunQuestions();
   m_run.Abandon();
   StopWaiting();
   m_bBusy = false;
-}
-
-// A conflict question of the run may be open, owned by this dialog on the run's thread; it
-// answers no, so the run goes on to its end.
-void CmervoDrviceManageDlg::CloseRunQuestions() {
-  QuestionOwner owner = {m_hWnd, GetCurrentThreadId()};
-  EnumWindows(&CancelRunQuestion, reinterpret_cast<LPARAM>(&owner));
 }
 
 // "使用" at start-up, "退出" from the browser window; also Esc, Alt+F4 and the close request.

@@ -3,7 +3,8 @@
 // progress no second run starts, and the line under the status line shows the download's
 // progress or which installer the run waits for and for how long. Every way out during a run
 // asks once; on yes the dialog leaves the run to itself: the run talks to the dialog only
-// through a shared link that the dialog detaches, so it never touches the dialog again.
+// through a shared run link that the dialog detaches, so it stops waiting for its installer
+// (which keeps running) and never touches the dialog again.
 #pragma once
 
 #include <windows.h>
@@ -16,6 +17,7 @@
 #include "drivers/install_worker.h"
 #include "ui/win32/png_button.h"
 #include "ui/win32/progress_line.h"
+#include "ui/win32/run_link.h"
 #include "ui/win32/skin_dialog.h"
 #include "ui/win32/worker_thread.h"
 
@@ -61,7 +63,6 @@ class CmervoDrviceManageDlg : public CSkinDialog {
   void LockForRun(bool locked);
   bool MayLeave();
   void AbandonRun();
-  void CloseRunQuestions();
   void StopWaiting();
   void ShowWaitText();
   void PlaceProgressLine();
@@ -77,15 +78,11 @@ class CmervoDrviceManageDlg : public CSkinDialog {
   bool m_bBusy = false;                         // a run is in progress and reports here
   std::atomic<bool> m_bSel[kVendorCount] = {};  // by vendor; read by the run's thread
   bool m_bReinstall = false;
-  bool m_bAsking = false;  // the question before leaving is open
+  CLeaveQuestion m_leaveQuestion;
   ScopedFont m_fontTitle;
   CPngButton m_btnVendor[kVendorCount];
   CPngButton m_btnUse, m_btnInstall, m_btnX, m_btnReinstall;
   CProgressLine m_progressLine;
-  // The installer the run waits for, and since when (GetTickCount); empty when none.
-  std::wstring m_strWaitVendor;
-  std::wstring m_strWaitImage;
-  DWORD m_dwWaitStart = 0;
   std::shared_ptr<CInstallRunLink> m_link;
   CWorkerThread m_run;
 };

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -36,6 +37,7 @@ class PosixPlatform final : public Platform {
   }
 
   std::wstring ProductVersion() override { return Utf8ToWide(LIRRA_PRODUCT_VERSION); }
+  std::wstring SystemDirectory() override { return {}; }
 
   OsVersion GetOsVersion() override { return {}; }
   bool Is64BitOs() override { return sizeof(void*) == 8; }
@@ -74,6 +76,10 @@ class PosixPlatform final : public Platform {
   bool WriteDword(RegHive, const std::wstring&, const std::wstring&, std::uint32_t) override { return false; }
 
   void SleepMs(unsigned milliseconds) override { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+  std::uint64_t TickMs() override {
+    using namespace std::chrono;
+    return static_cast<std::uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+  }
 };
 
 // POSIX has no share modes: the open descriptor keeps what was read, not the path.

@@ -6,6 +6,7 @@
 #include <winternl.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <utility>
 #include <vector>
@@ -63,6 +64,11 @@ class Win32Platform final : public Platform {
   }
 
   std::wstring ProductVersion() override;
+  std::wstring SystemDirectory() override {
+    wchar_t buf[MAX_PATH] = {};
+    UINT n = GetSystemDirectoryW(buf, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::wstring(buf, n) : std::wstring();
+  }
 
   OsVersion GetOsVersion() override {
     // The process environment block holds the version Windows reports to this process,
@@ -120,6 +126,10 @@ class Win32Platform final : public Platform {
   bool WriteDword(RegHive hive, const std::wstring& key, const std::wstring& value, std::uint32_t data) override;
 
   void SleepMs(unsigned milliseconds) override { Sleep(milliseconds); }
+  std::uint64_t TickMs() override {
+    using namespace std::chrono;
+    return static_cast<std::uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+  }
 };
 
 bool Win32Platform::MoveFileOver(const std::string& from, const std::string& to) {

@@ -5,8 +5,6 @@
 #include <mutex>
 #include <vector>
 
-#include "ui/win32/my_message_box.h"
-
 namespace lirra::win {
 
 namespace {
@@ -48,20 +46,6 @@ bool CWorkerThread::AbandonedStillRunning() {
     if (WaitForSingleObject(thread, 0) == WAIT_TIMEOUT) return true;
   }
   return false;
-}
-
-bool AskFromWorker(HWND owner, const std::wstring& title, const std::wstring& text, const std::wstring& confirmText,
-                   const std::wstring& cancelText) {
-  CMyMessageBox box;
-  box.SetTwoButtons(title, text, confirmText, confirmText, cancelText);
-  box.DoModal(owner);
-  return box.m_bConfirmed;
-}
-
-void WarnFromWorker(HWND owner, const std::wstring& title, const std::wstring& text, const std::wstring& buttonText) {
-  CMyMessageBox box;
-  box.SetOneButton(title, text, buttonText);
-  box.DoModal(owner);
 }
 
 }  // namespace lirra::win

@@ -7,8 +7,6 @@
 
 #include <windows.h>
 
-#include <string>
-
 #include "platform/win32/scoped.h"
 
 namespace lirra::win {
@@ -43,11 +41,5 @@ class CWorkerThread {
   ScopedHandle m_hThread;
   bool m_bRunning = false;
 };
-
-// The questions and warnings of a worker, run modally on the worker's thread and owned by
-// the worker's window, so they stay in front of it. True only for the confirm button.
-bool AskFromWorker(HWND owner, const std::wstring& title, const std::wstring& text, const std::wstring& confirmText,
-                   const std::wstring& cancelText);
-void WarnFromWorker(HWND owner, const std::wstring& title, const std::wstring& text, const std::wstring& buttonText);
 
 }  // namespace lirra::win
