@@ -1,6 +1,9 @@
-// Whole-file rewrites that leave either the old file or the new one, never a torn mix.
+// Whole files: read within a bound, and rewritten so that either the old file or the new one
+// is left, never a torn mix.
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 
 namespace lirra {
@@ -12,6 +15,9 @@ std::string FolderPart(const std::string& path);
 // copies of the client never share one) and short ("~" + process id + "-" + count + ".tmp"
 // in base 36), so that it fits wherever the target's path nearly fits.
 std::string UniqueTempPath(const std::string& target);
+
+// The bytes of a file; nullopt when it can't be read or holds more than limit bytes.
+std::optional<std::string> ReadFileBytes(const std::string& path, std::size_t limit);
 
 // Whether the file can be opened for writing where it is (creating it when missing).
 bool CanWriteInPlace(const std::string& path);
