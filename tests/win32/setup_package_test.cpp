@@ -37,7 +37,8 @@ const std::wstring kCardXKey = L"SOFTWARE\\Classes\\Interface\\{D18F137A-0549-48
 // What the package brings; all of it goes with the uninstall.
 const wchar_t* const kProgramFiles[] = {L"lirra.exe", L"CardX.ocx", L"uninstall.exe", L"res", L"lirra.log"};
 // The shop's data, which upgrades and silent uninstalls keep.
-const wchar_t* const kShopFiles[] = {L"config.ini", L"file.ini", L"file.ini.sig", L"NJYS\\clientsetup.exe"};
+const wchar_t* const kShopFiles[] = {L"config.ini", L"file.ini", L"file.ini.sig", L"file.ini.serial",
+                                     L"NJYS\\clientsetup.exe"};
 
 std::wstring Folder(int csidl) {
   wchar_t path[MAX_PATH] = {};
@@ -180,7 +181,7 @@ class SetupPackage : public testing::Test {
   // Plants the shop's data that is not there yet; returns all of it, to compare later.
   std::vector<std::string> KeepShopData(const std::wstring& dir) {
     CreateDirectoryW((dir + L"\\NJYS").c_str(), nullptr);
-    const std::string planted[] = {"[HID]\r\nvalue=1\r\n", "[YSB]\r\npath=BTReader.exe\r\n", "signature\r\n",
+    const std::string planted[] = {"[HID]\r\nvalue=1\r\n", "[YSB]\r\npath=BTReader.exe\r\n", "signature\r\n", "12\n",
                                    "downloaded installer"};
     std::vector<std::string> data;
     for (std::size_t i = 0; i < std::size(kShopFiles); ++i) {
