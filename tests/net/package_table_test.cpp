@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "net/manifest_commit.h"
+#include "net/manifest_refresh.h"
 #include "net/md5.h"
 #include "platform/platform.h"
 #include "support/fake_platform.h"
