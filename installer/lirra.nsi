@@ -162,6 +162,13 @@ Section "Lirra" SecClient
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
 
+!macro DELETE_LEFTOVERS folder
+  Delete "${folder}\~*.tmp"
+  Delete "${folder}\*.part"
+  ; A folder that held nothing else goes (the install folder still holds the uninstaller here).
+  RMDir "${folder}"
+!macroend
+
 Section "Uninstall"
   Call un.CloseRunningClient
 
@@ -179,6 +186,14 @@ Section "Uninstall"
   RMDir /r "$INSTDIR\res"
   Delete "$INSTDIR\lirra.log"
   Delete "$INSTDIR\lirra.log.1"
+  ; Temporary files of transfers cut off by an ended client ("~" process "-" count ".tmp"
+  ; beside their target), whether the shop keeps its data or not: they are nobody's data.
+  !insertmacro DELETE_LEFTOVERS "$INSTDIR"
+  !insertmacro DELETE_LEFTOVERS "$INSTDIR\HID"
+  !insertmacro DELETE_LEFTOVERS "$INSTDIR\YSB"
+  !insertmacro DELETE_LEFTOVERS "$INSTDIR\NJYS"
+  !insertmacro DELETE_LEFTOVERS "$INSTDIR\WHJL"
+  !insertmacro DELETE_LEFTOVERS "$INSTDIR\SDSS"
   Delete "$DESKTOP\${SHORTCUT}"
   Delete "$SMPROGRAMS\${SHORTCUT}"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
@@ -189,7 +204,6 @@ Section "Uninstall"
     Delete "$INSTDIR\file.ini.sig"
     Delete "$INSTDIR\file.ini.serial"
     Delete "$INSTDIR\IE8XP.exe"
-    Delete "$INSTDIR\*.part"
     RMDir /r "$INSTDIR\HID"
     RMDir /r "$INSTDIR\YSB"
     RMDir /r "$INSTDIR\NJYS"

@@ -7,3 +7,4 @@
 
 typedef BOOL(WINAPI* AtlAxWinInitFn)(void);
 typedef HRESULT(WINAPI* AtlAxGetControlFn)(HWND host, IUnknown** control);
+typedef HRESULT(WINAPI* AtlAxGetHostFn)(HWND host, IUnknown** container);

@@ -7,8 +7,8 @@ namespace lirra {
 bool HttpPrepareNetwork::DownloadManifest(const PackageTable& table) { return lirra::DownloadManifest(table); }
 
 bool HttpPrepareNetwork::EnsurePackage(const PackageRecord& record, const HttpProgress& progress,
-                                       PackageFailure* failure) {
-  return lirra::EnsurePackage(record, failure, progress);
+                                       PackageFailure* failure, HeldFilePtr* installer) {
+  return lirra::EnsurePackage(record, failure, progress, installer);
 }
 
 int HttpPrepareNetwork::GetLatestVersionInfo(UpdateInfo* info) {

@@ -2,8 +2,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "net/download_progress.h"
+#include "net/web_url.h"
 #include "pc/ie_helper.h"
 #include "pc/installer_runner.h"
 #include "pc/run_flags.h"
@@ -11,6 +13,7 @@
 #include "pc/vendors.h"
 #include "platform/platform.h"
 #include "platform/utf8.h"
+#include "store/atomic_file.h"
 #include "store/driver_state.h"
 #include "store/support_log.h"
 
@@ -69,6 +72,15 @@ std::wstring ImageNameOf(const std::wstring& path) {
   return sep == std::wstring::npos ? path : path.substr(sep + 1);
 }
 
+// Where a trace line shows a refused page, it shows no more than its field can hold.
+constexpr std::size_t kTracedPageLength = 255;
+
+// The built-in IE download page starts with a blank, which once separated it from the browser.
+std::wstring WithoutLeadingBlanks(const std::wstring& page) {
+  const std::size_t first = page.find_first_not_of(L' ');
+  return first == std::wstring::npos ? std::wstring() : page.substr(first);
+}
+
 // A fixed-size text of the update record, which a bad answer may have left unterminated.
 std::string FieldText(const char* field, std::size_t size) {
   const void* end = std::memchr(field, '\0', size);
@@ -82,6 +94,7 @@ class Preparation {
 
  private:
   void StartServices();
+  void RemoveDownloadLeftovers();
   void LoadDriverStateAndManifest();
   void ProbePlugins();
   bool IsUpdateAvailable(UpdateInfo* info);
@@ -91,8 +104,9 @@ class Preparation {
   bool IsHidDriverMissing() const;
   void InstallHidDriver();
   bool RegisterHidPlugin();
-  // EnsurePackage with the download's progress shown under the text.
-  bool Fetch(const PackageRecord& record, PackageFailure* failure = nullptr);
+  // EnsurePackage with the download's progress shown under the text; on success `installer`
+  // holds the checked file until it is launched.
+  bool Fetch(const PackageRecord& record, HeldFilePtr* installer, PackageFailure* failure = nullptr);
   void Show(const wchar_t* text) { ui_.SetProgressText(text); }
 
   PrepareUi& ui_;
@@ -108,6 +122,7 @@ PrepareResult Preparation::Run() {
   StartServices();
   moduleDir_ = CSystemProbe::GetModuleDir();
   osName_ = CSystemProbe::GetOsVersionName();
+  RemoveDownloadLeftovers();
   LoadDriverStateAndManifest();
   ProbePlugins();
 
@@ -132,6 +147,14 @@ PrepareResult Preparation::Run() {
 
 void Preparation::StartServices() {
   for (const wchar_t* service : kServices) CSystemProbe::StartServiceByName(service);
+}
+
+// Temporary files of transfers that an ended client left behind (a crash, a shutdown), in the
+// folders that downloads go to: the client's own (the lists, IE8) and the packages' folders.
+void Preparation::RemoveDownloadLeftovers() {
+  RemoveLeftoverTempFiles(OS().WideToAnsi(moduleDir_));
+  for (Vendor vendor : kVendorsInRunOrder)
+    RemoveLeftoverTempFiles(OS().WideToAnsi(moduleDir_ + kPathSep + Utf8ToWide(VendorOf(vendor).key)));
 }
 
 void Preparation::LoadDriverStateAndManifest() {
@@ -162,27 +185,32 @@ bool Preparation::IsUpdateAvailable(UpdateInfo* info) {
   return available;
 }
 
+// A page that could not be opened asks nothing: the user would agree to an update that never
+// comes.
 void Preparation::OfferUpdate(const UpdateInfo& info) {
+  const std::wstring page = OS().AnsiToWide(FieldText(info.szDownloadPage, sizeof info.szDownloadPage));
+  if (!IsOpenableInIE(page)) return;
   if (!ui_.AskTwoButtons(kTitleUpdate, kAskUpdate, kButtonUpdate, kButtonCancel)) return;
-  OpenInIE(OS().AnsiToWide(FieldText(info.szDownloadPage, sizeof info.szDownloadPage)));
+  OpenInIE(page);
 }
 
 void Preparation::InstallIe8() {
   const PackageRecord& ie8 = table_->m_IE8;
   CSystemProbe::KillProcessByName(kBrowserImage);
   Show(kTextDownloadingIe8);
-  bool present = Fetch(ie8);
+  HeldFilePtr installer;
+  bool present = Fetch(ie8, &installer);
   if (!present && ui_.AskTwoButtons(kTitleWarning, kAskIe8Retry, kButtonDownload, kButtonQuit)) {
-    present = Fetch(ie8);
+    present = Fetch(ie8, &installer);
   }
   // An installer that is missing or failed its digest check is never launched.
-  if (!present) return;
+  if (!present || !installer) return;
 
   Show(kTextInstallingIe8);
   OS().SleepMs(kInstallPauseMs);
   const std::wstring image = ImageNameOf(ie8.m_strLocalPath);
   CSystemProbe::KillProcessByName(image);
-  LaunchAndWait(ie8.m_strLocalPath, image);
+  LaunchHeldAndWait(std::move(installer), image);
 }
 
 // False when the user chose to quit over a browser that is still too old.
@@ -204,7 +232,8 @@ void Preparation::InstallHidDriver() {
   const PackageRecord& hid = table_->m_HID;
   Show(kTextDownloadingHid);
   PackageFailure failure = PackageFailure::kNone;
-  if (!Fetch(hid, &failure)) {
+  HeldFilePtr installer;
+  if (!Fetch(hid, &installer, &failure) || !installer) {
     // Never run an unverified installer.
     Show(failure == PackageFailure::kDigest ? kTextHidDigestRefused : kTextHidDownloadFailed);
     OS().SleepMs(kNoticeMs);
@@ -213,11 +242,12 @@ void Preparation::InstallHidDriver() {
 
   Show(kTextInstallingHid);
   OS().SleepMs(kInstallPauseMs);
-  RunInstaller(hid.m_strLocalPath, ImageNameOf(hid.m_strLocalPath));
+  RunHeldInstaller(std::move(installer), ImageNameOf(hid.m_strLocalPath));
 }
 
-bool Preparation::Fetch(const PackageRecord& record, PackageFailure* failure) {
-  return network_.EnsurePackage(record, ProgressGate([this](int percent) { ui_.ShowProgress(percent); }), failure);
+bool Preparation::Fetch(const PackageRecord& record, HeldFilePtr* installer, PackageFailure* failure) {
+  return network_.EnsurePackage(record, ProgressGate([this](int percent) { ui_.ShowProgress(percent); }), failure,
+                                installer);
 }
 
 // Unregisters and registers CardX.ocx; false when it is still not registered on a system
@@ -243,12 +273,38 @@ bool Preparation::RegisterHidPlugin() {
 
 PrepareResult RunPreparation(PrepareUi& ui, PrepareNetwork& network) { return Preparation(ui, network).Run(); }
 
-void OpenInIE(const std::wstring& url) {
-  // Quoted, so a stray "C:\Program.exe" can't be started in the browser's place.
-  std::wstring commandLine = std::wstring(L"\"") + kBrowserPath + L"\"";
-  if (!url.empty() && url.front() != L' ') commandLine += L' ';
-  commandLine += url;
+std::string BrowserPageFault(const std::wstring& page) {
+  const std::wstring url = WithoutLeadingBlanks(page);
+  if (url.empty()) return "empty";
+  for (wchar_t c : url) {
+    const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
+    if (control || c == L' ' || c == L'"' || c == L'\'') return "blank, quote or control character";
+    // Anything beyond ASCII reaches us as UTF-8 bytes read in the ANSI code page, garbled.
+    if (c > 0x7E) return "not plain ASCII";
+  }
+  if (!ParseWebUrl(WideToUtf8(url))) return "not an http or https address of a server";
+  return {};
+}
+
+bool IsOpenableInIE(const std::wstring& page) {
+  const std::string fault = BrowserPageFault(page);
+  if (fault.empty()) return true;
+  std::string shown = OS().WideToAnsi(page.substr(0, kTracedPageLength));
+  // The page's own line breaks must not start lines of the trace.
+  for (char& c : shown) {
+    if (static_cast<unsigned char>(c) < 0x20) c = '?';
+  }
+  SupportTrace("download page refused (%s): [%s]\r\n", fault.c_str(), shown.c_str());
+  return false;
+}
+
+bool OpenInIE(const std::wstring& url) {
+  if (!IsOpenableInIE(url)) return false;
+  // Both quoted: a stray "C:\Program.exe" can't be started in the browser's place, and the
+  // page is one argument, never a switch.
+  const std::wstring commandLine = std::wstring(L"\"") + kBrowserPath + L"\" \"" + WithoutLeadingBlanks(url) + L"\"";
   OS().RunCommandLine(OS().WideToAnsi(commandLine));
+  return true;
 }
 
 std::wstring IeDownloadPage() {

@@ -26,9 +26,11 @@ class PrepareNetwork {
   // The table's manifest to its local path; the real transfer keeps a good local one against
   // a bad answer, and verifies the signature when the table has a key.
   virtual bool DownloadManifest(const PackageTable& table) = 0;
-  // As lirra::EnsurePackage: true when the installer is present and verified; otherwise
-  // `failure` says why. `progress` hears of a download's blocks.
-  virtual bool EnsurePackage(const PackageRecord& record, const HttpProgress& progress, PackageFailure* failure) = 0;
+  // As lirra::EnsurePackage: true when the installer is present and verified, and then
+  // `installer` holds it as it was checked; otherwise `failure` says why. `progress` hears of
+  // a download's blocks.
+  virtual bool EnsurePackage(const PackageRecord& record, const HttpProgress& progress, PackageFailure* failure,
+                             HeldFilePtr* installer) = 0;
   virtual int GetLatestVersionInfo(UpdateInfo* info) = 0;
 };
 
@@ -38,7 +40,8 @@ class HttpPrepareNetwork : public PrepareNetwork {
  public:
   explicit HttpPrepareNetwork(std::wstring versionUrl = VersionDataUrl()) : versionUrl_(std::move(versionUrl)) {}
   bool DownloadManifest(const PackageTable& table) override;
-  bool EnsurePackage(const PackageRecord& record, const HttpProgress& progress, PackageFailure* failure) override;
+  bool EnsurePackage(const PackageRecord& record, const HttpProgress& progress, PackageFailure* failure,
+                     HeldFilePtr* installer) override;
   int GetLatestVersionInfo(UpdateInfo* info) override;
 
  private:
@@ -61,9 +64,17 @@ PrepareResult RunPreparation(PrepareUi& ui, PrepareNetwork& network);
 // Thread procedure for _beginthreadex: the argument is the PrepareUi of the loading window.
 unsigned LIRRA_THREAD_CALL PrepareThreadProc(void* ui);
 
-// Starts Internet Explorer on a page, not waiting for it. A blank is put between the browser
-// and the address unless the address already starts with one.
-void OpenInIE(const std::wstring& url);
+// Why Internet Explorer must not be started on `page`; empty when it may. Only an http or https
+// address of a server in plain ASCII, without blanks, quotes or control characters, is opened
+// (leading blanks aside): a share (\\host\share), a file, a resource, a program or
+// extra switches for the browser never reach its command line.
+std::string BrowserPageFault(const std::wstring& page);
+// False, with a trace line that says why, when the page has a fault.
+bool IsOpenableInIE(const std::wstring& page);
+
+// Starts Internet Explorer on a page, given as one quoted argument, not waiting for it; false
+// (and traced) when the page is refused.
+bool OpenInIE(const std::wstring& url);
 
 // The browser vendor's Internet Explorer download page, with the leading blank.
 std::wstring IeDownloadPage();

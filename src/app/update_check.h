@@ -17,7 +17,7 @@ struct UpdateInfo {
   char szDesc[256];  // converted from UTF-8
   char szValue[32];  // the newest version, four dot-separated numbers
   char szFeeInfo[256];
-  char szDownloadPage[256];  // handed to the browser unchanged
+  char szDownloadPage[256];  // opened in the browser only as a plain http(s) address (BrowserPageFault)
   char szDownloadUrl[256];
   char szLocalVersion[64];   // this client's product version, or "0.0.0.0"
   std::int32_t nNeedUpdate;  // 1 when the server's version is newer

@@ -1,5 +1,8 @@
 #include "browser/engine_settings.h"
 
+#include <cwchar>
+
+#include "browser/own_pages.h"
 #include "pc/system_probe.h"
 #include "platform/utf8.h"
 
@@ -33,10 +36,18 @@ const FeatureControl kFeatureControls[] = {
     {L"FEATURE_GPU_RENDERING", 1, 0},
 };
 
-// URL actions enabled without prompting: download unsigned ActiveX, script controls not
-// marked safe, run never-run controls, run controls, script safe controls, auto-prompting.
-const wchar_t* const kZoneActions[] = {L"1004", L"1201", L"1208", L"1200", L"1405", L"2201"};
-const wchar_t* const kZones[] = {L"2", L"3"};
+// Only the Trusted sites zone, which holds nothing but the operator's domain unless the user
+// put more there. The Internet zone stays as the user has it: the hosted browser's own security
+// manager allows these actions to the operator's pages alone, so no other site, in this client
+// or in Internet Explorer, gets them.
+const wchar_t kTrustedSitesZoneName[] = L"2";
+
+// The registry names a URL action by its number in hexadecimal.
+std::wstring ZoneValueName(std::uint32_t action) {
+  wchar_t name[16];
+  std::swprintf(name, sizeof name / sizeof name[0], L"%X", static_cast<unsigned>(action));
+  return name;
+}
 
 }  // namespace
 
@@ -77,9 +88,8 @@ int CEngineSettings::SetZoneAction(const std::wstring& zonesPrefix, const std::w
 }
 
 bool CEngineSettings::EnableZoneActions() {
-  for (const wchar_t* zone : kZones) {
-    for (const wchar_t* action : kZoneActions) SetZoneAction(kZonesPrefix, action, zone);
-  }
+  for (std::uint32_t action : browser::kOwnPageUrlActions)
+    SetZoneAction(kZonesPrefix, ZoneValueName(action), kTrustedSitesZoneName);
   return true;
 }
 

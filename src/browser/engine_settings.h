@@ -16,7 +16,8 @@ class CEngineSettings {
   static int SetFeatureControlsFor(const std::wstring& programFileName);
   // Puts a domain pattern ("*.example.com") in the Trusted sites zone for http; 0 or -1.
   static int AddTrustedDomain(const std::wstring& domainPattern);
-  // The six ActiveX URL actions enabled in zones "2" and "3"; true.
+  // The six ActiveX URL actions enabled in zone "2" (Trusted sites); true. The Internet zone
+  // is never written.
   static bool EnableZoneActions();
 
   static bool SetFeatureControl(const std::wstring& feature, std::uint32_t data, const std::wstring& valueName);

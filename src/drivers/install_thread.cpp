@@ -8,8 +8,9 @@ namespace {
 
 class HttpInstallNetwork : public InstallNetwork {
  public:
-  bool EnsurePackage(const PackageRecord& record, const HttpProgress& progress, PackageFailure* failure) override {
-    return lirra::EnsurePackage(record, failure, progress);
+  bool EnsurePackage(const PackageRecord& record, const HttpProgress& progress, PackageFailure* failure,
+                     HeldFilePtr* installer) override {
+    return lirra::EnsurePackage(record, failure, progress, installer);
   }
 };
 

@@ -1,5 +1,7 @@
 #include "drivers/install_worker.h"
 
+#include <utility>
+
 #include "net/download_progress.h"
 #include "pc/ie_helper.h"
 #include "pc/installer_runner.h"
@@ -50,9 +52,10 @@ class InstallRun {
   bool MayInstall(const VendorInfo& row);
   void RegisterHidPlugin();
   void InstallVendor(const VendorInfo& row);
-  // Runs an installer and waits for it; the dialog says meanwhile what it waits for.
+  // Runs an installer and waits for it; the dialog says meanwhile what it waits for. A held
+  // installer (HeldFile) is started from its hold instead of the file.
   void RunAndWait(const VendorInfo& row, const std::wstring& file, const std::wstring& image,
-                  const std::wstring& parameters = {});
+                  const std::wstring& parameters = {}, HeldFilePtr installer = nullptr);
   // Saves after each finished vendor, so that leaving a later installer behind keeps it.
   void Record() { SaveDriverState(flags_); }
   void Show(const wchar_t* text) { ui_.SetStatusText(text); }
@@ -83,9 +86,13 @@ void InstallRun::Run() {
 }
 
 void InstallRun::RunAndWait(const VendorInfo& row, const std::wstring& file, const std::wstring& image,
-                            const std::wstring& parameters) {
+                            const std::wstring& parameters, HeldFilePtr installer) {
   ui_.InstallerStarted(row.label, image);
-  RunInstaller(file, image, parameters);
+  if (installer) {
+    RunHeldInstaller(std::move(installer), image, parameters);
+  } else {
+    RunInstaller(file, image, parameters);
+  }
   ui_.InstallerEnded();
 }
 
@@ -120,8 +127,9 @@ void InstallRun::InstallVendor(const VendorInfo& row) {
   const PackageRecord& package = GetPackageTable().Record(row.vendor);
   Show(row.downloading);
   PackageFailure failure = PackageFailure::kNone;
-  const bool present =
-      network_.EnsurePackage(package, ProgressGate([this](int percent) { ui_.ShowProgress(percent); }), &failure);
+  HeldFilePtr installer;
+  const HttpProgress progress = ProgressGate([this](int percent) { ui_.ShowProgress(percent); });
+  const bool present = network_.EnsurePackage(package, progress, &failure, &installer) && installer;
   if (ui_.HasLeft()) return;
   if (!present) {
     // Never run an installer that is missing or failed its digest check; say which it was.
@@ -132,7 +140,7 @@ void InstallRun::InstallVendor(const VendorInfo& row) {
   }
   Show(row.installing);
   OS().SleepMs(kStatusPauseMs);
-  RunAndWait(row, package.m_strLocalPath, ImageNameOf(package.m_strLocalPath));
+  RunAndWait(row, package.m_strLocalPath, ImageNameOf(package.m_strLocalPath), {}, std::move(installer));
   // The user left while the installer ran: nothing is recorded for this vendor.
   if (ui_.HasLeft()) return;
   const bool installed = CIEHelper::IsPluginRegistered(row.vendor);

@@ -23,9 +23,11 @@ namespace lirra {
 class InstallNetwork {
  public:
   virtual ~InstallNetwork() = default;
-  // True when the local file matches the record's digest (after a download if needed);
-  // otherwise `failure` says why. `progress` hears of a download's blocks.
-  virtual bool EnsurePackage(const PackageRecord& record, const HttpProgress& progress, PackageFailure* failure) = 0;
+  // True when the local file matches the record's digest (after a download if needed), and
+  // then `installer` holds it as it was checked; otherwise `failure` says why. `progress`
+  // hears of a download's blocks.
+  virtual bool EnsurePackage(const PackageRecord& record, const HttpProgress& progress, PackageFailure* failure,
+                             HeldFilePtr* installer) = 0;
 };
 
 // The real download host.

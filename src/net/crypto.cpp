@@ -4,16 +4,11 @@
 
 #include <sodium.h>
 
-#include <cstdio>
 #include <cstring>
-
-#include "platform/ascii.h"
 
 namespace lirra {
 
 namespace {
-
-constexpr std::size_t kFileBlock = 64 * 1024;
 
 // sodium_init picks the implementations and seeds the random source; it may run any number of
 // times. The digests don't need it; signatures are refused without it.
@@ -95,31 +90,6 @@ std::string Sha256Hex(const void* data, std::size_t size) {
   unsigned char digest[crypto_hash_sha256_BYTES];
   crypto_hash_sha256(digest, static_cast<const unsigned char*>(data), size);
   return HexOf(digest, sizeof digest);
-}
-
-bool GetFileSha256(const std::string& path, std::string* hex) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return false;
-  crypto_hash_sha256_state state;
-  crypto_hash_sha256_init(&state);
-  std::string block(kFileBlock, '\0');
-  std::size_t n;
-  while ((n = std::fread(&block[0], 1, block.size(), file)) > 0)
-    crypto_hash_sha256_update(&state, reinterpret_cast<const unsigned char*>(block.data()), n);
-  // Unlike the MD5 text, a digest that decides what runs is never made of a file read in part.
-  bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) return false;
-  unsigned char digest[crypto_hash_sha256_BYTES];
-  crypto_hash_sha256_final(&state, digest);
-  *hex = HexOf(digest, sizeof digest);
-  return true;
-}
-
-bool FileMatchesSha256(const std::string& path, const std::string& expected) {
-  std::string actual;
-  return expected.size() == 2 * crypto_hash_sha256_BYTES && GetFileSha256(path, &actual) &&
-         EqualsFoldingAscii(expected, actual);
 }
 
 }  // namespace lirra

@@ -29,9 +29,5 @@ bool MakeEd25519KeyPair(std::string* publicKey, std::string* secretSeed);
 
 // 64 lowercase hex digits.
 std::string Sha256Hex(const void* data, std::size_t size);
-// The SHA-256 text of a file, streamed; false when it can't be opened. A read error fails too.
-bool GetFileSha256(const std::string& path, std::string* hex);
-// Whether the file's SHA-256 equals expected (hex digits in either case).
-bool FileMatchesSha256(const std::string& path, const std::string& expected);
 
 }  // namespace lirra

@@ -1,16 +1,18 @@
 // How it is put together: SplitUrl turns a URL into host, port and object; CHttpSocket owns
 // one connection and its fixed buffers (request text, response header); CDownFile runs one
-// request on it and maps what happened to a result code. The header is read a byte at a time
-// so that no body byte is taken with it; every wait has a time limit.
+// request on it and maps what happened to a result code. The header is received in blocks;
+// what came after its end is kept and handed to the body first. Header lines are read by
+// name, never searched for a text anywhere in a line. Every wait has a time limit.
 #include "net/http_client.h"
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include "net/web_url.h"
 #include "platform/file_io.h"
 #include "platform/platform.h"
 #include "store/atomic_file.h"
@@ -21,13 +23,7 @@ namespace lirra {
 namespace {
 
 constexpr const char kUserAgent[] = "Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)";
-constexpr int kMemoryStatusLineCapacity = 5120;
-constexpr int kFileStatusLineCapacity = 10240;
 constexpr std::size_t kFileWriteBuffer = 256 * 1024;
-
-bool IsHostChar(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '_';
-}
 
 // Bytes that can't stand in a request line (blanks, controls, non-ASCII) and, in the path,
 // the characters a browser escapes too.
@@ -43,25 +39,40 @@ void AppendEscaped(std::string& out, unsigned char c) {
   out += kHex[c & 0x0F];
 }
 
-bool ParsePort(const std::string& digits, int* port) {
-  if (digits.empty()) return true;  // "host:" names no port
-  if (digits.size() > 5) return false;
-  int value = 0;
-  for (char c : digits) {
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + (c - '0');
-  }
-  if (value < 1 || value > 65535) return false;
-  *port = value;
-  return true;
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
 }
 
-bool Contains(const char* text, int size, const char* needle) {
-  int n = static_cast<int>(std::strlen(needle));
-  for (int i = 0; i + n <= size; ++i) {
-    if (std::memcmp(text + i, needle, static_cast<size_t>(n)) == 0) return true;
+// "HTTP/1.1 200 OK" gives 200: the three digits after the version and one blank.
+int StatusCodeOf(std::string_view line) {
+  constexpr std::string_view kProtocol = "HTTP/";
+  if (line.substr(0, kProtocol.size()) != kProtocol) return 0;
+  const size_t blank = line.find(' ');
+  if (blank == std::string_view::npos) return 0;
+  const std::string_view code = line.substr(blank + 1, 3);
+  if (code.size() != 3 || !std::all_of(code.begin(), code.end(), IsDigit)) return 0;
+  if (line.size() > blank + 4 && line[blank + 4] != ' ') return 0;
+  return (code[0] - '0') * 100 + (code[1] - '0') * 10 + (code[2] - '0');
+}
+
+// A Content-Length value: digits between optional blanks, nothing else.
+bool ParseLengthValue(std::string_view value, long long* length) {
+  while (!value.empty() && IsBlank(value.front())) value.remove_prefix(1);
+  while (!value.empty() && IsBlank(value.back())) value.remove_suffix(1);
+  if (value.empty()) return false;
+  long long n = 0;
+  for (char c : value) {
+    if (!IsDigit(c)) return false;
+    const int digit = c - '0';
+    n = n > (LLONG_MAX - digit) / 10 ? LLONG_MAX : n * 10 + digit;
   }
-  return false;
+  *length = n;
+  return true;
 }
 
 void TraceConnectFailure() { NetTrace("%s", OS().WideToAnsi(L"服务器连接失败\n").c_str()); }
@@ -75,25 +86,14 @@ std::string FolderOf(const std::string& path) {
 }  // namespace
 
 bool SplitUrl(const std::string& url, UrlParts* parts) {
-  size_t start = 0;
-  size_t scheme = url.find("://");
-  if (scheme != std::string::npos && url.find_first_of("/\\?#") > scheme) start = scheme + 3;
-
-  size_t authorityEnd = url.find_first_of("/\\?#", start);
-  std::string authority =
-      url.substr(start, authorityEnd == std::string::npos ? std::string::npos : authorityEnd - start);
-  size_t at = authority.rfind('@');
-  if (at != std::string::npos) authority.erase(0, at + 1);
-
+  UrlAuthority authority;
+  if (!SplitAuthority(url, &authority)) return false;
   UrlParts result;
-  size_t colon = authority.rfind(':');
-  result.host = authority.substr(0, colon);
-  if (colon != std::string::npos && !ParsePort(authority.substr(colon + 1), &result.port)) return false;
-  if (result.host.empty() || result.host.size() > static_cast<size_t>(kHttpMaxHost)) return false;
-  if (!std::all_of(result.host.begin(), result.host.end(), IsHostChar)) return false;
+  result.host = authority.host;
+  result.port = authority.port;
 
   // The object: the path (backslashes sent as slashes) with its query; the fragment stays here.
-  std::string rest = authorityEnd == std::string::npos ? std::string() : url.substr(authorityEnd);
+  std::string rest = url.substr(authority.end);
   rest = rest.substr(0, rest.find('#'));
   bool inQuery = false;
   for (char ch : rest) {
@@ -157,6 +157,7 @@ bool CHttpSocket::SendRequest() {
 const char* CHttpSocket::ReceiveHeader(unsigned timeoutMs) {
   if (m_bHeaderReceived) return m_szHeader;
   using Clock = std::chrono::steady_clock;
+  static constexpr char kEnd[] = "\r\n\r\n";
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   int count = 0;
   while (count < kHttpHeaderCapacity && m_bConnected) {
@@ -167,9 +168,17 @@ const char* CHttpSocket::ReceiveHeader(unsigned timeoutMs) {
       m_bHeaderTimedOut = true;
       break;
     }
-    if (Receive(m_szHeader + count, 1) <= 0) break;
-    ++count;
-    if (count >= 4 && std::memcmp(m_szHeader + count - 4, "\r\n\r\n", 4) == 0) {
+    int n = Receive(m_szHeader + count, kHttpHeaderCapacity - count);
+    if (n <= 0) break;
+    // The empty line may have begun in the previous block.
+    char* from = m_szHeader + std::max(0, count - 3);
+    count += n;
+    char* end = std::search(from, m_szHeader + count, kEnd, kEnd + 4);
+    if (end != m_szHeader + count) {
+      const int headerLength = static_cast<int>(end + 4 - m_szHeader);
+      m_strAhead.assign(m_szHeader + headerLength, static_cast<size_t>(count - headerLength));
+      std::memset(m_szHeader + headerLength, 0, static_cast<size_t>(count - headerLength));
+      count = headerLength;
       m_bHeaderComplete = true;
       break;
     }
@@ -195,32 +204,50 @@ int CHttpSocket::ReadHeaderLine(char* dest, int capacity) {
   return count;
 }
 
-int CHttpSocket::GetContentLength(char* dest) {
-  static const char kName[] = "Content-Length";
-  dest[0] = '\0';
-  if (m_nHeaderLength <= 0) return -1;
-  const char* begin = m_szHeader;
-  const char* end = m_szHeader + m_nHeaderLength;
-  const char* name = std::search(begin, end, kName, kName + sizeof kName - 1);
-  if (name == end) return -1;
-  // The value starts after ": "; without the blank its first digit is skipped, as the servers
-  // always send the blank.
-  const char* value = std::min(name + sizeof kName - 1 + 2, end);
-  static const char kLineEnd[] = "\r\n";
-  const char* valueEnd = std::search(value, end, kLineEnd, kLineEnd + 2);
-  int length = static_cast<int>(std::min<std::ptrdiff_t>(valueEnd - value, kHttpLengthCapacity - 1));
-  std::memcpy(dest, value, static_cast<size_t>(length));
-  dest[length] = '\0';
-  return length;
+std::vector<std::string_view> CHttpSocket::HeaderLines() const {
+  std::vector<std::string_view> lines;
+  const std::string_view header(m_szHeader, static_cast<size_t>(std::max(0, m_nHeaderLength)));
+  for (size_t start = 0, lf; (lf = header.find('\n', start)) != std::string_view::npos; start = lf + 1) {
+    size_t end = lf > start && header[lf - 1] == '\r' ? lf - 1 : lf;
+    lines.push_back(header.substr(start, end - start));
+  }
+  return lines;
+}
+
+int CHttpSocket::StatusCode() const {
+  const std::vector<std::string_view> lines = HeaderLines();
+  return lines.empty() ? 0 : StatusCodeOf(lines.front());
+}
+
+BodyLength CHttpSocket::GetContentLength(long long* length) const {
+  const std::vector<std::string_view> lines = HeaderLines();
+  BodyLength found = BodyLength::kUnstated;
+  for (size_t i = 1; i < lines.size(); ++i) {
+    const size_t colon = lines[i].find(':');
+    if (colon == std::string_view::npos || !EqualsIgnoringCase(lines[i].substr(0, colon), "Content-Length")) continue;
+    long long value = 0;
+    if (!ParseLengthValue(lines[i].substr(colon + 1), &value)) return BodyLength::kRefused;
+    if (found == BodyLength::kStated && value != *length) return BodyLength::kRefused;
+    *length = value;
+    found = BodyLength::kStated;
+  }
+  return found;
 }
 
 bool CHttpSocket::SetReceiveTimeout(unsigned timeoutMs) { return m_socket.SetReceiveTimeout(timeoutMs); }
 
 bool CHttpSocket::WaitReadable(unsigned timeoutMs) {
-  return m_bConnected && timeoutMs > 0 && m_socket.WaitReadable(timeoutMs);
+  if (timeoutMs == 0) return false;
+  return m_nAheadPos < m_strAhead.size() || (m_bConnected && m_socket.WaitReadable(timeoutMs));
 }
 
 int CHttpSocket::Receive(char* buffer, int size) {
+  if (m_nAheadPos < m_strAhead.size() && size > 0) {
+    const size_t take = std::min(m_strAhead.size() - m_nAheadPos, static_cast<size_t>(size));
+    std::memcpy(buffer, m_strAhead.data() + m_nAheadPos, take);
+    m_nAheadPos += take;
+    return static_cast<int>(take);
+  }
   if (!m_bConnected) return 0;
   int n = m_socket.Receive(buffer, size);
   if (n <= 0) {
@@ -242,19 +269,23 @@ bool CDownFile::Prepare(const char* url, std::string* host) {
   return true;
 }
 
-bool CDownFile::RecognizeStatus(int lineCapacity) {
-  m_nResult = kHttpNoResponse;
-  bool success = false;
-  std::vector<char> line(static_cast<size_t>(lineCapacity));
-  int n;
-  while ((n = m_socket.ReadHeaderLine(line.data(), lineCapacity)) >= 0) {
-    if (Contains(line.data(), n, "200 OK") || Contains(line.data(), n, "400 Bad Request")) {
-      success = true;
+bool CDownFile::RecognizeStatus() {
+  const int status = m_socket.StatusCode();
+  switch (status) {
+    case 200:
+    case 400:
       m_nResult = kHttpOk;
-    }
-    if (Contains(line.data(), n, "404 Not Found")) m_nResult = kHttpNotFound;
+      return true;
+    case 404:
+      Fail(kHttpNotFound, "not found (404)");
+      return false;
+    case 0:
+      Fail(kHttpNoResponse, "no status line");
+      return false;
+    default:
+      Fail(kHttpNoResponse, "status " + std::to_string(status));
+      return false;
   }
-  return success;
 }
 
 unsigned CDownFile::Within(unsigned limitMs) const {
@@ -296,13 +327,12 @@ int CDownFile::HttpGetToMemory(const char* url, char* buffer, std::size_t capaci
     if (m_socket.HeaderTimedOut()) return Fail(kHttpNoResponse, "no whole header in time");
   }
   if (!m_socket.SetReceiveTimeout(kHttpMemoryBodyTimeoutMs)) return Fail(kHttpNoResponse, "no receive time limit");
-  if (!RecognizeStatus(kMemoryStatusLineCapacity)) return Fail(m_nResult, "no success status");
+  if (!RecognizeStatus()) return m_nResult;
 
-  char lengthText[kHttpLengthCapacity];
-  m_socket.GetContentLength(lengthText);
-  long long expected = std::strtoll(lengthText, nullptr, 10);
-  if (expected < 0) return m_nResult;
-  if (expected == 0) expected = kHttpMemoryBlock;
+  long long expected = 0;
+  if (m_socket.GetContentLength(&expected) == BodyLength::kRefused)
+    return Fail(kHttpIncomplete, "a malformed or contradictory Content-Length");
+  if (expected == 0) expected = kHttpMemoryBlock;  // none stated, or 0
 
   // The body is appended to the text already in the buffer, within its capacity.
   std::size_t used = std::find(buffer, buffer + capacity, '\0') - buffer;
@@ -383,12 +413,11 @@ int CDownFile::HttpGetToFile(const char* url, const char* path, const AcceptFile
   if (!m_socket.HeaderComplete())
     return Fail(kHttpNoResponse, m_socket.HeaderTimedOut() ? "no whole header in time"
                                                            : "no whole header (cut short or over 1024 bytes)");
-  if (!RecognizeStatus(kFileStatusLineCapacity) || m_nResult != kHttpOk)
-    return Fail(m_nResult, m_nResult == kHttpNotFound ? "not found (404)" : "no success status");
+  if (!RecognizeStatus()) return m_nResult;
 
-  char lengthText[kHttpLengthCapacity];
-  m_socket.GetContentLength(lengthText);
-  long long expected = std::strtoll(lengthText, nullptr, 10);
+  long long expected = 0;
+  if (m_socket.GetContentLength(&expected) == BodyLength::kRefused)
+    return Fail(kHttpIncomplete, "a malformed or contradictory Content-Length");
   // Without a stated length nothing tells a whole body from a cut one.
   if (expected <= 0) return Fail(kHttpIncomplete, "no positive Content-Length");
   if (expected > m_limits.maxBody)

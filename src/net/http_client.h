@@ -1,6 +1,6 @@
 // The client's own HTTP/1.1 GET over TCP: one request per connection, the body appended to a
 // text buffer in memory or written to a file. It understands what the shop's servers send: a
-// status line recognised by its text and a Content-Length header.
+// status line read by its code and a Content-Length header read by its name.
 #pragma once
 
 #include <chrono>
@@ -9,25 +9,27 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/socket.h"
 
 namespace lirra {
 
 // Result codes of a request.
-constexpr int kHttpOk = 0;           // "200 OK" or "400 Bad Request", body read to its length
-constexpr int kHttpNotFound = 3;     // "404 Not Found" and no success line
-constexpr int kHttpIncomplete = 8;   // the body was cut short, stalled, too slow or of no stated length
+constexpr int kHttpOk = 0;           // status 200 or 400, body read to its length
+constexpr int kHttpNotFound = 3;     // status 404
+constexpr int kHttpIncomplete = 8;   // the body was cut short, stalled, too slow, of no stated length, or
+                                     // its Content-Length was malformed or contradictory
 constexpr int kHttpWriteFailed = 9;  // the local file could not be written or replaced, or has no room
 constexpr int kHttpNoResponse = 10;  // no connection, send failed, no whole header in time, limits exceeded
-                                     // or no known status
+                                     // or any other status
 
 // Limits, each set by a fixed buffer.
 constexpr int kHttpMaxHost = 255;           // host name bytes
 constexpr int kHttpMaxObject = 255;         // path and query bytes
 constexpr int kHttpRequestCapacity = 1024;  // request text and terminator
 constexpr int kHttpHeaderCapacity = 1024;   // response header bytes
-constexpr int kHttpLengthCapacity = 128;    // Content-Length value text and terminator
 constexpr int kHttpMemoryBlock = 1024;
 constexpr int kHttpFileBlock = 10240;
 
@@ -67,6 +69,13 @@ struct UrlParts {
 // the limits above.
 bool SplitUrl(const std::string& url, UrlParts* parts);
 
+// What a header's Content-Length lines say about the body.
+enum class BodyLength {
+  kUnstated,  // no Content-Length line
+  kStated,    // one value, or several that agree
+  kRefused,   // a value that is not digits between blanks, or two values that differ
+};
+
 // Owns the socket and the request and response-header buffers of one request.
 class CHttpSocket {
  public:
@@ -86,8 +95,9 @@ class CHttpSocket {
   int Connect(const char* host, int port, unsigned timeoutMs = kHttpConnectTimeoutMs);
   // Sends the request text whole; false on failure.
   bool SendRequest();
-  // Reads the header on the first call only (one byte per receive, up to CR LF CR LF or
-  // kHttpHeaderCapacity bytes, within timeoutMs in all); returns the header buffer.
+  // Reads the header on the first call only (in blocks, up to CR LF CR LF or
+  // kHttpHeaderCapacity bytes, within timeoutMs in all); returns the header buffer. Bytes
+  // received after the header's end are kept for the following Receive calls.
   const char* ReceiveHeader(unsigned timeoutMs = kHttpHeaderTimeoutMs);
   int HeaderLength() const { return m_nHeaderLength; }
   // The header ended with its empty line (not cut by the time limit, a close or its buffer).
@@ -97,24 +107,35 @@ class CHttpSocket {
   // Copies the next header line (with its CR LF) into dest, at most capacity bytes; returns
   // the count, or -1 after the last line (the read position then goes back to 0).
   int ReadHeaderLine(char* dest, int capacity);
-  // Copies the Content-Length value text into dest (kHttpLengthCapacity bytes) and returns
-  // its length, or -1 when the header has none (dest is then empty).
-  int GetContentLength(char* dest);
+  // The code of the status line, the header's first line ("HTTP/1.1 200 OK" gives 200); 0
+  // when that line is no status line.
+  int StatusCode() const;
+  // The body's length from the header lines named Content-Length in any letter case; only
+  // whole lines count (a header cut at its buffer may end in part of one). length is set
+  // when kStated, and a value beyond the range of long long reads as its maximum.
+  BodyLength GetContentLength(long long* length) const;
   // Sets the limit of each following Receive; false when the socket refuses it.
   bool SetReceiveTimeout(unsigned timeoutMs);
-  // Waits until a Receive would not block; false on time limit or when not connected.
+  // Waits until a Receive would not block; false on time limit (also a limit of 0) or when
+  // not connected and nothing is kept from the header's receive.
   bool WaitReadable(unsigned timeoutMs);
-  // Bytes received, 0 when the peer closed, -1 on error or time limit; on 0 or -1 the socket
-  // is closed. Not connected: 0 without receiving.
+  // Bytes kept from the header's receive first, then bytes received; 0 when the peer closed,
+  // -1 on error or time limit; on 0 or -1 the socket is closed. Not connected: 0 without
+  // receiving.
   int Receive(char* buffer, int size);
 
  private:
+  // The header's whole lines, each without its CR LF (or bare LF).
+  std::vector<std::string_view> HeaderLines() const;
+
   int m_nHeaderLength = -1;
   char m_szHeader[kHttpHeaderCapacity + 1];  // one more for a terminator after a full header
   int m_nReadPos = 0;
   bool m_bHeaderReceived = false;
   bool m_bHeaderComplete = false;
   bool m_bHeaderTimedOut = false;
+  std::string m_strAhead;  // body bytes that came with the header's last block
+  std::size_t m_nAheadPos = 0;
   char m_szRequest[kHttpRequestCapacity];
   int m_nPort = 80;
   bool m_bConnected = false;
@@ -170,8 +191,9 @@ class CDownFile {
   bool Prepare(const char* url, std::string* host);
   // Connects and sends the request; false (result 10, reason set) when either fails.
   bool Open(const std::string& host);
-  // Scans the header lines: sets m_nResult and returns the success flag.
-  bool RecognizeStatus(int lineCapacity);
+  // Sets m_nResult from the status code and says whether a body follows (200, and 400 as the
+  // servers send it); on false the reason is set.
+  bool RecognizeStatus();
   // A limit cut to what is left of the request's deadline (the limit itself without one).
   unsigned Within(unsigned limitMs) const;
   bool PastDeadline() const;

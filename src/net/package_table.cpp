@@ -8,11 +8,11 @@
 #include <cstdio>
 #include <mutex>
 #include <optional>
+#include <utility>
 
-#include "net/crypto.h"
+#include "net/file_digests.h"
 #include "net/http_client.h"
 #include "net/manifest_commit.h"
-#include "net/md5.h"
 #include "pc/system_probe.h"
 #include "pc/vendors.h"
 #include "platform/ascii.h"
@@ -101,40 +101,44 @@ void ChooseHidPackage(PackageTable& table, std::string_view manifest) {
   ApplyDigests(manifest, "HID", ansiKey, hid);
 }
 
-// Whether the file's MD5 equals the expected one, letter case aside; `actual` gets the file's
-// digest (empty when it can't be read).
-bool FileMatchesMd5(const std::string& path, const std::wstring& expected, std::string* actual) {
-  char digest[kMd5TextSize] = "";
-  if (!GetFileMd5(path.c_str(), digest)) return false;
-  *actual = digest;
-  return EqualsFoldingAscii(OS().WideToAnsi(expected), digest);
-}
-
 bool HasDigest(const PackageRecord& record) {
   return !record.m_strExpectedMd5.empty() || !record.m_strExpectedSha256.empty();
 }
 
-// The digests the record gives (none: no match); `mismatch` says which failed.
-bool FileMatchesDigests(const std::string& path, const PackageRecord& record, std::string* mismatch = nullptr) {
+// Whether a file's digests (nullopt: it could not be read) match those the record gives (none:
+// no match), letter case aside. `mismatch` says which failed.
+bool DigestsMatch(const std::optional<FileDigests>& actual, const PackageRecord& record, std::string* mismatch) {
   if (!HasDigest(record)) {
     if (mismatch) *mismatch = kNoDigest;
     return false;
   }
-  std::string actual;
-  if (!record.m_strExpectedMd5.empty() && !FileMatchesMd5(path, record.m_strExpectedMd5, &actual)) {
-    if (mismatch)
-      *mismatch = "md5 " + (actual.empty() ? std::string("unreadable") : actual) + ", expected " +
-                  OS().WideToAnsi(record.m_strExpectedMd5);
+  if (!actual) {
+    if (mismatch) *mismatch = "the file is missing or unreadable";
+    return false;
+  }
+  const std::string md5 = OS().WideToAnsi(record.m_strExpectedMd5);
+  if (!md5.empty() && !EqualsFoldingAscii(actual->md5, md5)) {
+    if (mismatch) *mismatch = "md5 " + actual->md5 + ", expected " + md5;
     return false;
   }
   const std::string sha256 = OS().WideToAnsi(record.m_strExpectedSha256);
-  if (sha256.empty() || FileMatchesSha256(path, sha256)) return true;
-  if (mismatch) {
-    actual.clear();
-    *mismatch =
-        (GetFileSha256(path, &actual) ? "sha256 " + actual : std::string("sha256 unreadable")) + ", expected " + sha256;
-  }
+  if (sha256.empty() || EqualsFoldingAscii(actual->sha256, sha256)) return true;
+  if (mismatch) *mismatch = "sha256 " + actual->sha256 + ", expected " + sha256;
   return false;
+}
+
+// The file at path, held (HeldFile), when the digests read through that hold match the
+// record's; else nothing, and `mismatch` says why.
+HeldFilePtr HoldIfMatching(const std::wstring& path, const PackageRecord& record, std::string* mismatch = nullptr) {
+  HeldFilePtr file = OS().OpenHeld(path);
+  std::optional<FileDigests> digests;
+  if (file) digests = DigestHeldFile(*file);
+  if (!DigestsMatch(digests, record, mismatch)) return nullptr;
+  return file;
+}
+
+bool FileMatchesDigests(const std::string& path, const PackageRecord& record, std::string* mismatch = nullptr) {
+  return HoldIfMatching(OS().AnsiToWide(path), record, mismatch) != nullptr;
 }
 
 // Fetches url into a temporary file beside path and moves it over path only when the
@@ -274,22 +278,38 @@ bool DownloadFile(const std::wstring& remoteUrl, const std::wstring& localPath) 
   return FetchFile(remoteUrl, localPath, nullptr, nullptr);
 }
 
-bool EnsurePackage(const PackageRecord& record, PackageFailure* failure, const HttpProgress& progress) {
-  return ObtainPackage(record, nullptr, failure, progress) != PackageState::kFailed;
+bool EnsurePackage(const PackageRecord& record, PackageFailure* failure, const HttpProgress& progress,
+                   HeldFilePtr* installer) {
+  return ObtainPackage(record, nullptr, failure, progress, installer) != PackageState::kFailed;
 }
 
 PackageState ObtainPackage(const PackageRecord& record, std::string* reason, PackageFailure* failure,
-                           const HttpProgress& progress) {
+                           const HttpProgress& progress, HeldFilePtr* installer) {
   if (failure) *failure = PackageFailure::kNone;
-  if (PackageFileMatches(record)) return PackageState::kPresent;
+  if (HeldFilePtr present = HoldIfMatching(record.m_strLocalPath, record)) {
+    if (installer) *installer = std::move(present);
+    return PackageState::kPresent;
+  }
   if (!HasDigest(record)) {  // no file could ever be accepted: fetch nothing
     if (reason) *reason = kNoDigest;
     if (failure) *failure = PackageFailure::kDigest;
     return PackageState::kFailed;
   }
-  return FetchFile(record.m_strRemoteUrl, record.m_strLocalPath, &record, reason, failure, progress)
-             ? PackageState::kDownloaded
-             : PackageState::kFailed;
+  // Not held across the download: the commit must be free to replace the file.
+  if (!FetchFile(record.m_strRemoteUrl, record.m_strLocalPath, &record, reason, failure, progress))
+    return PackageState::kFailed;
+  // What was committed is checked again through its hold: it may have changed since.
+  std::string mismatch;
+  HeldFilePtr fetched = HoldIfMatching(record.m_strLocalPath, record, &mismatch);
+  if (!fetched) {
+    NetTrace("download %s changed after its check: %s\n", OS().WideToAnsi(record.m_strLocalPath).c_str(),
+             mismatch.c_str());
+    if (reason) *reason = mismatch;
+    if (failure) *failure = PackageFailure::kDigest;
+    return PackageState::kFailed;
+  }
+  if (installer) *installer = std::move(fetched);
+  return PackageState::kDownloaded;
 }
 
 ManifestOutcome RefreshTableManifest(const PackageTable& table) {

@@ -12,6 +12,7 @@
 #include "net/manifest_refresh.h"
 #include "net/manifest_trust.h"
 #include "pc/vendors.h"
+#include "platform/platform.h"
 
 namespace lirra {
 
@@ -104,15 +105,17 @@ enum class PackageFailure {
 
 // True when the file at the record's local path matches its expected digests (letter case
 // ignored), downloading it first when it does not; a download replaces the file only when
-// it arrived whole and matches the digest. A record without any digest fails at once (kDigest). On false, `failure`
-// (when given) says why; `progress` hears of the download's blocks.
+// it arrived whole and matches the digest; a record without any digest fails at once (kDigest).
+// On false, `failure` (when given) says why; `progress` hears of the download's blocks. On true,
+// `installer` (when given) receives that file held (HeldFile): its digests were read through
+// this very hold, so launching it while held runs what was checked.
 bool EnsurePackage(const PackageRecord& record, PackageFailure* failure = nullptr,
-                   const HttpProgress& progress = nullptr);
+                   const HttpProgress& progress = nullptr, HeldFilePtr* installer = nullptr);
 
 enum class PackageState { kPresent, kDownloaded, kFailed };
 // EnsurePackage, telling whether a transfer was needed; on failure `reason` says why in words.
 PackageState ObtainPackage(const PackageRecord& record, std::string* reason, PackageFailure* failure = nullptr,
-                           const HttpProgress& progress = nullptr);
+                           const HttpProgress& progress = nullptr, HeldFilePtr* installer = nullptr);
 
 // One memory request for the version data into buffer (capacity bytes, zero-filled by the
 // caller); true when its result is 0. The buffer holds whatever arrived, terminated.

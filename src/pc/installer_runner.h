@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/platform.h"
+
 namespace lirra {
 
 // The shell's result (> 32: started; a failure code such as 2 for a missing file is
@@ -15,5 +17,13 @@ int LaunchAndWait(const std::wstring& file, const std::wstring& waitName, const 
 // Ends the first running process of the wait name, then LaunchAndWait.
 int RunInstaller(const std::wstring& file, const std::wstring& waitName, const std::wstring& parameters = {},
                  const std::wstring& directory = {});
+
+// The same for an installer whose file is held (HeldFile): it is started from the held file's
+// path while still held, so what starts is what was checked, and the hold ends once the
+// process has started (its program is then mapped and can't be replaced under it).
+int LaunchHeldAndWait(HeldFilePtr installer, const std::wstring& waitName, const std::wstring& parameters = {},
+                      const std::wstring& directory = {});
+int RunHeldInstaller(HeldFilePtr installer, const std::wstring& waitName, const std::wstring& parameters = {},
+                     const std::wstring& directory = {});
 
 }  // namespace lirra

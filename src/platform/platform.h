@@ -3,7 +3,9 @@
 // install a scriptable fake with SetPlatform.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,6 +44,18 @@ struct ProcessEntry {
   std::wstring imageName;  // file name without folder, as the process list reports it
 };
 
+// A file opened for reading that, while it stays open, others may read but neither write,
+// rename nor delete (on Windows: read sharing only). What was read through it is therefore what
+// a program started from its path runs. Closed when destroyed.
+class HeldFile {
+ public:
+  virtual ~HeldFile() = default;
+  virtual const std::wstring& Path() const = 0;
+  // Reads the next bytes: how many, 0 at the end, -1 on a read error.
+  virtual long long Read(void* buffer, std::size_t size) = 0;
+};
+using HeldFilePtr = std::unique_ptr<HeldFile>;
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -66,6 +80,9 @@ class Platform {
   // written (read-only); a target or source that another process holds open (a virus scanner,
   // the indexer) is retried for at most kMoveFileRetryMs.
   virtual bool MoveFileOver(const std::string& from, const std::string& to) = 0;
+  // Opens a file held (HeldFile); nullptr when it can't be: missing, not a plain file, or
+  // open for writing elsewhere.
+  virtual HeldFilePtr OpenHeld(const std::wstring& path) = 0;
 
   // Services: start one by name and wait (bounded) until it runs.
   virtual bool StartServiceByName(const std::wstring& name) = 0;

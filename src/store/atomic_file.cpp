@@ -1,8 +1,11 @@
 #include "store/atomic_file.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
 #include "platform/file_io.h"
 #include "platform/platform.h"
@@ -11,13 +14,31 @@ namespace lirra {
 
 namespace {
 
+constexpr char kBase36Digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+constexpr char kTempPrefix[] = "~";
+constexpr char kTempSuffix[] = ".tmp";
+
 std::string Base36(std::uint32_t n) {
   std::string digits;
   do {
-    digits.insert(digits.begin(), "0123456789abcdefghijklmnopqrstuvwxyz"[n % 36]);
+    digits.insert(digits.begin(), kBase36Digits[n % 36]);
     n /= 36;
   } while (n != 0);
   return digits;
+}
+
+// The number that lowercase base-36 digits spell; nothing for an empty text, another
+// character or a value past 32 bits.
+std::optional<std::uint32_t> FromBase36(const std::string& digits) {
+  if (digits.empty()) return std::nullopt;
+  std::uint64_t n = 0;
+  for (char c : digits) {
+    const char* at = c == '\0' ? nullptr : std::strchr(kBase36Digits, c);
+    if (!at) return std::nullopt;
+    n = n * 36 + static_cast<std::uint64_t>(at - kBase36Digits);
+    if (n > UINT32_MAX) return std::nullopt;
+  }
+  return static_cast<std::uint32_t>(n);
 }
 
 }  // namespace
@@ -30,7 +51,34 @@ std::string FolderPart(const std::string& path) {
 
 std::string UniqueTempPath(const std::string& target) {
   static std::atomic<std::uint32_t> counter{0};
-  return FolderPart(target) + "~" + Base36(CurrentProcessId()) + "-" + Base36(++counter) + ".tmp";
+  return FolderPart(target) + kTempPrefix + Base36(CurrentProcessId()) + "-" + Base36(++counter) + kTempSuffix;
+}
+
+std::optional<std::uint32_t> TempFileOwner(const std::string& fileName) {
+  const std::string prefix = kTempPrefix, suffix = kTempSuffix;
+  if (fileName.size() <= prefix.size() + suffix.size() || fileName.compare(0, prefix.size(), prefix) != 0 ||
+      fileName.compare(fileName.size() - suffix.size(), suffix.size(), suffix) != 0)
+    return std::nullopt;
+  const std::string middle = fileName.substr(prefix.size(), fileName.size() - prefix.size() - suffix.size());
+  const std::size_t dash = middle.find('-');
+  if (dash == std::string::npos || !FromBase36(middle.substr(dash + 1))) return std::nullopt;
+  return FromBase36(middle.substr(0, dash));
+}
+
+void RemoveLeftoverTempFiles(const std::string& folder) {
+  std::vector<std::uint32_t> running;
+  for (const ProcessEntry& process : OS().ListProcesses()) running.push_back(process.pid);
+  const auto isRunning = [&running](std::uint32_t pid) {
+    return std::find(running.begin(), running.end(), pid) != running.end();
+  };
+  if (!isRunning(CurrentProcessId())) return;
+  std::string prefix = folder;
+  if (!prefix.empty() && !IsPathSeparator(static_cast<unsigned char>(prefix.back())))
+    prefix += static_cast<char>(kPathSep);
+  for (const std::string& name : FileNamesIn(folder)) {
+    const std::optional<std::uint32_t> owner = TempFileOwner(name);
+    if (owner && !isRunning(*owner)) std::remove((prefix + name).c_str());
+  }
 }
 
 std::optional<std::string> ReadFileBytes(const std::string& path, std::size_t limit) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -18,6 +19,15 @@ std::string UniqueTempPath(const std::string& target);
 
 // The bytes of a file; nullopt when it can't be read or holds more than limit bytes.
 std::optional<std::string> ReadFileBytes(const std::string& path, std::size_t limit);
+
+// The process id in a file name that UniqueTempPath made; nothing for any other name.
+std::optional<std::uint32_t> TempFileOwner(const std::string& fileName);
+
+// Removes the temporary files of UniqueTempPath in the folder (ANSI code page) whose process
+// has ended: a download cut off by a crash or a shutdown. The process id in the name decides,
+// not the file's age: a slow download of a running client may be hours old. A process list
+// that does not show this process counts as unreadable, and nothing is removed.
+void RemoveLeftoverTempFiles(const std::string& folder);
 
 // Whether the file can be opened for writing where it is (creating it when missing).
 bool CanWriteInPlace(const std::string& path);

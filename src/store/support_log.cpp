@@ -5,21 +5,13 @@
 #include <cstdarg>
 #include <ctime>
 
+#include "platform/file_io.h"
 #include "platform/platform.h"
 #include "platform/thread_id.h"
 
 namespace lirra {
 
 namespace {
-
-// Not inherited by the installers the client starts, which may outlive it.
-#ifdef _WIN32
-constexpr char kAppendMode[] = "abN";
-constexpr char kTruncateMode[] = "wbN";
-#else
-constexpr char kAppendMode[] = "abe";
-constexpr char kTruncateMode[] = "wbe";
-#endif
 
 // Room for the stamp, the thread and the line end, so even the smallest bound holds a line.
 constexpr std::uint64_t kSmallestBound = 256;
@@ -79,7 +71,8 @@ std::atomic<SupportLog*> g_processLog{nullptr};
 
 SupportLog::SupportLog(std::string path, std::uint64_t bound)
     : path_(std::move(path)), bound_(bound < kSmallestBound ? kSmallestBound : bound) {
-  file_ = std::fopen(path_.c_str(), kAppendMode);
+  // Never through a link: another program could point lirra.log at a file of the user's.
+  file_ = OpenOwnFileToAppend(path_, false);
   if (!file_) return;
   if (std::fseek(file_, 0, SEEK_END) != 0) {
     CloseLocked();
@@ -136,7 +129,7 @@ void SupportLog::RollOverLocked() {
   // When the older copy can't be replaced (a reader holds it), the current file starts over,
   // so the bound holds either way.
   OS().MoveFileOver(path_, path_ + ".1");
-  file_ = std::fopen(path_.c_str(), kTruncateMode);
+  file_ = OpenOwnFileToAppend(path_, true);
   size_ = 0;
 }
 

@@ -69,7 +69,7 @@ class ScriptedPc : public FakePlatform {
     return FakePlatform::KillProcess(pid);
   }
   int ShellOpen(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory) override {
-    log_.Add("open", parameters.empty() ? file : file + L" " + parameters);
+    log_.Add(IsHeld(file) ? "open held" : "open", parameters.empty() ? file : file + L" " + parameters);
     if (file == GetPackageTable().m_IE8.m_strLocalPath && ieVersionAfterIe8) {
       registryStrings[kIEValues + L"Version"] = ieVersionAfterIe8;
     }

@@ -113,12 +113,13 @@ TEST_F(PrepareOverHttp, VerifiedDriverIsFetchedAndRunAndNewerVersionOffered) {
 
   std::string out = Run("127.0.0.1:" + std::to_string(server.port()));
 
-  const std::string openPage = "run \"C:\\Program Files\\Internet Explorer\\iexplore.exe\" http://127.0.0.1/new.html";
+  const std::string openPage =
+      "run \"C:\\Program Files\\Internet Explorer\\iexplore.exe\" \"http://127.0.0.1/new.html\"";
   EXPECT_EQ(log_.lines, Join({kChecks,
                               {"ask 更新提醒|检测到当前版本需要更新，是否要更新？|更新|取消", openPage,
                                "text 正在下载HID必备驱动...", "progress 100",
                                "text 正在安装HID驱动【温馨提示：如果杀毒软件或360拦截安装，请允许】", "sleep 100",
-                               "open " + Local("HID/hid732.exe")},
+                               "open held " + Local("HID/hid732.exe")},
                               kFinish}));
   EXPECT_EQ(ReadFile(dir_.File("file.ini")), shop.manifest);
   EXPECT_EQ(ReadFile(dir_.path() + static_cast<char>(kPathSep) + "HID" + static_cast<char>(kPathSep) + "hid732.exe"),
@@ -209,7 +210,7 @@ std::string SignedManifestFor(int serial, const std::string& md5, const std::str
 
 const Lines kHidRun = {"text 正在下载HID必备驱动...", "progress 100",
                        "text 正在安装HID驱动【温馨提示：如果杀毒软件或360拦截安装，请允许】", "sleep 100",
-                       "open " + Local("HID/hid732.exe")};
+                       "open held " + Local("HID/hid732.exe")};
 
 TEST_F(PrepareOverHttp, KeyedClientRunsTheDriverOfASignedManifest) {
   std::string manifest = SignedManifestFor(1, Md5Of(kInstaller), Sha256Of(kInstaller));

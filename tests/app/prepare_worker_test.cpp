@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <deque>
 #include <set>
@@ -13,6 +14,7 @@
 
 #include "net/package_table.h"
 #include "pc/run_flags.h"
+#include "platform/file_io.h"
 #include "platform/utf8.h"
 #include "prepare_fakes.h"
 #include "support/fake_platform.h"
@@ -29,6 +31,7 @@ using test::kNjysPluginKey;
 using test::kOmnikey;
 using test::kOmnikeyX86;
 using test::Lines;
+using test::Listing;
 using test::Local;
 using test::ReadFile;
 using test::RecordingUi;
@@ -67,22 +70,26 @@ class ScriptedNetwork : public PrepareNetwork {
     WriteFile(WideToUtf8(table.m_strManifestPath), manifest);
     return true;
   }
-  bool EnsurePackage(const PackageRecord& record, const HttpProgress& progress, PackageFailure* failure) override {
+  bool EnsurePackage(const PackageRecord& record, const HttpProgress& progress, PackageFailure* failure,
+                     HeldFilePtr* installer) override {
     const PackageTable& table = GetPackageTable();
+    bool ok = false;
     if (&record == &table.m_IE8) {
       log_.Add("ensure", L"IE8");
       if (ie8Results.empty()) {
         ADD_FAILURE() << "IE8 fetched more often than scripted";
         return false;
       }
-      bool ok = ie8Results.front();
+      ok = ie8Results.front();
       ie8Results.pop_front();
-      return ok;
+    } else {
+      log_.Add("ensure", (&record == &table.m_HID ? L"HID " : L"other ") + record.m_strFileName);
+      for (const auto& [received, total] : hidBlocks) progress(received, total);
+      if (failure) *failure = hidFailure;
+      ok = hidFailure == PackageFailure::kNone;
     }
-    log_.Add("ensure", (&record == &table.m_HID ? L"HID " : L"other ") + record.m_strFileName);
-    for (const auto& [received, total] : hidBlocks) progress(received, total);
-    if (failure) *failure = hidFailure;
-    return hidFailure == PackageFailure::kNone;
+    if (ok) *installer = OS().OpenHeld(record.m_strLocalPath);
+    return ok;
   }
   int GetLatestVersionInfo(UpdateInfo* info) override {
     log_.Add("version", L"check");
@@ -116,6 +123,7 @@ struct Situation {
   std::deque<bool> answers;
 
   Lines transcript;
+  const char* trace = nullptr;  // a trace line that must be written (beside the update check's)
   bool offerDriverSetup = true;
   bool hidFlag = true;
   bool njysFlag = false;
@@ -148,13 +156,13 @@ Lines RegisterPlugin() {
           "text 正在注册HID插件，如出错请用管理员权限运行", "open regsvr32.exe \"" + Local("CardX.ocx") + "\""};
 }
 Lines Finish() { return {"text 初始化完成，正在启动系统，请稍候...", "done"}; }
-Lines Ie8Install() { return {"text 正在安装IE8...", "sleep 100", "open " + Local("IE8XP.exe")}; }
+Lines Ie8Install() { return {"text 正在安装IE8...", "sleep 100", "open held " + Local("IE8XP.exe")}; }
 const std::string kAskIeTooOld = "ask 警告提醒|检测到当前版本IE版本较低，请到官网更新|更新|退出";
 const std::string kAskIe8Retry = "ask 警告提醒|下载IE8失败，尝试重新下载IE8|下载|退出";
 const std::string kAskUpdate = "ask 更新提醒|检测到当前版本需要更新，是否要更新？|更新|取消";
 const std::string kOpenIeDownloadPage =
-    std::string("run \"C:\\Program Files\\Internet Explorer\\iexplore.exe\" https://") + LIRRA_SUPPORT_HOST +
-    "/zh-cn/help/17621/internet-explorer-downloads";
+    std::string("run \"C:\\Program Files\\Internet Explorer\\iexplore.exe\" \"https://") + LIRRA_SUPPORT_HOST +
+    "/zh-cn/help/17621/internet-explorer-downloads\"";
 
 Lines Join(std::initializer_list<Lines> parts) {
   Lines out;
@@ -183,7 +191,7 @@ std::vector<Situation> Situations() {
       Join({Begin(),
             {"text 正在下载HID必备驱动...", "ensure HID hid732.exe", "progress 25", "progress 51", "progress 76",
              "progress 100", "text 正在安装HID驱动【温馨提示：如果杀毒软件或360拦截安装，请允许】", "sleep 100",
-             "kill 8 HID732.EXE", "open " + Local("HID/hid732.exe")},
+             "kill 8 HID732.EXE", "open held " + Local("HID/hid732.exe")},
             RegisterPlugin(),
             Finish()});
   s.configAfter = kSavedHidOnly;
@@ -255,7 +263,7 @@ std::vector<Situation> Situations() {
   s.ie8Results = {true};
   s.transcript = Join({Begin(),
                        {"kill 20 iexplore.exe", "text 正在下载IE8...", "ensure IE8", "text 正在安装IE8...", "sleep 100",
-                        "kill 22 ie8xp.exe", "open " + Local("IE8XP.exe")},
+                        "kill 22 ie8xp.exe", "open held " + Local("IE8XP.exe")},
                        Finish()});
   all.push_back(s);
 
@@ -326,9 +334,27 @@ std::vector<Situation> Situations() {
   s.transcript = Join({Begin(),
                        {kAskUpdate,
                         "run \"C:\\Program Files\\Internet Explorer\\iexplore.exe\" "
-                        "http://127.0.0.1/download.html"},
+                        "\"http://127.0.0.1/download.html\""},
                        Finish()});
   all.push_back(s);
+
+  // A page that Internet Explorer must not be started on: no question, nothing run, a trace.
+  const std::pair<const char*, const char*> badPages[] = {
+      {"UpdateToAShareIsNotOffered", "\\\\shop-nas\\share\\setup.exe"},
+      {"UpdateToAnHtaFileIsNotOffered", "file://C:\\Users\\Public\\x.hta"},
+      {"UpdateToAResourceIsNotOffered", "res://ieframe.dll/acr_error.htm"},
+      {"UpdateWithExtraSwitchesIsNotOffered", "http://127.0.0.1/download.html -extoff -k"},
+      {"UpdateWithAQuoteIsNotOffered", "http://127.0.0.1/download.html\" -nohome \""},
+      {"UpdateToAProgramIsNotOffered", "C:\\Windows\\System32\\calc.exe"},
+  };
+  for (const auto& [name, page] : badPages) {
+    s = Named(name);
+    s.needUpdate = 1;
+    s.downloadPage = page;
+    s.transcript = Join({Begin(), Finish()});
+    s.trace = "download page refused";
+    all.push_back(s);
+  }
 
   s = Named("UpdateAnsweredCancelOpensNothing");
   s.needUpdate = 1;
@@ -385,6 +411,7 @@ TEST_P(PrepareWorker, RunsTheStepsOfTheSituation) {
   Transcript log;
   ScriptedPc pc(log);
   pc.modulePath = Utf8ToWide(dir.File("lirra.exe"));
+  pc.heldWithoutDisk = true;  // the scripted downloads put nothing on disk
   log.SetDir(Utf8ToWide(dir.path()));
   pc.osVersion = s.os;
   pc.processes = s.processes.empty() ? std::vector<ProcessEntry>{kIdle, {7, L"explorer.exe"}} : s.processes;
@@ -424,29 +451,125 @@ TEST_P(PrepareWorker, RunsTheStepsOfTheSituation) {
   EXPECT_EQ(ReadFile(dir.File("config.ini")), s.configAfter);
   bool traced = out.find("get latst Versioninfo Fail! ret=[-1].\r\n") != std::string::npos;
   EXPECT_EQ(traced, s.versionResult != 0) << out;
+  const bool refused = out.find("download page refused") != std::string::npos;
+  EXPECT_EQ(refused, s.trace != nullptr) << out;
+  if (s.trace) {
+    EXPECT_NE(out.find(s.trace), std::string::npos) << out;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Situations, PrepareWorker, testing::ValuesIn(Situations()),
                          [](const testing::TestParamInfo<Situation>& info) { return info.param.name; });
 
-// The browser and the address always reach Internet Explorer as two arguments.
-TEST(OpenInIE, QuotesTheBrowserAndSeparatesTheAddressOnce) {
+// Temporary files of transfers that an ended client left behind go at the next start, in the
+// client's folder and the packages' folders; those of a process that still runs stay.
+TEST(PrepareLeftovers, TransfersOfAnEndedProcessAreRemovedAtTheStart) {
+  TempDir dir;
+  Transcript log;
+  ScriptedPc pc(log);
+  pc.modulePath = Utf8ToWide(dir.File("lirra.exe"));
+  pc.heldWithoutDisk = true;
+  // 4242 and 4243 in base 36: a lirractl that still runs, and a client that ended.
+  pc.processes = {kIdle, {CurrentProcessId(), L"lirra.exe"}, {4242, L"lirractl.exe"}};
+  pc.registryStrings[kIEValues + L"Version"] = L"9.11.9600.18952";
+  pc.registryKeys.insert(kHidPluginKey);
+  for (const char* folder : {"HID", "NJYS"}) ASSERT_TRUE(OS().MakeDirectory(Utf8ToWide(dir.File(folder))));
+  const std::string sep(1, static_cast<char>(kPathSep));
+  for (const std::string& name :
+       std::vector<std::string>{"~39v-1.tmp", "~39u-1.tmp", "HID" + sep + "~39v-2.tmp", "NJYS" + sep + "~39v-3.tmp"})
+    WriteFile(dir.File(name), "part of a download");
+  ResetPackageTable();
+  CRunFlags::GetInstance() = CRunFlags();
+  ScriptedNetwork network(log);
+  RecordingUi ui(log);
+
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(RunPreparation(ui, network), PrepareResult::kDone);
+  testing::internal::GetCapturedStdout();
+
+  const std::vector<std::string> left = Listing(dir.path());
+  EXPECT_EQ(std::count(left.begin(), left.end(), "~39u-1.tmp"), 1) << "its process still runs";
+  EXPECT_EQ(std::count(left.begin(), left.end(), "~39v-1.tmp"), 0);
+  EXPECT_TRUE(Listing(dir.File("HID")).empty());
+  EXPECT_TRUE(Listing(dir.File("NJYS")).empty());
+}
+
+// The browser and the page always reach Internet Explorer as two quoted arguments.
+TEST(OpenInIE, QuotesTheBrowserAndThePage) {
   struct Case {
     const wchar_t* url;
     const char* commandLine;
   };
   const Case cases[] = {
       {L" https://support.example/ie",
-       "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" https://support.example/ie"},
-      {L"http://shop.example/new", "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" http://shop.example/new"},
-      {L"", "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\""},
+       "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" \"https://support.example/ie\""},
+      {L"http://shop.example/new",
+       "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" \"http://shop.example/new\""},
+      {L"HTTP://127.0.0.1:18080/d?v=1.0.0.3&from=client#top",
+       "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" "
+       "\"HTTP://127.0.0.1:18080/d?v=1.0.0.3&from=client#top\""},
   };
   for (const Case& c : cases) {
     FakePlatform pc;
-    OpenInIE(c.url);
+    EXPECT_TRUE(OpenInIE(c.url));
     EXPECT_EQ(pc.commandLines, std::vector<std::string>{c.commandLine});
   }
 }
+
+TEST(OpenInIE, TheBuiltInDownloadPageOpens) {
+  FakePlatform pc;
+  EXPECT_EQ(BrowserPageFault(IeDownloadPage()), "");
+  EXPECT_TRUE(OpenInIE(IeDownloadPage()));
+  EXPECT_EQ(pc.commandLines.size(), 1u);
+}
+
+struct PageCase {
+  const wchar_t* page;
+  const char* fault;  // "" when the page opens
+};
+
+void PrintTo(const PageCase& c, std::ostream* os) { *os << '"' << WideToUtf8(c.page) << '"'; }
+
+class BrowserPage : public testing::TestWithParam<PageCase> {};
+
+TEST_P(BrowserPage, OpensOnlyPlainWebAddresses) {
+  const PageCase& c = GetParam();
+  EXPECT_EQ(BrowserPageFault(c.page), c.fault);
+  FakePlatform pc;
+  testing::internal::CaptureStdout();
+  const bool opened = OpenInIE(c.page);
+  const std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(opened, *c.fault == '\0');
+  EXPECT_EQ(pc.commandLines.size(), opened ? 1u : 0u);
+  // A refused page is traced with its reason, on one line of its own.
+  if (!opened) {
+    EXPECT_EQ(out.find(std::string("download page refused (") + c.fault + "): ["), 0u) << out;
+    EXPECT_EQ(out.find('\n'), out.size() - 1) << out;
+  }
+}
+
+constexpr char kSwitch[] = "blank, quote or control character";
+constexpr char kNotWeb[] = "not an http or https address of a server";
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, BrowserPage,
+    testing::Values(PageCase{L"http://shop.example/download.html", ""}, PageCase{L"https://shop.example/", ""},
+                    PageCase{L"  http://shop.example/", ""}, PageCase{L"Https://shop.example:8443/a/b?c=d&e=f", ""},
+                    PageCase{L"http://shop.example/a?e='f'", kSwitch},
+                    PageCase{L"\\\\shop-nas\\share\\setup.exe", kNotWeb},
+                    PageCase{L"file://C:\\Users\\Public\\x.hta", kNotWeb}, PageCase{L"file:///C:/x.hta", kNotWeb},
+                    PageCase{L"res://ieframe.dll/acr_error.htm", kNotWeb}, PageCase{L"javascript:alert(1)", kNotWeb},
+                    PageCase{L"about:blank", kNotWeb}, PageCase{L"C:\\Windows\\System32\\calc.exe", kNotWeb},
+                    PageCase{L"calc.exe", kNotWeb}, PageCase{L"-extoff", kNotWeb}, PageCase{L"http://", kNotWeb},
+                    PageCase{L"http:///path", kNotWeb}, PageCase{L"http:\\\\host\\share", kNotWeb},
+                    PageCase{L"ftp://shop.example/", kNotWeb}, PageCase{L"http://sh op.example/", kSwitch},
+                    PageCase{L"http://shop.example/ -extoff", kSwitch}, PageCase{L"http://shop.example/\t-k", kSwitch},
+                    PageCase{L"http://shop.example/\" -k \"x", kSwitch},
+                    PageCase{L"http://shop.example/\r\nsecond line", kSwitch},
+                    PageCase{L"http://shop.example/\x7f", kSwitch}, PageCase{L"http://shop.example/\x85", kSwitch},
+                    PageCase{L"http://shop.example/\u4e0b\u8f7d", "not plain ASCII"},
+                    PageCase{L"http://shop.example/\u3000-k", "not plain ASCII"}, PageCase{L"", "empty"},
+                    PageCase{L"   ", "empty"}));
 
 }  // namespace
 }  // namespace lirra

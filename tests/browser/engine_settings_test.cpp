@@ -32,6 +32,8 @@ const wchar_t kUserFeatures[] = L"HKCU\\Software\\Microsoft\\Internet Explorer\\
 const wchar_t kZones[] = L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\";
 const wchar_t kDomains[] = L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\ZoneMap\\Domains\\";
 
+const wchar_t* const kActiveXActions[] = {L"1004", L"1201", L"1208", L"1200", L"1405", L"2201"};
+
 // Every write of the browser window's first show, in order, for an executable file name.
 std::vector<RecordingPlatform::Write> ExpectedWrites(const std::wstring& ownName, const std::wstring& domain) {
   const std::pair<const wchar_t*, std::uint32_t> features[] = {
@@ -55,11 +57,8 @@ std::vector<RecordingPlatform::Write> ExpectedWrites(const std::wstring& ownName
     out.emplace_back(kFeatures + std::wstring(name), L"iexplore.exe", data == 12000 ? 12000u : 0u);
   }
   out.emplace_back(kDomains + domain, L"http", 2);
-  for (const wchar_t* zone : {L"2", L"3"}) {
-    for (const wchar_t* action : {L"1004", L"1201", L"1208", L"1200", L"1405", L"2201"}) {
-      out.emplace_back(kZones + std::wstring(zone), action, 0);
-    }
-  }
+  // Trusted sites only: the Internet zone ("3") is never written.
+  for (const wchar_t* action : kActiveXActions) out.emplace_back(kZones + std::wstring(L"2"), action, 0);
   return out;
 }
 
@@ -74,6 +73,27 @@ TEST(EngineSettings, WritesEveryValueInOrderUnderTheCurrentFileName) {
   }
 }
 
+// The user's own Internet zone values (here a marker for each action, and "prompt" for one)
+// are what they were before the first show.
+TEST(EngineSettings, LeavesTheInternetZoneAsItWas) {
+  RecordingPlatform fake;
+  fake.modulePath = L"C:\\shop\\lirra.exe";
+  const std::wstring internetZone = std::wstring(kZones) + L"3\\";
+  std::uint32_t marker = 0x4C000000;
+  for (const wchar_t* action : kActiveXActions) fake.registryDwords[internetZone + action] = ++marker;
+  fake.registryDwords[internetZone + L"1200"] = 1;
+  const auto before = fake.registryDwords;
+
+  CEngineSettings::ApplyBrowserSettings();
+  CEngineSettings::EnableZoneActions();
+  for (const wchar_t* action : kActiveXActions) {
+    EXPECT_EQ(fake.registryDwords.at(internetZone + action), before.at(internetZone + action))
+        << std::string(action, action + 4);
+    EXPECT_EQ(fake.registryDwords.at(std::wstring(kZones) + L"2\\" + action), 0u);
+  }
+  for (const auto& [key, value, data] : fake.writes) EXPECT_NE(key, std::wstring(kZones) + L"3");
+}
+
 TEST(EngineSettings, WithoutAdministratorRightsTheUserWritesStillHappen) {
   RecordingPlatform fake;
   fake.modulePath = L"C:\\shop\\lirra.exe";
@@ -86,8 +106,8 @@ TEST(EngineSettings, WithoutAdministratorRightsTheUserWritesStillHappen) {
   EXPECT_EQ(CEngineSettings::SetFeatureControlsFor(L"iexplore.exe"), 0);
   EXPECT_EQ(CEngineSettings::AddTrustedDomain(L"*.example.com"), 0);
   EXPECT_TRUE(CEngineSettings::EnableZoneActions());
-  // Nine own values for the user, the trusted site and twelve zone actions; nothing for IE.
-  EXPECT_EQ(fake.writes.size(), 22u);
+  // Nine own values for the user, the trusted site and six zone actions; nothing for IE.
+  EXPECT_EQ(fake.writes.size(), 16u);
   for (const auto& [key, value, data] : fake.writes)
     EXPECT_NE(L"iexplore.exe", value) << std::string(key.begin(), key.end());
   EXPECT_EQ(fake.registryDwords.at(std::wstring(kUserFeatures) + L"FEATURE_BROWSER_EMULATION\\lirra.exe"), 12000u);

@@ -76,7 +76,7 @@ class InstallPc : public FakePlatform {
     return FakePlatform::KillProcess(pid);
   }
   int ShellOpen(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory) override {
-    log_.Add("open", parameters.empty() ? file : file + L" " + parameters);
+    log_.Add(IsHeld(file) ? "open held" : "open", parameters.empty() ? file : file + L" " + parameters);
     if (!directory.empty()) log_.Add("directory", directory);
     const bool unregistering = parameters.rfind(L"/u ", 0) == 0;
     auto effect = effects.find(file == L"regsvr32.exe" && unregistering ? L"regsvr32 /u" : file);
@@ -102,7 +102,8 @@ class InstallHost : public InstallNetwork {
   std::map<std::wstring, PackageFailure> failing;                               // by file name
   std::map<std::wstring, std::vector<std::pair<long long, long long>>> blocks;  // a download's progress
 
-  bool EnsurePackage(const PackageRecord& record, const HttpProgress& progress, PackageFailure* failure) override {
+  bool EnsurePackage(const PackageRecord& record, const HttpProgress& progress, PackageFailure* failure,
+                     HeldFilePtr* installer) override {
     log_.Add("ensure", record.m_strFileName);
     auto arriving = blocks.find(record.m_strFileName);
     if (arriving != blocks.end()) {
@@ -110,7 +111,9 @@ class InstallHost : public InstallNetwork {
     }
     auto failed = failing.find(record.m_strFileName);
     *failure = failed == failing.end() ? PackageFailure::kNone : failed->second;
-    return failed == failing.end();
+    if (failed != failing.end()) return false;
+    *installer = OS().OpenHeld(record.m_strLocalPath);
+    return true;
   }
 
  private:
@@ -226,7 +229,7 @@ const std::map<Vendor, Texts> kTexts = {
 std::string Installing(Vendor v) {
   return std::string("text 正在安装") + kTexts.at(v).name + "【温馨提示：如果杀毒软件或360拦截安装，请允许】";
 }
-std::string Open(Vendor v) { return "open " + Local(std::string(kTexts.at(v).folder) + "/" + kTexts.at(v).file); }
+std::string Open(Vendor v) { return "open held " + Local(std::string(kTexts.at(v).folder) + "/" + kTexts.at(v).file); }
 std::string Wait(Vendor v) { return std::string("wait ") + kTexts.at(v).name + " " + kTexts.at(v).file; }
 std::string Failed(Vendor v) { return std::string("text 安装") + kTexts.at(v).result + "失败"; }
 
@@ -478,6 +481,7 @@ TEST_P(InstallWorker, RunsTheStepsOfTheSituation) {
   Transcript log;
   InstallPc pc(log);
   pc.modulePath = Utf8ToWide(dir.File("lirra.exe"));
+  pc.heldWithoutDisk = true;  // the scripted downloads put nothing on disk
   log.SetDir(Utf8ToWide(dir.path()));
   pc.processes =
       s.processes.empty() ? std::vector<ProcessEntry>{kIdle, {5, L"iexplore.exe"}, {6, L"iexplore.exe"}} : s.processes;

@@ -271,8 +271,10 @@ std::vector<KeptCase> KeptCases() {
   return {
       {"NoLength", {"HTTP/1.1 200 OK\r\nServer: portal\r\n\r\n" + kNewManifest}},
       {"ChunkedBody", {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n14\r\n" + kNewManifest + "\r\n0\r\n\r\n"}},
-      {"LowerCaseLength", {"HTTP/1.1 200 OK\r\ncontent-length: " + kLength + "\r\n\r\n" + kNewManifest}},
-      {"LengthWithoutBlank", {"HTTP/1.1 200 OK\r\nContent-Length:" + kLength + "\r\n\r\n" + kNewManifest}},
+      {"LengthsThatDisagree",
+       {"HTTP/1.1 200 OK\r\nContent-Length: " + kLength + "\r\nContent-Length: 1" + kLength + "\r\n\r\n" +
+        kNewManifest}},
+      {"LengthWithLetters", {"HTTP/1.1 200 OK\r\nContent-Length: " + kLength + "x\r\n\r\n" + kNewManifest}},
       {"HeaderOver1024",
        {"HTTP/1.1 200 OK\r\nX-Pad: " + std::string(1100, 'p') + "\r\nContent-Length: " + kLength + "\r\n\r\n" +
         kNewManifest}},
@@ -438,6 +440,61 @@ TEST_F(DownloadFixture, FailedTransfersAreFailuresAndKeepTheOldFile) {
   EXPECT_FALSE(DownloadFile(record.m_strRemoteUrl, record.m_strLocalPath));
   EXPECT_EQ(test::ReadFile(dir.File("old.exe")), "old");
 }
+
+// What the disk shows at the installer's path and what a hold of it reads: they differ when the
+// file was swapped once the hold was taken, which the fake plays by scripting the hold.
+struct HeldCase {
+  const char* name;
+  const char* onDisk;  // nullptr: no file
+  const char* held;
+  PackageState state;
+  PackageFailure failure;
+  int connections;
+};
+
+void PrintTo(const HeldCase& c, std::ostream* os) { *os << c.name; }
+
+struct HeldDigestTest : DownloadFixture, testing::WithParamInterface<HeldCase> {};
+
+// The digests that decide are read through the hold the installer is launched from, never
+// from a second opening of its path.
+TEST_P(HeldDigestTest, TheHoldsBytesDecide) {
+  const HeldCase& c = GetParam();
+  Host host{"/store/NJYS/clientsetup.exe", "genuine installer"};
+  Point(host, Md5Of("genuine installer"));
+  if (c.onDisk) {
+    ASSERT_TRUE(OS().MakeDirectory(OS().AnsiToWide(dir.File("NJYS"))));
+    test::WriteFile(local, c.onDisk);
+  }
+  test::FakePlatform fake;
+  fake.heldContents[record.m_strLocalPath] = c.held;
+  HeldFilePtr installer;
+  PackageFailure failure = PackageFailure::kNone;
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(ObtainPackage(record, nullptr, &failure, nullptr, &installer), c.state);
+  testing::internal::GetCapturedStdout();
+  EXPECT_EQ(failure, c.failure);
+  EXPECT_EQ(host.server.connections(), c.connections);
+  if (c.state == PackageState::kFailed) {
+    EXPECT_FALSE(installer);
+    EXPECT_FALSE(fake.IsHeld(record.m_strLocalPath));
+    return;
+  }
+  ASSERT_TRUE(installer);
+  EXPECT_EQ(installer->Path(), record.m_strLocalPath);
+  EXPECT_TRUE(fake.IsHeld(record.m_strLocalPath));
+  installer.reset();
+  EXPECT_FALSE(fake.IsHeld(record.m_strLocalPath));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Swaps, HeldDigestTest,
+    testing::Values(HeldCase{"the hold matches, the path shows another file", "other installer", "genuine installer",
+                             PackageState::kPresent, PackageFailure::kNone, 0},
+                    HeldCase{"the path matches, the hold reads another file", "genuine installer", "other installer",
+                             PackageState::kFailed, PackageFailure::kDigest, 1},
+                    HeldCase{"the download changed after its own check", nullptr, "other installer",
+                             PackageState::kFailed, PackageFailure::kDigest, 1}));
 
 TEST_F(DownloadFixture, DownloadFileReplacesTheManifest) {
   Host host{"/store/file.ini", "[NJYS]\r\npath=new.exe\r\n"};

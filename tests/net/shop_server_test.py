@@ -198,7 +198,7 @@ class ScriptedModeTest(unittest.TestCase):
         results, connections = self.run_script(entries, *requests)
         self.assertEqual(connections, len(requests))
         codes = [r[0] for r in results]
-        self.assertEqual(codes, [0, 3, 8, 8, 0, 0, 10])
+        self.assertEqual(codes, [0, 3, 0, 8, 0, 0, 10])
         self.assertEqual(results[0][1], b"hello")
         self.assertEqual(results[2][1], b"hello")
         self.assertEqual(results[3][1], b"")  # a body cut short never becomes the file

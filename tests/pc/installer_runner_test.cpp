@@ -22,9 +22,12 @@ struct ScriptedPlatform : FakePlatform {
   std::vector<Process> running;
   std::vector<std::wstring> log;
   int snapshots = 0;
+  std::wstring watched;  // a held installer's path
+  bool heldWhilePolling = false;
 
   std::vector<ProcessEntry> ListProcesses() override {
     ++snapshots;
+    if (!watched.empty() && IsHeld(watched)) heldWhilePolling = true;
     std::vector<ProcessEntry> list{{0, L"[System Process]"}};
     for (Process& p : running) {
       if (p.pollsLeft-- > 0) list.push_back({p.pid, p.name});
@@ -39,7 +42,7 @@ struct ScriptedPlatform : FakePlatform {
     return true;
   }
   int ShellOpen(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory) override {
-    log.push_back(L"open " + file + L"|" + parameters + L"|" + directory);
+    log.push_back((IsHeld(file) ? L"open held " : L"open ") + file + L"|" + parameters + L"|" + directory);
     return FakePlatform::ShellOpen(file, parameters, directory);
   }
 };
@@ -85,6 +88,37 @@ TEST(RunInstaller, StopsTheFirstRunningCopyBeforeLaunching) {
   const std::vector<std::wstring> expected{L"kill 20", L"open regsvr32.exe|/u \"C:\\shop\\CardX.ocx\"|"};
   EXPECT_EQ(fake.log, expected);
   EXPECT_EQ(fake.sleptMs, 2u * 50u);  // then waits for the second copy too
+}
+
+// A held installer starts from its own path while held, and the hold ends once it has started,
+// before the wait: the installer's own process may then read or move its file.
+TEST(LaunchHeldAndWait, StartsWhileHeldAndLetsGoBeforeTheWait) {
+  ScriptedPlatform fake;
+  fake.watched = L"C:\\shop\\YSB\\BTReader.exe";
+  fake.heldContents[fake.watched] = "MZ";
+  fake.running = {{10, L"BTReader.exe", 2}};
+  EXPECT_EQ(LaunchHeldAndWait(fake.OpenHeld(fake.watched), L"BTReader.exe", L"/S"), 42);
+  EXPECT_EQ(fake.log, std::vector<std::wstring>{L"open held C:\\shop\\YSB\\BTReader.exe|/S|"});
+  EXPECT_EQ(fake.snapshots, 3);
+  EXPECT_FALSE(fake.heldWhilePolling);
+  EXPECT_FALSE(fake.IsHeld(fake.watched));
+
+  fake.shellResults[fake.watched] = 0;
+  EXPECT_EQ(LaunchHeldAndWait(fake.OpenHeld(fake.watched), L"BTReader.exe"), -1);
+  EXPECT_FALSE(fake.IsHeld(fake.watched));
+  EXPECT_EQ(LaunchHeldAndWait(nullptr, L"BTReader.exe"), -1) << "nothing held, nothing started";
+  EXPECT_EQ(fake.log.size(), 2u);
+}
+
+TEST(RunHeldInstaller, StopsTheRunningCopyThenStartsTheHeldFile) {
+  ScriptedPlatform fake;
+  fake.watched = L"C:\\shop\\HID\\W764.exe";
+  fake.heldContents[fake.watched] = "MZ";
+  fake.running = {{20, L"w764.exe", 1000}};
+  EXPECT_EQ(RunHeldInstaller(fake.OpenHeld(fake.watched), L"W764.exe"), 42);
+  const std::vector<std::wstring> expected{L"kill 20", L"open held C:\\shop\\HID\\W764.exe||"};
+  EXPECT_EQ(fake.log, expected);
+  EXPECT_FALSE(fake.IsHeld(fake.watched));
 }
 
 }  // namespace

@@ -3,6 +3,9 @@
 #include "store/support_log.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include <cstdio>
 #include <filesystem>
@@ -240,6 +243,79 @@ std::vector<Unkeepable> UnkeepableCases() {
 
 INSTANTIATE_TEST_SUITE_P(Folders, SupportLogNothingKept, testing::ValuesIn(UnkeepableCases()),
                          [](const testing::TestParamInfo<Unkeepable>& info) { return std::string(info.param.name); });
+
+// What may lie in the log's place, put there by another program: a link to a file of the user's
+// that the log must never write, or something that is not a file at all.
+enum class Planted { kSymlink, kDanglingSymlink, kHardLink, kFifo, kSymlinkedOlderCopy, kSymlinkWhileOpen };
+
+struct PlantedCase {
+  const char* name;
+  Planted planted;
+};
+
+void PrintTo(const PlantedCase& c, std::ostream* os) { *os << c.name; }
+
+class SupportLogPlanted : public testing::TestWithParam<PlantedCase> {};
+
+TEST_P(SupportLogPlanted, NoLinkIsFollowed) {
+  TempDir dir;
+  const std::string path = dir.File("lirra.log");
+  const std::string victim = dir.File("victim.txt");
+  const std::string original = "the user's own file\r\n";
+  constexpr std::uint64_t kBound = 400;
+  if (GetParam().planted != Planted::kDanglingSymlink) WriteFile(victim, original);
+  std::filesystem::path logPath(path), victimPath(victim);
+  switch (GetParam().planted) {
+    case Planted::kSymlink:
+    case Planted::kDanglingSymlink:
+      std::filesystem::create_symlink(victimPath, logPath);
+      break;
+    case Planted::kHardLink:
+      std::filesystem::create_hard_link(victimPath, logPath);
+      break;
+    case Planted::kFifo:
+#ifndef _WIN32
+      ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+#endif
+      break;
+    case Planted::kSymlinkedOlderCopy:
+      WriteFile(path, std::string(kBound - 10, 'o') + "\r\n");  // full: the first line rolls it over
+      std::filesystem::create_symlink(victimPath, path + ".1");
+      break;
+    case Planted::kSymlinkWhileOpen:
+      break;
+  }
+  {
+    SupportLog log(path, kBound);
+    if (GetParam().planted == Planted::kSymlinkWhileOpen) {
+      ASSERT_TRUE(log.IsOpen());
+      std::filesystem::create_symlink(victimPath, dir.File("link"));
+      std::filesystem::rename(dir.File("link"), logPath);
+    }
+    // Enough to roll over more than once.
+    for (int i = 0; i < 30; ++i) log.Write("line " + std::to_string(i) + std::string(30, 'x'));
+  }
+  if (GetParam().planted == Planted::kDanglingSymlink) {
+    EXPECT_FALSE(FileExists(victim)) << "created through the link";
+  } else {
+    EXPECT_EQ(ReadFile(victim), original);
+  }
+}
+
+std::vector<PlantedCase> PlantedCases() {
+  std::vector<PlantedCase> cases = {{"hard_link", Planted::kHardLink}};
+#ifndef _WIN32
+  cases.insert(cases.end(), {{"symlink", Planted::kSymlink},
+                             {"dangling_symlink", Planted::kDanglingSymlink},
+                             {"fifo", Planted::kFifo},
+                             {"symlinked_older_copy", Planted::kSymlinkedOlderCopy},
+                             {"symlink_while_open", Planted::kSymlinkWhileOpen}});
+#endif
+  return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Places, SupportLogPlanted, testing::ValuesIn(PlantedCases()),
+                         [](const testing::TestParamInfo<PlantedCase>& info) { return std::string(info.param.name); });
 
 #if GTEST_HAS_DEATH_TEST && !defined(_WIN32)
 // The process-wide log opens once per process, so each case runs in a child of its own.

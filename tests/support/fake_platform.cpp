@@ -1,6 +1,8 @@
 #include "support/fake_platform.h"
 
 #include <algorithm>
+#include <cstring>
+#include <utility>
 
 namespace lirra::test {
 
@@ -14,6 +16,45 @@ bool FakePlatform::IsDirectory(const std::wstring& path) { return NativePlatform
 bool FakePlatform::MakeDirectory(const std::wstring& path) { return NativePlatform().MakeDirectory(path); }
 bool FakePlatform::MoveFileOver(const std::string& from, const std::string& to) {
   return refusedMoves.count(to) == 0 && NativePlatform().MoveFileOver(from, to);
+}
+
+// A held file that the fake counts as held while it lives; it reads the disk through the native
+// platform's hold, or scripted bytes.
+class FakePlatform::TrackedHeld final : public HeldFile {
+ public:
+  TrackedHeld(FakePlatform& owner, std::wstring path, HeldFilePtr disk, std::string bytes)
+      : owner_(owner), path_(std::move(path)), disk_(std::move(disk)), bytes_(std::move(bytes)) {
+    owner_.held_.insert(path_);
+  }
+  ~TrackedHeld() override { owner_.held_.erase(owner_.held_.find(path_)); }
+
+  const std::wstring& Path() const override { return path_; }
+  long long Read(void* buffer, std::size_t size) override {
+    if (disk_) return disk_->Read(buffer, size);
+    const std::size_t n = std::min(size, bytes_.size() - offset_);
+    std::memcpy(buffer, bytes_.data() + offset_, n);
+    offset_ += n;
+    return static_cast<long long>(n);
+  }
+
+ private:
+  FakePlatform& owner_;
+  const std::wstring path_;
+  HeldFilePtr disk_;
+  const std::string bytes_;
+  std::size_t offset_ = 0;
+};
+
+HeldFilePtr FakePlatform::OpenHeld(const std::wstring& path) {
+  HeldFilePtr disk;
+  std::string bytes;
+  if (auto scripted = heldContents.find(path); scripted != heldContents.end()) {
+    bytes = scripted->second;
+  } else if (!(disk = NativePlatform().OpenHeld(path)) && !heldWithoutDisk) {
+    return nullptr;
+  }
+  heldOpened.push_back(path);
+  return std::make_unique<TrackedHeld>(*this, path, std::move(disk), std::move(bytes));
 }
 
 bool FakePlatform::StartServiceByName(const std::wstring& name) {

@@ -30,6 +30,10 @@ class FakePlatform : public Platform {
   std::map<std::wstring, std::wstring> registryStrings;  // "HKLM\\key\\value" -> data
   std::map<std::wstring, std::uint32_t> registryDwords;
   std::set<std::string> refusedMoves;  // targets MoveFileOver fails for (a file held by another program)
+  // What OpenHeld of these paths reads instead of the disk; a path that is not on disk is held
+  // with no content when heldWithoutDisk is set (workers whose downloads are scripted).
+  std::map<std::wstring, std::string> heldContents;
+  bool heldWithoutDisk = false;
 
   // What the code under test did.
   std::vector<std::wstring> startedServices;
@@ -37,6 +41,9 @@ class FakePlatform : public Platform {
   std::vector<std::pair<std::wstring, std::wstring>> shellOpened;  // file, parameters
   std::vector<std::string> commandLines;
   unsigned sleptMs = 0;
+  std::vector<std::wstring> heldOpened;  // every OpenHeld that gave a file, in order
+  // Whether a file opened by OpenHeld is held right now.
+  bool IsHeld(const std::wstring& path) const { return held_.count(path) != 0; }
 
   std::wstring ModulePath() override { return modulePath; }
   std::wstring ProductVersion() override { return productVersion; }
@@ -47,6 +54,7 @@ class FakePlatform : public Platform {
   bool IsDirectory(const std::wstring& path) override;
   bool MakeDirectory(const std::wstring& path) override;
   bool MoveFileOver(const std::string& from, const std::string& to) override;
+  HeldFilePtr OpenHeld(const std::wstring& path) override;
   bool StartServiceByName(const std::wstring& name) override;
   ServiceState QueryService(const std::wstring& name) override;
   std::vector<ProcessEntry> ListProcesses() override { return processes; }
@@ -64,7 +72,9 @@ class FakePlatform : public Platform {
   static std::wstring KeyName(RegHive hive, const std::wstring& key);
 
  private:
+  class TrackedHeld;
   Platform* previous_;
+  std::multiset<std::wstring> held_;
 };
 
 }  // namespace lirra::test

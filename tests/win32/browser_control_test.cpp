@@ -7,6 +7,8 @@
 // after windows.h
 #include <exdisp.h>
 #include <exdispid.h>
+#include <servprov.h>
+#include <urlmon.h>
 
 #include <string>
 #include <vector>
@@ -14,7 +16,9 @@
 #include "browser/navigation_policy.h"
 #include "browser/win32/browser_events.h"
 #include "browser/win32/explorer1.h"
+#include "mingw/atl_exports.h"
 #include "platform/win32/scoped.h"
+#include "win32_test_util.h"
 
 namespace lirra::win {
 namespace {
@@ -198,34 +202,106 @@ TEST_F(EventSink, AnswersAsAnEventInterface) {
   EXPECT_EQ(nullptr, other);
 }
 
-TEST(Explorer1, CreatesAndDrivesTheWebBrowserControl) {
-  ScopedOleInit ole;
-  ASSERT_TRUE(ole.Ok());
-  ASSERT_TRUE(CExplorer1::RegisterHostClass()) << "atl.dll's host class";
-  HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
-  ASSERT_NE(nullptr, parent);
-  {
-    CExplorer1 browser;
+// A WebBrowser control that CExplorer1 created by code in atl.dll's host window.
+class HostedControl : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(ole_.Ok());
+    ASSERT_TRUE(CExplorer1::RegisterHostClass()) << "atl.dll's host class";
+    parent_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, parent_);
     RECT rc = {0, 0, 400, 300};
-    ASSERT_TRUE(browser.Create(nullptr, CExplorer1::kWebBrowserClsid, WS_VISIBLE, rc, parent, 1007, nullptr));
-    EXPECT_EQ(1007, GetDlgCtrlID(browser.GetSafeHwnd()));
-    EXPECT_TRUE(browser.HasControl());
-
-    RecordingHost host;
-    browser::CNavigationPolicy policy(host, L"lirra.cn", L"lirrapay.com");
-    auto* sink = new CWebBrowserEvents(policy);
-    EXPECT_TRUE(browser.ConnectEvents(sink));
-    EXPECT_TRUE(browser.Navigate(L"about:blank"));
-    EXPECT_TRUE(browser.SetSilent(true));
-    browser.Detach();
-    EXPECT_FALSE(browser.HasControl());
-    // Detached, the control is no longer driven; calls report it instead of crashing.
-    EXPECT_FALSE(browser.Navigate(L"about:blank"));
-    EXPECT_FALSE(browser.GoBack());
-    EXPECT_FALSE(browser.GetDocument());
-    sink->Release();
+    ASSERT_TRUE(browser_.Create(nullptr, CExplorer1::kWebBrowserClsid, WS_VISIBLE, rc, parent_, 1007, nullptr));
   }
-  DestroyWindow(parent);
+  void TearDown() override {
+    browser_.Detach();
+    if (parent_) DestroyWindow(parent_);
+  }
+
+  ScopedOleInit ole_;
+  HWND parent_ = nullptr;
+  CExplorer1 browser_;
+};
+
+TEST_F(HostedControl, IsCreatedAndDriven) {
+  EXPECT_EQ(1007, GetDlgCtrlID(browser_.GetSafeHwnd()));
+  EXPECT_TRUE(browser_.HasControl());
+
+  RecordingHost host;
+  browser::CNavigationPolicy policy(host, L"lirra.cn", L"lirrapay.com");
+  auto* sink = new CWebBrowserEvents(policy);
+  EXPECT_TRUE(browser_.ConnectEvents(sink));
+  EXPECT_TRUE(browser_.Navigate(L"about:blank"));
+  EXPECT_TRUE(browser_.SetSilent(true));
+  browser_.Detach();
+  EXPECT_FALSE(browser_.HasControl());
+  // Detached, the control is no longer driven; calls report it instead of crashing.
+  EXPECT_FALSE(browser_.Navigate(L"about:blank"));
+  EXPECT_FALSE(browser_.GoBack());
+  EXPECT_FALSE(browser_.GetDocument());
+  sink->Release();
+}
+
+// The control's own client site, asked as the engine asks it, hands out our security manager:
+// the six ActiveX actions are allowed for the platform's pages and left to Windows for others.
+TEST_F(HostedControl, ItsSiteAnswersWithOurSecurityManager) {
+  auto getControl = reinterpret_cast<AtlAxGetControlFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"atl.dll"), "AtlAxGetControl")));
+  ASSERT_NE(nullptr, getControl);
+  ComPtr<IUnknown> control;
+  ASSERT_EQ(S_OK, getControl(browser_.GetSafeHwnd(), control.Receive()));
+  ComPtr<IOleObject> object = control.As<IOleObject>(IID_IOleObject);
+  ASSERT_TRUE(object);
+  ComPtr<IOleClientSite> site;
+  ASSERT_EQ(S_OK, object->GetClientSite(site.Receive()));
+  ASSERT_TRUE(site);
+  ComPtr<IServiceProvider> services = site.As<IServiceProvider>(IID_IServiceProvider);
+  ASSERT_TRUE(services) << "the control's site provides no services";
+  ComPtr<IInternetSecurityManager> manager;
+  ASSERT_EQ(S_OK, services->QueryService(SID_SInternetSecurityManager, IID_IInternetSecurityManager,
+                                         reinterpret_cast<void**>(manager.Receive())));
+  ASSERT_TRUE(manager);
+
+  const std::wstring own = L"http://" + test::Widen(LIRRA_PLATFORM_HOST) + L"/jxsplatform/login.html";
+  const std::wstring lookAlike = L"http://" + test::Widen(LIRRA_PLATFORM_HOST) + L"@evil.invalid/";
+  for (DWORD action :
+       {URLACTION_DOWNLOAD_UNSIGNED_ACTIVEX, URLACTION_ACTIVEX_OVERRIDE_OBJECT_SAFETY, URLACTION_ACTIVEX_OVERRIDE_OPTIN,
+        URLACTION_ACTIVEX_RUN, URLACTION_SCRIPT_SAFE_ACTIVEX, URLACTION_AUTOMATIC_ACTIVEX_UI}) {
+    DWORD policy = 0xA5A5A5A5;
+    EXPECT_EQ(S_OK, manager->ProcessUrlAction(own.c_str(), action, reinterpret_cast<BYTE*>(&policy), sizeof policy,
+                                              nullptr, 0, PUAF_NOUI, 0))
+        << std::hex << action;
+    EXPECT_EQ(static_cast<DWORD>(URLPOLICY_ALLOW), policy) << std::hex << action;
+    // A foreign page, and a look-alike with our host as its user name: Windows decides, and
+    // the policy is not touched.
+    for (const std::wstring& foreign : {std::wstring(L"http://evil.invalid/"), lookAlike}) {
+      policy = 0xA5A5A5A5;
+      EXPECT_EQ(INET_E_DEFAULT_ACTION,
+                manager->ProcessUrlAction(foreign.c_str(), action, reinterpret_cast<BYTE*>(&policy), sizeof policy,
+                                          nullptr, 0, PUAF_NOUI, 0));
+      EXPECT_EQ(0xA5A5A5A5u, policy);
+    }
+  }
+  // Other actions on our own pages, and the other questions, are Windows' too.
+  DWORD policy = 0xA5A5A5A5;
+  EXPECT_EQ(INET_E_DEFAULT_ACTION,
+            manager->ProcessUrlAction(own.c_str(), URLACTION_SCRIPT_RUN, reinterpret_cast<BYTE*>(&policy),
+                                      sizeof policy, nullptr, 0, PUAF_NOUI, 0));
+  EXPECT_EQ(0xA5A5A5A5u, policy);
+  BYTE small = 0x5A;
+  EXPECT_EQ(INET_E_DEFAULT_ACTION,
+            manager->ProcessUrlAction(own.c_str(), URLACTION_ACTIVEX_RUN, &small, 1, nullptr, 0, PUAF_NOUI, 0));
+  EXPECT_EQ(0x5A, small);
+  DWORD zone = 77;
+  EXPECT_EQ(INET_E_DEFAULT_ACTION, manager->MapUrlToZone(own.c_str(), &zone, 0));
+  EXPECT_EQ(INET_E_DEFAULT_ACTION, manager->SetZoneMapping(URLZONE_INTERNET, L"*.invalid", SZM_CREATE));
+  IInternetSecurityMgrSite* securitySite = reinterpret_cast<IInternetSecurityMgrSite*>(1);
+  EXPECT_EQ(INET_E_DEFAULT_ACTION, manager->GetSecuritySite(&securitySite));
+  EXPECT_EQ(nullptr, securitySite);
+
+  // The site still hosts: the control is in place in the host's window, and driven.
+  EXPECT_NE(nullptr, GetWindow(browser_.GetSafeHwnd(), GW_CHILD));
+  EXPECT_TRUE(browser_.Navigate(L"about:blank"));
 }
 
 TEST(Explorer1, AttachRefusesAWindowWithoutAControl) {

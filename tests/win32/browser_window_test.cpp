@@ -34,6 +34,8 @@ using lirra::test::WindowHost;
 
 constexpr UINT kTrayNotify = WM_USER + 1;
 const std::wstring kInternetSettings = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\";
+// The user's own Internet zone value for running controls, which the client must not touch.
+constexpr DWORD kZoneMarker = 0x4C12;
 
 class BrowserWindow : public testing::Test {
  protected:
@@ -41,11 +43,12 @@ class BrowserWindow : public testing::Test {
 
   void SetUp() override {
     // Whatever the first show writes is seen fresh: its keys are removed, and the zone action it
-    // enables is disabled first.
+    // enables is disabled first. The Internet zone's value is a marker that must stay.
     lirra::test::DeleteTree(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl");
     lirra::test::DeleteTree(HKEY_CURRENT_USER,
                             kInternetSettings + L"ZoneMap\\Domains\\*." + lirra::browser::PrimaryDomain());
-    ASSERT_TRUE(lirra::test::SetDword(HKEY_CURRENT_USER, kInternetSettings + L"Zones\\3", L"1200", 3));
+    ASSERT_TRUE(lirra::test::SetDword(HKEY_CURRENT_USER, kInternetSettings + L"Zones\\2", L"1200", 3));
+    ASSERT_TRUE(lirra::test::SetDword(HKEY_CURRENT_USER, kInternetSettings + L"Zones\\3", L"1200", kZoneMarker));
     // The host in the source folder, where the skin pictures are.
     host_ =
         std::make_unique<WindowHost>(BesideTest(L"browser_host.exe"), HostArguments(), EnvWinePath("LIRRA_SOURCE_DIR"));
@@ -119,7 +122,8 @@ TEST_F(BrowserWindow, FirstShowPlacesTheWindowTitleStripAndControl) {
   EXPECT_EQ(2, lirra::test::ReadDword(HKEY_CURRENT_USER,
                                       kInternetSettings + L"ZoneMap\\Domains\\*." + lirra::browser::PrimaryDomain(),
                                       L"http"));
-  EXPECT_EQ(0, lirra::test::ReadDword(HKEY_CURRENT_USER, kInternetSettings + L"Zones\\3", L"1200"));
+  EXPECT_EQ(0, lirra::test::ReadDword(HKEY_CURRENT_USER, kInternetSettings + L"Zones\\2", L"1200"));
+  EXPECT_EQ(kZoneMarker, lirra::test::ReadDword(HKEY_CURRENT_USER, kInternetSettings + L"Zones\\3", L"1200"));
   // The document mode and the other own-file values hold for a user without administrator
   // rights: they are under HKCU too, for this program only (never for iexplore.exe).
   const std::wstring features = L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\";

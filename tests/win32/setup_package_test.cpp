@@ -39,6 +39,9 @@ const wchar_t* const kProgramFiles[] = {L"lirra.exe", L"CardX.ocx", L"uninstall.
 // The shop's data, which upgrades and silent uninstalls keep.
 const wchar_t* const kShopFiles[] = {L"config.ini", L"file.ini", L"file.ini.sig", L"file.ini.serial",
                                      L"NJYS\\clientsetup.exe"};
+// Temporary files of transfers that an ended client cut off; the uninstaller takes them even when
+// it keeps the shop's data.
+const wchar_t* const kLeftovers[] = {L"~39v-1.tmp", L"NJYS\\~39v-2.tmp", L"HID\\~39v-3.tmp"};
 
 std::wstring Folder(int csidl) {
   wchar_t path[MAX_PATH] = {};
@@ -228,8 +231,13 @@ TEST_F(SetupPackage, DefaultFolderInstallUpgradeAndUninstall) {
   ExpectInstalled(dir);
   ExpectShopData(dir, shop);
 
+  ASSERT_TRUE(CreateDirectoryW((dir + L"\\HID").c_str(), nullptr));
+  for (const wchar_t* name : kLeftovers) WriteBytes(dir + L"\\" + name, "part of a download");
   UninstallSilently(dir);
   ExpectShopData(dir, shop);
+  for (const wchar_t* name : kLeftovers)
+    EXPECT_FALSE(Exists(dir + L"\\" + name)) << "left " << testing::PrintToString(std::wstring(name));
+  EXPECT_FALSE(Exists(dir + L"\\HID")) << "a package folder that held only a leftover stays";
 }
 
 TEST_F(SetupPackage, ChineseFolderClientRunsAndAnUpgradeClosesIt) {

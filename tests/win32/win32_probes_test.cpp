@@ -18,6 +18,7 @@ using test::CreateKey;
 using test::DeleteTree;
 using test::ReadDword;
 using test::ReadFile;
+using test::SetDword;
 using test::SetString;
 using test::TempDir;
 using test::Widen;
@@ -113,6 +114,11 @@ const wchar_t kFeatures[] = L"Software\\Microsoft\\Internet Explorer\\Main\\Feat
 const wchar_t kZones[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\";
 const wchar_t kDomains[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\ZoneMap\\Domains\\";
 
+// The user's own Internet zone values before the client starts ("prompt" for one).
+const std::pair<const wchar_t*, DWORD> kInternetZoneMarkers[] = {{L"1004", 0x4C1004}, {L"1201", 1},
+                                                                 {L"1208", 0x4C1208}, {L"1200", 0x4C1200},
+                                                                 {L"1405", 0x4C1405}, {L"2201", 0x4C2201}};
+
 // Every value of the engine settings, with its data, for an executable's file name.
 void ExpectEngineSettings(const std::wstring& ownName) {
   const struct {
@@ -140,29 +146,28 @@ void ExpectEngineSettings(const std::wstring& ownName) {
     EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, key, L"iexplore.exe"), -1);
   }
   EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, kDomains + std::wstring(L"*.") + Widen(LIRRA_PRIMARY_DOMAIN), L"http"), 2);
-  for (const wchar_t* zone : {L"2", L"3"}) {
-    for (const wchar_t* action : {L"1004", L"1201", L"1208", L"1200", L"1405", L"2201"}) {
-      EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, kZones + std::wstring(zone), action), 0);
-    }
+  // Trusted sites allow the six ActiveX actions; the Internet zone keeps the user's markers.
+  for (const auto& [action, marker] : kInternetZoneMarkers) {
+    EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, kZones + std::wstring(L"2"), action), 0);
+    EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, kZones + std::wstring(L"3"), action), marker);
   }
 }
 
 TEST(Win32EngineSettings, AllValuesPresentAndOwnNameFollowsTheFile) {
   DeleteTree(HKEY_CURRENT_USER, kDomains + std::wstring(L"*.") + Widen(LIRRA_PRIMARY_DOMAIN));
   DeleteTree(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl");
-  // Values already there are overwritten, other values are left alone.
-  ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, kZones + std::wstring(L"3")));
-  {
-    win::ScopedKey zone3;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, (kZones + std::wstring(L"3")).c_str(), 0, KEY_WRITE, zone3.Receive()),
-              0);
-    DWORD prompt = 1, other = 3;
-    RegSetValueExW(zone3.Get(), L"1201", 0, REG_DWORD, reinterpret_cast<BYTE*>(&prompt), sizeof prompt);
-    RegSetValueExW(zone3.Get(), L"1A00", 0, REG_DWORD, reinterpret_cast<BYTE*>(&other), sizeof other);
+  // Values already there are overwritten (Trusted sites), other values are left alone; the
+  // Internet zone is never written.
+  for (const auto& [action, marker] : kInternetZoneMarkers) {
+    ASSERT_TRUE(SetDword(HKEY_CURRENT_USER, kZones + std::wstring(L"2"), action, 3));
+    ASSERT_TRUE(SetDword(HKEY_CURRENT_USER, kZones + std::wstring(L"3"), action, marker));
   }
+  ASSERT_TRUE(SetDword(HKEY_CURRENT_USER, kZones + std::wstring(L"2"), L"1A00", 3));
+  ASSERT_TRUE(SetDword(HKEY_CURRENT_USER, kZones + std::wstring(L"3"), L"1A00", 3));
 
   CEngineSettings::ApplyBrowserSettings();
   ExpectEngineSettings(CSystemProbe::GetExeFileName());
+  EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, kZones + std::wstring(L"2"), L"1A00"), 3);
   EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, kZones + std::wstring(L"3"), L"1A00"), 3);
 
   // The same program under another file name writes that name.

@@ -1,20 +1,28 @@
 // The process list, stopping processes and the installer runner with the installer and
-// plug-in stand-ins, in a Wine prefix.
+// plug-in stand-ins, in a Wine prefix; an installer held from its check to its launch.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <utility>
+
+#include "net/md5.h"
+#include "net/package_table.h"
 #include "pc/ie_helper.h"
 #include "pc/installer_runner.h"
 #include "pc/system_probe.h"
 #include "platform/platform.h"
+#include "support/loopback_server.h"
 #include "support/temp_dir.h"
 #include "win32_test_util.h"
 
 namespace lirra {
 namespace {
 
+using test::Answer;
 using test::ChildProcess;
 using test::DeleteTree;
+using test::LoopbackServer;
+using test::Response;
 using test::TempDir;
 using test::Widen;
 using test::WinePath;
@@ -159,6 +167,75 @@ TEST_F(Win32Processes, Regsvr32OnTheStandInPlugin) {
   EXPECT_GT(RunInstaller(L"regsvr32.exe", L"regsvr32.exe", L"/u " + quoted), 32);
   EXPECT_FALSE(CIEHelper::IsHidPluginRegistered());
 }
+
+std::string Md5OfFile(const std::string& path) {
+  char digest[kMd5TextSize] = "";
+  return GetFileMd5(path.c_str(), digest) ? digest : "unreadable";
+}
+
+// What another program tries between an installer's digest check and its launch, on an
+// installer found on disk or just downloaded.
+struct SwapCase {
+  const wchar_t* how;  // as win32_probe_helper's "swap" takes it
+  bool downloaded;
+  // A rename onto a file in use is refused as access denied; any other way, as a sharing violation.
+  DWORD refusal;
+};
+
+void PrintTo(const SwapCase& c, std::ostream* os) {
+  *os << std::string(c.how, c.how + lstrlenW(c.how)) << (c.downloaded ? " after a download" : " of a file on disk");
+}
+
+class HeldInstaller : public Win32Processes, public testing::WithParamInterface<SwapCase> {
+ protected:
+  // The helper's attempt on the installer, in a process of its own; its error code.
+  DWORD TrySwap(const std::wstring& installer, const std::wstring& replacement) {
+    ChildProcess helper(WinePath(WIN32_PROBE_HELPER),
+                        std::wstring(L"swap ") + GetParam().how + L" \"" + installer + L"\" \"" + replacement + L"\"");
+    return helper.WaitExit(30000);
+  }
+};
+
+TEST_P(HeldInstaller, NothingGetsBetweenTheCheckAndTheLaunch) {
+  const std::string source = test::WinePathA(FIXTURE_INSTALLERS_DIR) + "\\YSB\\BTReader.exe";
+  const std::string genuine = test::ReadFile(source);
+  ASSERT_FALSE(genuine.empty());
+  ASSERT_TRUE(CreateDirectoryW(Widen(dir_.File("YSB")).c_str(), nullptr));
+  const std::string installer = dir_.File("YSB") + "\\BTReader.exe";
+  // Another program: its replacement would end at once and register nothing.
+  const std::wstring replacement = Widen(dir_.File("other.exe"));
+  ASSERT_TRUE(CopyFileW(WinePath(FIXTURE_SERVICE).c_str(), replacement.c_str(), FALSE));
+
+  LoopbackServer server({Answer{Response("200 OK", genuine)}});
+  PackageRecord record;
+  record.m_strRemoteUrl = Widen(server.Url("/YSB/BTReader.exe"));
+  record.m_strLocalPath = Widen(installer);
+  record.m_strFileName = L"BTReader.exe";
+  record.m_strExpectedMd5 = Widen(Md5Hex(genuine.data(), genuine.size()));
+  if (!GetParam().downloaded) ASSERT_TRUE(CopyFileW(Widen(source).c_str(), record.m_strLocalPath.c_str(), FALSE));
+
+  HeldFilePtr held;
+  ASSERT_TRUE(EnsurePackage(record, nullptr, nullptr, &held));
+  EXPECT_EQ(server.connections(), GetParam().downloaded ? 1 : 0);
+  EXPECT_EQ(TrySwap(record.m_strLocalPath, replacement), GetParam().refusal);
+
+  const std::wstring done = Widen(dir_.File("done"));
+  EXPECT_GT(RunHeldInstaller(std::move(held), L"BTReader.exe", L"--linger 200 --done \"" + done + L"\""), 32);
+  EXPECT_TRUE(FileThere(done)) << "the checked installer ran";
+  EXPECT_TRUE(CIEHelper::IsYsbPluginRegistered());
+  EXPECT_EQ(Md5OfFile(installer), Md5Hex(genuine.data(), genuine.size()));
+
+  // The hold ended with the launch: now the same attempt goes through.
+  EXPECT_EQ(TrySwap(record.m_strLocalPath, replacement), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Swaps, HeldInstaller,
+                         testing::Values(SwapCase{L"overwrite", false, ERROR_SHARING_VIOLATION},
+                                         SwapCase{L"rename", false, ERROR_SHARING_VIOLATION},
+                                         SwapCase{L"replace", false, ERROR_ACCESS_DENIED},
+                                         SwapCase{L"delete", false, ERROR_SHARING_VIOLATION},
+                                         SwapCase{L"replace", true, ERROR_ACCESS_DENIED},
+                                         SwapCase{L"overwrite", true, ERROR_SHARING_VIOLATION}));
 
 }  // namespace
 }  // namespace lirra

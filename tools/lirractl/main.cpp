@@ -5,6 +5,9 @@
 
 #include "command.h"
 #include "platform/platform.h"
+#ifdef _WIN32
+#include "platform/win32/system_folder.h"
+#endif
 
 namespace {
 
@@ -21,6 +24,7 @@ int Dispatch(const lirractl::Args& words) {
 #ifdef _WIN32
 // Arguments arrive as UTF-16 and are handed on in the ANSI code page, as the client's operations take them.
 int wmain(int argc, wchar_t** argv) {
+  lirra::win::RestrictDllSearch();
   lirractl::Args words;
   for (int i = 1; i < argc; ++i) words.push_back(lirra::OS().WideToAnsi(argv[i]));
   return Dispatch(words);

@@ -3,10 +3,13 @@
 
 #include "app/win32/application.h"
 #include "app/win32/single_instance.h"
+#include "platform/win32/system_folder.h"
 #include "store/support_log.h"
 #include "ui/win32/worker_thread.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // Before anything loads a DLL by name.
+  lirra::win::RestrictDllSearch();
   lirra::win::CSingleInstance instance;
   if (!instance.IsFirst()) {
     lirra::win::CSingleInstance::ActivateRunningClient();

@@ -74,14 +74,6 @@ HRESULT CWebBrowserEvents::QueryInterface(REFIID iid, void** object) {
   return E_NOINTERFACE;
 }
 
-ULONG CWebBrowserEvents::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&m_nReferences)); }
-
-ULONG CWebBrowserEvents::Release() {
-  const LONG left = InterlockedDecrement(&m_nReferences);
-  if (left == 0) delete this;
-  return static_cast<ULONG>(left);
-}
-
 HRESULT CWebBrowserEvents::GetTypeInfoCount(UINT* count) {
   if (!count) return E_POINTER;
   *count = 0;

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "browser/navigation_policy.h"
+#include "browser/win32/com.h"
 
 namespace lirra::win {
 
@@ -18,8 +19,8 @@ class CWebBrowserEvents : public IDispatch {
   CWebBrowserEvents& operator=(const CWebBrowserEvents&) = delete;
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return m_refs.Add(); }
+  ULONG STDMETHODCALLTYPE Release() override { return m_refs.Release(this); }
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) override;
@@ -27,10 +28,11 @@ class CWebBrowserEvents : public IDispatch {
                                    EXCEPINFO* exception, UINT* argumentError) override;
 
  private:
+  friend class RefCount;
   virtual ~CWebBrowserEvents() = default;
 
   browser::CNavigationPolicy& m_policy;
-  LONG m_nReferences = 1;
+  RefCount m_refs;
 };
 
 }  // namespace lirra::win

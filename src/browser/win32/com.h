@@ -1,4 +1,5 @@
-// Owners of COM pointers, BSTRs and VARIANTs for the browser's COM code.
+// Owners of COM pointers, BSTRs and VARIANTs, and the reference count of our own COM objects,
+// for the browser's COM code.
 #pragma once
 
 #include <oleauto.h>
@@ -50,6 +51,23 @@ class ComPtr {
 
  private:
   T* p_ = nullptr;
+};
+
+// The reference count of a COM object of our own: one reference, the creator's, to start with.
+// Release deletes the owner at the last one (the owner makes RefCount its friend, its destructor
+// being private).
+class RefCount {
+ public:
+  ULONG Add() { return static_cast<ULONG>(InterlockedIncrement(&n_)); }
+  template <typename Owner>
+  ULONG Release(Owner* owner) {
+    const LONG left = InterlockedDecrement(&n_);
+    if (left == 0) delete owner;
+    return static_cast<ULONG>(left);
+  }
+
+ private:
+  LONG n_ = 1;
 };
 
 class ScopedBstr {

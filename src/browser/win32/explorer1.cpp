@@ -2,14 +2,18 @@
 
 #include <ocidl.h>
 
+#include "browser/own_pages.h"
 #include "mingw/atl_exports.h"
+#include "platform/win32/system_folder.h"
+#include "store/support_log.h"
 
 namespace lirra::win {
 namespace {
 
-// atl.dll stays loaded for the life of the process: its class is registered from it.
+// atl.dll stays loaded for the life of the process: its class is registered from it. By its
+// full path: the client's folder is the shop's to write, and a copy there must not be loaded.
 HMODULE AtlModule() {
-  static HMODULE atl = LoadLibraryW(L"atl.dll");
+  static HMODULE atl = LoadSystemLibrary(L"atl.dll");
   return atl;
 }
 
@@ -63,11 +67,70 @@ bool CExplorer1::AttachControl(IUnknown* control, HWND host) {
     return false;
   m_browser = std::move(browser);
   m_hWnd = host;
+  if (host && !ProvideSecurityManager(host, control))
+    SupportTrace("the browser's own security manager could not be installed; Windows decides alone\r\n");
   return true;
+}
+
+// atl.dll's host site (ATL's CAxHostWindow) implements IObjectWithSite and hands every
+// QueryService it can't answer itself, which is every one, to the IServiceProvider of the site
+// set there: that is how Windows' atl.dll takes our services, with the control left as it was
+// activated. A host whose site has no such door (Wine's atl.dll, for one) gets a site of ours
+// in front of its own: IServiceProvider is ours, everything else still its, and the control,
+// which drops its window when its site changes, is put back in place in the host's window.
+bool CExplorer1::ProvideSecurityManager(HWND host, IUnknown* control) {
+  return SetOuterSiteOfHost(host, control) || StandInFrontOfSite(host, control);
+}
+
+bool CExplorer1::SetOuterSiteOfHost(HWND host, IUnknown* control) {
+  auto getHost = AtlExport<AtlAxGetHostFn>("AtlAxGetHost");
+  ComPtr<IUnknown> container;
+  if (!getHost || FAILED(getHost(host, container.Receive())) || !container) return false;
+  ComPtr<IObjectWithSite> withSite = container.As<IObjectWithSite>(IID_IObjectWithSite);
+  if (!withSite) return false;
+  m_services = ComPtr<CBrowserServices>(new CBrowserServices(browser::BuiltInOwnPages()));
+  if (SUCCEEDED(withSite->SetSite(static_cast<IServiceProvider*>(m_services.Get()))) && SiteAnswersWithOurs(control)) {
+    m_hostWithSite = std::move(withSite);
+    return true;
+  }
+  withSite->SetSite(nullptr);
+  m_services.Reset();
+  return false;
+}
+
+bool CExplorer1::StandInFrontOfSite(HWND host, IUnknown* control) {
+  ComPtr<IOleObject> object;
+  if (FAILED(control->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(object.Receive()))) || !object)
+    return false;
+  ComPtr<IOleClientSite> hostSite;
+  if (FAILED(object->GetClientSite(hostSite.Receive())) || !hostSite) return false;
+  // Whatever the host's site provided before, it still provides.
+  ComPtr<IServiceProvider> hostServices = hostSite.As<IServiceProvider>(IID_IServiceProvider);
+  m_services = ComPtr<CBrowserServices>(new CBrowserServices(browser::BuiltInOwnPages(), hostServices.Get()));
+  ComPtr<CServicedClientSite> site(new CServicedClientSite(hostSite.Get(), m_services.Get()));
+  if (FAILED(object->SetClientSite(site.Get()))) {
+    m_services.Reset();
+    return false;
+  }
+  RECT place = {};
+  GetClientRect(host, &place);
+  if (FAILED(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site.Get(), 0, host, &place)))
+    SupportTrace("the browser control could not be put back in its window\r\n");
+  return SiteAnswersWithOurs(control);
+}
+
+bool CExplorer1::SiteAnswersWithOurs(IUnknown* control) const {
+  if (!m_services) return false;
+  ComPtr<IInternetSecurityManager> ours = SecurityManagerOf(m_services.Get());
+  ComPtr<IInternetSecurityManager> asked = SiteSecurityManager(control);
+  return IsSameObject(ours.Get(), asked.Get());
 }
 
 void CExplorer1::Detach() {
   DisconnectEvents();
+  if (m_hostWithSite) m_hostWithSite->SetSite(nullptr);
+  m_hostWithSite.Reset();
+  m_services.Reset();
   m_browser.Reset();
   m_hWnd = nullptr;
 }

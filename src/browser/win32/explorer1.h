@@ -6,6 +6,9 @@
 // atl.dll's host was chosen over an OLE container of our own: every Windows from XP on ships
 // it, it does the in-place activation, focus and sizing of the control, and it answers
 // WM_FORWARDMSG by handing keys to the control's TranslateAccelerator.
+//
+// The control's site also hands out our own security manager (browser_services.h), so that
+// only the operator's pages may run the card-reader plug-ins; how it gets there is in the .cpp.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +17,7 @@
 
 #include <string>
 
+#include "browser/win32/browser_services.h"
 #include "browser/win32/com.h"
 
 namespace lirra::win {
@@ -38,7 +42,7 @@ class CExplorer1 {
   // Takes the control of an existing host window (one from a dialog template).
   bool Attach(HWND host);
   // Takes a control object (the one in `host`, or a stand-in for tests); false when it is no
-  // WebBrowser.
+  // WebBrowser. With a host window, the control's site hands out our security manager.
   bool AttachControl(IUnknown* control, HWND host);
   void Detach();
   HWND GetSafeHwnd() const { return m_hWnd; }
@@ -58,8 +62,16 @@ class CExplorer1 {
 
  private:
   void DisconnectEvents();
+  // Makes the control's client site answer SID_SInternetSecurityManager with ours; false when
+  // no way worked (the control then keeps Windows' own decisions).
+  bool ProvideSecurityManager(HWND host, IUnknown* control);
+  bool SetOuterSiteOfHost(HWND host, IUnknown* control);
+  bool StandInFrontOfSite(HWND host, IUnknown* control);
+  bool SiteAnswersWithOurs(IUnknown* control) const;
 
   HWND m_hWnd = nullptr;
+  ComPtr<CBrowserServices> m_services;
+  ComPtr<IObjectWithSite> m_hostWithSite;  // atl.dll's host, whose outer site m_services is
   ComPtr<IWebBrowser2> m_browser;
   ComPtr<IConnectionPoint> m_events;
   DWORD m_dwEventsCookie = 0;

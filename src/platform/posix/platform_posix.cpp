@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <thread>
+#include <utility>
 
 #include "platform/platform.h"
 #include "platform/utf8.h"
@@ -54,6 +55,8 @@ class PosixPlatform final : public Platform {
     return std::rename(from.c_str(), to.c_str()) == 0;
   }
 
+  HeldFilePtr OpenHeld(const std::wstring& path) override;
+
   bool StartServiceByName(const std::wstring&) override { return false; }
   ServiceState QueryService(const std::wstring&) override { return ServiceState::Missing; }
 
@@ -72,6 +75,40 @@ class PosixPlatform final : public Platform {
 
   void SleepMs(unsigned milliseconds) override { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 };
+
+// POSIX has no share modes: the open descriptor keeps what was read, not the path.
+class PosixHeldFile final : public HeldFile {
+ public:
+  PosixHeldFile(std::wstring path, int fd) : path_(std::move(path)), fd_(fd) {}
+  ~PosixHeldFile() override { close(fd_); }
+  PosixHeldFile(const PosixHeldFile&) = delete;
+  PosixHeldFile& operator=(const PosixHeldFile&) = delete;
+
+  const std::wstring& Path() const override { return path_; }
+  long long Read(void* buffer, std::size_t size) override {
+    ssize_t n;
+    do {
+      n = read(fd_, buffer, size);
+    } while (n < 0 && errno == EINTR);
+    return n;
+  }
+
+ private:
+  const std::wstring path_;
+  const int fd_;
+};
+
+HeldFilePtr PosixPlatform::OpenHeld(const std::wstring& path) {
+  // Non-blocking, so a FIFO in the file's place can't stall the open.
+  int fd = open(WideToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return nullptr;
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    return nullptr;
+  }
+  return std::make_unique<PosixHeldFile>(path, fd);
+}
 
 // The image name of a process: the file name of its executable when we may read the link
 // (our own processes), else the kernel's short command name. Zombies and kernel threads

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -95,6 +96,7 @@ class Win32Platform final : public Platform {
   bool MakeDirectory(const std::wstring& path) override { return CreateDirectoryW(path.c_str(), nullptr) != 0; }
 
   bool MoveFileOver(const std::string& from, const std::string& to) override;
+  HeldFilePtr OpenHeld(const std::wstring& path) override;
 
   bool StartServiceByName(const std::wstring& name) override;
   ServiceState QueryService(const std::wstring& name) override;
@@ -140,6 +142,32 @@ bool Win32Platform::MoveFileOver(const std::string& from, const std::string& to)
     Sleep(std::min<DWORD>(pause, kMoveFileRetryMs - elapsed));
     pause = std::min<DWORD>(pause * 2, 250);
   }
+}
+
+class Win32HeldFile final : public HeldFile {
+ public:
+  Win32HeldFile(std::wstring path, ScopedHandle file) : path_(std::move(path)), file_(std::move(file)) {}
+
+  const std::wstring& Path() const override { return path_; }
+  long long Read(void* buffer, std::size_t size) override {
+    DWORD got = 0;
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+    if (!ReadFile(file_.Get(), buffer, want, &got, nullptr)) return -1;
+    return got;
+  }
+
+ private:
+  const std::wstring path_;
+  ScopedHandle file_;
+};
+
+HeldFilePtr Win32Platform::OpenHeld(const std::wstring& path) {
+  // Read sharing only: while this handle is open, opening the file to write, rename or delete
+  // it fails with a sharing violation, and a program started from the path runs these bytes.
+  ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file || GetFileType(file.Get()) != FILE_TYPE_DISK) return nullptr;
+  return std::make_unique<Win32HeldFile>(path, std::move(file));
 }
 
 bool Win32Platform::StartServiceByName(const std::wstring& name) {
