@@ -8,7 +8,8 @@
 ; Stock NSIS only (MUI2, LogicLib, the System plug-in), so it runs on Windows XP to 10.
 ;
 ; An upgrade replaces only what the package brings (lirra.exe, CardX.ocx, res\, uninstall.exe):
-; the shop's config.ini, file.ini, file.ini.sig and downloaded packages stay as they are.
+; the shop's config.ini, file.ini, file.ini.sig, file.ini.serial and downloaded packages stay as
+; they are.
 
 Unicode true
 ; The shipped package is 32-bit (x86-unicode, the default). TARGET=amd64-unicode packs a 64-bit
@@ -201,6 +202,7 @@ Section "Uninstall"
     Delete "$INSTDIR\config.ini"
     Delete "$INSTDIR\file.ini"
     Delete "$INSTDIR\file.ini.sig"
+    Delete "$INSTDIR\file.ini.serial"
     Delete "$INSTDIR\IE8XP.exe"
     RMDir /r "$INSTDIR\HID"
     RMDir /r "$INSTDIR\YSB"

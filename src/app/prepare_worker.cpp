@@ -125,7 +125,7 @@ PrepareResult Preparation::Run() {
     ui_.ExitProcess(0);
     return PrepareResult::kIeTooOld;
   }
-  if (table_->m_HID.m_bAvailable && IsHidDriverMissing() && osName_ != L"10") InstallHidDriver();
+  if (ClientInstallsHidPackage(*table_) && IsHidDriverMissing()) InstallHidDriver();
   if (!CIEHelper::IsHidPluginRegistered() && !RegisterHidPlugin()) {
     ui_.ExitProcess(0);
     return PrepareResult::kPluginRefused;

@@ -2,7 +2,7 @@
 // compiled with no key, and every shipped program links its own copy compiled with the
 // build's LIRRA_MANIFEST_PUBLIC_KEY ahead of the library, so the library's copy is left out.
 // Tests thus keep the specified behaviour whatever key the tree is built with.
-#include "net/manifest_signature.h"
+#include "net/manifest_trust.h"
 
 #ifndef LIRRA_MANIFEST_PUBLIC_KEY
 #define LIRRA_MANIFEST_PUBLIC_KEY ""

@@ -1,8 +1,8 @@
-// How it is put together: the defaults are one table of (folder, file name, digest) rows; the
-// manifest is applied section by section through the process-wide INI store (held locked for
-// the whole application); transfers land in a temporary file beside the target, which
-// replaces the target only when the transfer was complete and, for packages, its digest
-// matches (manifest_commit.cpp holds the manifest's own rule).
+// How it is put together: the defaults are one table of (folder, file name, digest) rows; a
+// manifest is applied section by section from its text in memory (the bytes that were read and,
+// with a key, verified), over records set back to their defaults; transfers land in a temporary file beside the target,
+// which replaces the target only when the transfer was complete and, for packages, its digest matches
+// (manifest_commit.cpp holds the manifest's own rule).
 #include "net/package_table.h"
 
 #include <cstdio>
@@ -15,16 +15,14 @@
 #include "net/manifest_commit.h"
 #include "pc/system_probe.h"
 #include "pc/vendors.h"
+#include "platform/ascii.h"
 #include "platform/platform.h"
 #include "platform/utf8.h"
-#include "store/ini_store.h"
 #include "store/trace.h"
 
 namespace lirra {
 
 namespace {
-
-constexpr std::size_t kDigestCapacity = 64;
 
 // IE8 is not a card-reader vendor; its installer lies directly under the base.
 constexpr char kIe8Key[] = "IE8";
@@ -40,27 +38,46 @@ std::wstring LocalPath(const std::wstring& dir, const std::wstring& folder, cons
   return folder.empty() ? dir + kPathSep + file : dir + kPathSep + folder + kPathSep + file;
 }
 
-// The digests under prefix + "MD5" and prefix + "SHA256". A SHA-256 describes the same file as
-// the MD5 beside it, so a manifest that gives either replaces both: an MD5 of a new file never
-// stands beside the SHA-256 of an old one.
-void ApplyDigests(const char* section, const std::string& prefix, PackageRecord& record) {
-  std::string md5 = ReadManifestValue(section, prefix + "MD5");
-  std::string sha256 = ReadManifestValue(section, prefix + "SHA256");
-  if (!md5.empty()) record.m_strExpectedMd5 = OS().AnsiToWide(md5);
-  if (!md5.empty() || !sha256.empty()) record.m_strExpectedSha256 = OS().AnsiToWide(sha256);
+constexpr std::size_t kMd5Digits = 32;
+constexpr std::size_t kSha256Digits = 64;
+constexpr char kNoDigest[] = "the package list gives no usable digest";
+
+bool IsHexDigest(const std::string& text, std::size_t digits) {
+  return text.size() == digits && text.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
 }
 
-void ApplySection(const PackageTable& table, const char* section, PackageRecord& record) {
-  std::string file = ReadManifestValue(section, "path");
+// The digests under prefix + "MD5" and prefix + "SHA256". A SHA-256 describes the same file as
+// the MD5 beside it, so a manifest that gives either replaces both: an MD5 of a new file never
+// stands beside the SHA-256 of an old one, and a SHA-256 alone is all a file must match. A
+// digest of another form leaves the package with none, so nothing is fetched or run for it.
+void ApplyDigests(std::string_view manifest, const char* section, const std::string& prefix, PackageRecord& record) {
+  const std::string md5 = ReadManifestValue(manifest, section, prefix + "MD5");
+  const std::string sha256 = ReadManifestValue(manifest, section, prefix + "SHA256");
+  if (md5.empty() && sha256.empty()) return;
+  const bool md5Bad = !md5.empty() && !IsHexDigest(md5, kMd5Digits);
+  const bool sha256Bad = !sha256.empty() && !IsHexDigest(sha256, kSha256Digits);
+  if (md5Bad || sha256Bad) {
+    NetTrace("manifest [%s] %s refused: not %d hex digits\n", section, (prefix + (md5Bad ? "MD5" : "SHA256")).c_str(),
+             static_cast<int>(md5Bad ? kMd5Digits : kSha256Digits));
+    record.m_strExpectedMd5.clear();
+    record.m_strExpectedSha256.clear();
+    return;
+  }
+  record.m_strExpectedMd5 = OS().AnsiToWide(md5);
+  record.m_strExpectedSha256 = OS().AnsiToWide(sha256);
+}
+
+void ApplySection(const PackageTable& table, std::string_view manifest, const char* section, PackageRecord& record) {
+  std::string file = ReadManifestValue(manifest, section, "path");
   if (!file.empty() && IsPlainFileName(file)) {
     std::wstring name = OS().AnsiToWide(file);
     record.m_strRemoteUrl = RemoteUrl(table.m_strBaseUrl, Utf8ToWide(section), EscapeFileNameForUrl(name));
     record.m_strFileName = name;
   }
-  ApplyDigests(section, "", record);
+  ApplyDigests(manifest, section, "", record);
 }
 
-void ChooseHidPackage(PackageTable& table) {
+void ChooseHidPackage(PackageTable& table, std::string_view manifest) {
   const int architecture = table.m_nBits == 64 ? 9 : 0;  // AMD64 or x86
   NetTrace("si.wProcessorArchitecture = %d\nPROCESSOR_ARCHITECTURE_AMD64 = %d\nPROCESSOR_ARCHITECTURE_IA64 = %d\n",
            architecture, 9, 6);
@@ -73,7 +90,7 @@ void ChooseHidPackage(PackageTable& table) {
   std::wstring key = (os == L"XP" ? L"XP" : L"W" + os) + std::to_wstring(table.m_nBits);
   hid.m_strFileName = key;
   std::string ansiKey = OS().WideToAnsi(key);
-  std::string file = ReadManifestValue("HID", ansiKey);
+  std::string file = ReadManifestValue(manifest, "HID", ansiKey);
   if (!file.empty() && IsPlainFileName(file)) {
     std::wstring name = OS().AnsiToWide(file);
     hid.m_strRemoteUrl = RemoteUrl(table.m_strBaseUrl, L"HID", EscapeFileNameForUrl(name));
@@ -81,30 +98,31 @@ void ChooseHidPackage(PackageTable& table) {
     hid.m_strLocalPath = LocalPath(table.m_strModuleDir, L"HID", name);
     hid.m_bAvailable = true;
   }
-  ApplyDigests("HID", ansiKey, hid);
+  ApplyDigests(manifest, "HID", ansiKey, hid);
 }
 
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Whether a digest text equals the expected one, letter case aside.
-bool DigestEquals(const std::string& actual, const std::string& expected) {
-  if (expected.size() != actual.size()) return false;
-  for (size_t i = 0; i < expected.size(); ++i) {
-    if (FoldAscii(expected[i]) != FoldAscii(actual[i])) return false;
-  }
-  return true;
+bool HasDigest(const PackageRecord& record) {
+  return !record.m_strExpectedMd5.empty() || !record.m_strExpectedSha256.empty();
 }
 
-// Whether a file's digests (nullopt: it could not be read) match the record's: the MD5 and,
-// when the record names one, the SHA-256. `mismatch` says which failed.
+// Whether a file's digests (nullopt: it could not be read) match those the record gives (none:
+// no match), letter case aside. `mismatch` says which failed.
 bool DigestsMatch(const std::optional<FileDigests>& actual, const PackageRecord& record, std::string* mismatch) {
-  const std::string md5 = OS().WideToAnsi(record.m_strExpectedMd5).substr(0, kDigestCapacity - 1);
-  if (!actual || !DigestEquals(actual->md5, md5)) {
-    if (mismatch) *mismatch = "md5 " + (actual ? actual->md5 : std::string("unreadable")) + ", expected " + md5;
+  if (!HasDigest(record)) {
+    if (mismatch) *mismatch = kNoDigest;
+    return false;
+  }
+  if (!actual) {
+    if (mismatch) *mismatch = "the file is missing or unreadable";
+    return false;
+  }
+  const std::string md5 = OS().WideToAnsi(record.m_strExpectedMd5);
+  if (!md5.empty() && !EqualsFoldingAscii(actual->md5, md5)) {
+    if (mismatch) *mismatch = "md5 " + actual->md5 + ", expected " + md5;
     return false;
   }
   const std::string sha256 = OS().WideToAnsi(record.m_strExpectedSha256);
-  if (sha256.empty() || DigestEquals(actual->sha256, sha256)) return true;
+  if (sha256.empty() || EqualsFoldingAscii(actual->sha256, sha256)) return true;
   if (mismatch) *mismatch = "sha256 " + actual->sha256 + ", expected " + sha256;
   return false;
 }
@@ -151,11 +169,11 @@ bool FetchFile(const std::wstring& remoteUrl, const std::wstring& localPath, con
 
 void SetDefaults(const PackageTable& table, const std::wstring& folder, const wchar_t* fileName, const wchar_t* md5,
                  PackageRecord& record) {
+  record = PackageRecord{};  // every field, so nothing of an earlier list stays
   record.m_strRemoteUrl = RemoteUrl(table.m_strBaseUrl, folder, fileName);
   record.m_strLocalPath = LocalPath(table.m_strModuleDir, folder, fileName);
   record.m_strFileName = fileName;
   record.m_strExpectedMd5 = md5;
-  record.m_bAvailable = false;
 }
 
 std::mutex g_tableMutex;
@@ -179,12 +197,16 @@ PackageTable PackageTable::Create(const std::wstring& moduleDir, const std::wstr
   table.m_nBits = bits;
   table.m_strManifestUrl = baseUrl + L"file.ini";
   table.m_strManifestPath = moduleDir + kPathSep + L"file.ini";
+  table.ResetRecords();
+  return table;
+}
+
+void PackageTable::ResetRecords() {
   for (Vendor vendor : kVendorsInRunOrder) {
     const VendorInfo& v = VendorOf(vendor);
-    SetDefaults(table, Utf8ToWide(v.key), v.installer, v.md5, table.Record(vendor));
+    SetDefaults(*this, Utf8ToWide(v.key), v.installer, v.md5, Record(vendor));
   }
-  SetDefaults(table, L"", kIe8Installer, kIe8Md5, table.m_IE8);
-  return table;
+  SetDefaults(*this, L"", kIe8Installer, kIe8Md5, m_IE8);
 }
 
 PackageRecord& PackageTable::Record(int index) {
@@ -233,19 +255,23 @@ void ResetPackageTable() {
 bool LoadManifest(PackageTable& table) {
   std::string path = OS().WideToAnsi(table.m_strManifestPath);
   NetTrace("load file %s\n\n", path.c_str());
-  if (!LocalManifestMayBeApplied(table.m_ManifestKey, path)) return false;  // the trace says why
-  auto lock = LockIniStore();
-  if (IniLoadFile(path.c_str()) == -1) {
-    IniFreeFile();
-    return false;
-  }
-  ApplySection(table, kIe8Section, table.m_IE8);
-  for (Vendor vendor : kVendorsInStateOrder) {
-    if (vendor != Vendor::kHID) ApplySection(table, VendorOf(vendor).key, table.Record(vendor));
-  }
-  ChooseHidPackage(table);
-  IniFreeFile();
+  std::optional<std::string> manifest = ReadManifestToApply(table.m_ManifestKey, path);
+  if (!manifest) return false;  // with a key, the trace says why
+  ApplyManifest(table, *manifest);
   return true;
+}
+
+void ApplyManifest(PackageTable& table, std::string_view manifest) {
+  table.ResetRecords();
+  ApplySection(table, manifest, kIe8Section, table.m_IE8);
+  for (Vendor vendor : kVendorsInStateOrder) {
+    if (vendor != Vendor::kHID) ApplySection(table, manifest, VendorOf(vendor).key, table.Record(vendor));
+  }
+  ChooseHidPackage(table, manifest);
+}
+
+bool ClientInstallsHidPackage(const PackageTable& table) {
+  return table.m_HID.m_bAvailable && table.m_strOsName != L"10";
 }
 
 bool DownloadFile(const std::wstring& remoteUrl, const std::wstring& localPath) {
@@ -263,6 +289,11 @@ PackageState ObtainPackage(const PackageRecord& record, std::string* reason, Pac
   if (HeldFilePtr present = HoldIfMatching(record.m_strLocalPath, record)) {
     if (installer) *installer = std::move(present);
     return PackageState::kPresent;
+  }
+  if (!HasDigest(record)) {  // no file could ever be accepted: fetch nothing
+    if (reason) *reason = kNoDigest;
+    if (failure) *failure = PackageFailure::kDigest;
+    return PackageState::kFailed;
   }
   // Not held across the download: the commit must be free to replace the file.
   if (!FetchFile(record.m_strRemoteUrl, record.m_strLocalPath, &record, reason, failure, progress))

@@ -6,10 +6,11 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "net/http_client.h"
-#include "net/manifest_commit.h"
-#include "net/manifest_signature.h"
+#include "net/manifest_refresh.h"
+#include "net/manifest_trust.h"
 #include "pc/vendors.h"
 #include "platform/platform.h"
 
@@ -19,7 +20,7 @@ struct PackageRecord {
   std::wstring m_strRemoteUrl;
   std::wstring m_strLocalPath;
   std::wstring m_strFileName;        // the installer's file name, as launched
-  std::wstring m_strExpectedMd5;     // 32 hex digits
+  std::wstring m_strExpectedMd5;     // 32 hex digits, or empty: the SHA-256 alone decides
   std::wstring m_strExpectedSha256;  // 64 hex digits, or empty: the MD5 alone decides
   bool m_bAvailable = false;         // HID only: the manifest names an installer for this PC
 };
@@ -43,6 +44,8 @@ struct PackageTable {
   // A table with the defaults for this folder, base URL and Windows.
   static PackageTable Create(const std::wstring& moduleDir, const std::wstring& baseUrl, const std::wstring& osName,
                              int bits);
+  // The six records back at their built-in defaults; the rest stays.
+  void ResetRecords();
 
   static constexpr int kRecordCount = 6;
   // The records in table order, with their keys ("HID", "YSB", "NJYS", "WHJL", "SDSS", "IE8").
@@ -62,10 +65,20 @@ PackageTable& GetPackageTable();
 // Tests: rebuilds the process-wide table from the platform now installed.
 void ResetPackageTable();
 
-// Applies the local manifest (m_strManifestPath) to the table; false when it can't be loaded
-// (the table is unchanged). Values that are not plain file names are ignored. With the
-// table's manifest key on, a manifest without a good signature beside it is not loaded.
+// Applies the local manifest (m_strManifestPath) to the table as ApplyManifest does, from the
+// bytes read once (and, with the table's manifest key on, verified: ReadManifestToApply); false
+// when nothing may be applied (the table is unchanged).
 bool LoadManifest(PackageTable& table);
+
+// A list replaces, never merges: the records go back to their defaults, then the list's values
+// apply, so a package the list no longer names can't be fetched or run. Values that are not
+// plain file names are ignored; a digest that is not 32 (MD5) or 64 (SHA-256) hex digits
+// leaves its package with no digest, which no file matches, and the trace says why.
+void ApplyManifest(PackageTable& table, std::string_view manifest);
+
+// Whether the client installs the HID package on this PC: the list names one for its Windows
+// and bitness, and the Windows is not 10, where the client never installs it.
+bool ClientInstallsHidPackage(const PackageTable& table);
 
 // Fetches the manifest to its local path as the client does at start: RefreshManifest (whole
 // and sound, or not at all), or with the table's manifest key on, DownloadSignedManifest (the
@@ -74,8 +87,8 @@ ManifestOutcome RefreshTableManifest(const PackageTable& table);
 // RefreshTableManifest; false when the local manifest was kept.
 bool DownloadManifest(const PackageTable& table);
 
-// Whether the file at the record's local path matches its digests: the MD5 and, when the
-// record has one, the SHA-256 (letter case ignored).
+// Whether the file at the record's local path matches the digests the record gives (MD5,
+// SHA-256 or both; letter case ignored). A record without any digest matches no file.
 bool PackageFileMatches(const PackageRecord& record);
 
 // One file request; false when the transfer failed: no connection, no success status (404
@@ -92,10 +105,10 @@ enum class PackageFailure {
 
 // True when the file at the record's local path matches its expected digests (letter case
 // ignored), downloading it first when it does not; a download replaces the file only when
-// it arrived whole and matches the digest. On false, `failure` (when given) says why;
-// `progress` hears of the download's blocks. On true, `installer` (when given) receives that
-// file held (HeldFile): its digests were read through this very hold, so launching it while
-// held runs what was checked.
+// it arrived whole and matches the digest; a record without any digest fails at once (kDigest).
+// On false, `failure` (when given) says why; `progress` hears of the download's blocks. On true,
+// `installer` (when given) receives that file held (HeldFile): its digests were read through
+// this very hold, so launching it while held runs what was checked.
 bool EnsurePackage(const PackageRecord& record, PackageFailure* failure = nullptr,
                    const HttpProgress& progress = nullptr, HeldFilePtr* installer = nullptr);
 

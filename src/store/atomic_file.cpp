@@ -81,6 +81,20 @@ void RemoveLeftoverTempFiles(const std::string& folder) {
   }
 }
 
+std::optional<std::string> ReadFileBytes(const std::string& path, std::size_t limit) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return std::nullopt;
+  std::string bytes;
+  char block[4096];
+  std::size_t n;
+  // One block past the limit is enough to tell a file that is too large.
+  while (bytes.size() <= limit && (n = std::fread(block, 1, sizeof block, file)) > 0) bytes.append(block, n);
+  bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed || bytes.size() > limit) return std::nullopt;
+  return bytes;
+}
+
 bool CanWriteInPlace(const std::string& path) {
   std::FILE* probe = std::fopen(path.c_str(), "ab");
   if (!probe) return false;

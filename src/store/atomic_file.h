@@ -1,6 +1,8 @@
-// Whole-file rewrites that leave either the old file or the new one, never a torn mix.
+// Whole files: read within a bound, and rewritten so that either the old file or the new one
+// is left, never a torn mix.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -14,6 +16,9 @@ std::string FolderPart(const std::string& path);
 // copies of the client never share one) and short ("~" + process id + "-" + count + ".tmp"
 // in base 36), so that it fits wherever the target's path nearly fits.
 std::string UniqueTempPath(const std::string& target);
+
+// The bytes of a file; nullopt when it can't be read or holds more than limit bytes.
+std::optional<std::string> ReadFileBytes(const std::string& path, std::size_t limit);
 
 // The process id in a file name that UniqueTempPath made; nothing for any other name.
 std::optional<std::uint32_t> TempFileOwner(const std::string& fileName);

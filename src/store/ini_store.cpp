@@ -2,6 +2,8 @@
 // kind) exactly once; reading, finding a section and writing are walks over those lines.
 // A write builds the complete new file in memory and hands it to ReplaceFileContents, which
 // writes a temporary file beside the target and moves it over, so a failed write loses nothing.
+// A UTF-8 byte-order mark that an editor put at the start is not part of the first line: every
+// walk starts after it, and a write keeps it in front.
 #include "store/ini_store.h"
 
 #include <cstdio>
@@ -10,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ascii.h"
 #include "store/atomic_file.h"
 
 namespace lirra {
@@ -19,17 +22,14 @@ namespace {
 // A file bigger than this is treated like one whose text can't be allocated.
 constexpr long kMaxFileSize = 64L * 1024 * 1024;
 
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+bool NamesEqual(std::string_view a, const char* b) { return EqualsFoldingAscii(a, b); }
 
-bool NamesEqual(std::string_view a, const char* b) {
-  size_t i = 0;
-  for (; i < a.size(); ++i) {
-    if (b[i] == '\0' || FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-  }
-  return b[i] == '\0';
-}
+// Where the first line begins: after a byte-order mark, when the text starts with one.
+size_t FirstLine(std::string_view text) { return text.substr(0, kUtf8Bom.size()) == kUtf8Bom ? kUtf8Bom.size() : 0; }
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -113,7 +113,7 @@ struct SectionSpan {
 
 std::optional<SectionSpan> FindSection(std::string_view text, const char* section) {
   std::optional<SectionSpan> span;
-  for (size_t pos = 0; pos < text.size();) {
+  for (size_t pos = FirstLine(text); pos < text.size();) {
     IniLine line = ScanLine(text, pos);
     pos = line.next;
     if (line.kind == LineKind::Section) {
@@ -130,17 +130,6 @@ std::optional<SectionSpan> FindSection(std::string_view text, const char* sectio
   return span;
 }
 
-std::optional<std::string> ReadWholeFile(const char* path) {
-  std::FILE* file = std::fopen(path, "rb");
-  if (!file) return std::nullopt;
-  std::string bytes;
-  char chunk[4096];
-  size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, n);
-  std::fclose(file);
-  return bytes;
-}
-
 void CopyOut(std::string_view value, char* out, int outSize) {
   if (!out || outSize < 1) return;
   size_t n = value.size() < static_cast<size_t>(outSize - 1) ? value.size() : static_cast<size_t>(outSize - 1);
@@ -155,7 +144,7 @@ int ReadFromText(std::string_view text, const char* section, const char* key, ch
     return 0;
   }
   bool entered = false;
-  for (size_t pos = 0; pos < text.size();) {
+  for (size_t pos = FirstLine(text); pos < text.size();) {
     IniLine line = ScanLine(text, pos);
     pos = line.next;
     if (line.kind == LineKind::Section) {
@@ -229,8 +218,11 @@ class IniStore {
     std::optional<SectionSpan> span = FindSection(text, section);
     if (!span) {
       if (!value) return std::nullopt;
-      if (!section) return std::string(key) + " = " + value + "\n" + text;  // a new unnamed section goes first
-      std::optional<std::string> disk = ReadWholeFile(fileName_.c_str());   // appending adds to what is on disk
+      if (!section) {  // a new unnamed section goes first
+        const size_t first = FirstLine(text);
+        return text.substr(0, first) + key + " = " + value + "\n" + text.substr(first);
+      }
+      std::optional<std::string> disk = ReadFileBytes(fileName_, kMaxFileSize);  // appending adds to what is on disk
       return disk.value_or("") + "\n[" + section + "]\n" + key + " = " + value + "\n";
     }
     for (size_t pos = span->bodyStart; pos < span->sectionEnd;) {
@@ -278,7 +270,7 @@ void IniFreeFile() {
   Store().Free();
 }
 
-int IniReadStringFromText(const std::string& text, const char* section, const char* key, char* out, int outSize,
+int IniReadStringFromText(std::string_view text, const char* section, const char* key, char* out, int outSize,
                           const char* defaultValue) {
   return ReadFromText(text, section, key, out, outSize, defaultValue);
 }

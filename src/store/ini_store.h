@@ -5,11 +5,14 @@
 
 #include <mutex>
 #include <string>
+#include <string_view>
 
 namespace lirra {
 
 constexpr int kIniMaxPath = 255;      // longest accepted path, in bytes
 constexpr int kIniMaxContent = 1023;  // longest line content that counts
+
+// A UTF-8 byte-order mark at the start of a file is skipped: the first line begins after it.
 
 // Returns 1 when loaded, 0 when the text could not be held in memory, -1 when the path is
 // too long (nothing recorded) or the file can't be opened (the path becomes the current file).
@@ -20,7 +23,7 @@ int IniLoadFile(const char* path);
 int IniReadString(const char* section, const char* key, char* out, int outSize, const char* defaultValue);
 
 // IniReadString over text in memory instead of the current file, by the same rules.
-int IniReadStringFromText(const std::string& text, const char* section, const char* key, char* out, int outSize,
+int IniReadStringFromText(std::string_view text, const char* section, const char* key, char* out, int outSize,
                           const char* defaultValue);
 
 // Puts the key with the value into the section of the current file (a null value removes the

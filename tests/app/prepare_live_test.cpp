@@ -7,7 +7,8 @@
 #include <string>
 
 #include "app/prepare_worker.h"
-#include "net/manifest_signature.h"
+#include "net/crypto.h"
+#include "net/manifest_trust.h"
 #include "net/md5.h"
 #include "net/package_table.h"
 #include "pc/run_flags.h"
@@ -173,6 +174,20 @@ TEST_F(PrepareOverHttp, ServerThatNeverAnswersEndsInFailedChecksNotAHang) {
   EXPECT_EQ(log_.lines, Join({kChecks, kDownloadFailed, kFinish}));
   EXPECT_NE(out.find("get latst Versioninfo Fail! ret=[-1].\r\n"), std::string::npos) << out;
   EXPECT_EQ(ReadFile(dir_.File("file.ini")), ManifestFor(Md5Of(kInstaller)));
+}
+
+TEST_F(PrepareOverHttp, APackageTheDownloadedListWithdrawsIsNeitherFetchedNorRun) {
+  // The list of an earlier start names the HID driver; the one served now no longer does.
+  WriteFile(dir_.File("file.ini"), ManifestFor(Md5Of(kInstaller)));
+  Shop shop{"[NJYS]\r\npath=clientsetup.exe\r\n", kInstaller, R"({"code":0,"value":{"value":"1.0.0.2"}})"};
+  LoopbackServer server([&](const std::string& request) { return shop.Serve(request); });
+
+  Run("127.0.0.1:" + std::to_string(server.port()));
+
+  EXPECT_EQ(log_.lines, Join({kChecks, kFinish}));
+  EXPECT_EQ(ReadFile(dir_.File("file.ini")), shop.manifest);
+  EXPECT_FALSE(GetPackageTable().m_HID.m_bAvailable);
+  for (const std::string& request : server.requests()) EXPECT_EQ(request.find("hid732"), std::string::npos);
 }
 
 // ---- a client built with a manifest key ----

@@ -1,13 +1,18 @@
 // Signed package lists in memory: Ed25519 against RFC 8032's vectors, the strict base64 of
 // keys and signatures, the serial, the decision whether a manifest may replace the local one,
-// and SHA-256.
-#include "net/manifest_signature.h"
-
+// the serial floor kept on disk, and SHA-256.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "net/crypto.h"
+#include "net/file_digests.h"
+#include "net/manifest_commit.h"
+#include "net/manifest_trust.h"
+#include "net/md5.h"
+#include "platform/platform.h"
+#include "store/atomic_file.h"
 #include "support/temp_dir.h"
 
 namespace lirra {
@@ -204,6 +209,8 @@ std::vector<SerialCase> SerialCases() {
       {"Plus", "[manifest]\r\nserial=+1\r\n", std::nullopt},
       {"Trailing", "[manifest]\r\nserial=1x\r\n", std::nullopt},
       {"Hex", "[manifest]\r\nserial=0x10\r\n", std::nullopt},
+      // An editor that saves UTF-8 with a byte-order mark must not hide the first line.
+      {"AfterByteOrderMark", "\xEF\xBB\xBF[manifest]\r\nserial=9\r\n", 9},
   };
 }
 
@@ -238,6 +245,7 @@ struct UpdateCase {
   SignedManifest downloaded;
   std::optional<SignedManifest> local;
   ManifestCheck check;
+  std::uint64_t floor = 0;  // the serial kept in file.ini.serial
 };
 
 std::string FlipByte(std::string bytes, size_t index) {
@@ -285,6 +293,13 @@ std::vector<UpdateCase> UpdateCases() {
       {"LocalSignedByAnotherKeySetsNoFloor", Signed(Manifest("1")),
        SignedManifest{Manifest("9"), SignatureFile(kOtherSeed, Manifest("9"))}, ManifestCheck::kAccepted},
       {"BadDownloadAgainstGoodLocal", {Manifest("6"), sig5}, Signed(m5), ManifestCheck::kBadSignature},
+      // The kept floor stands when the local pair is gone, unsigned or older.
+      {"BelowTheKeptFloorWithoutLocal", Signed(m5), std::nullopt, ManifestCheck::kOlderSerial, 6},
+      {"BelowTheKeptFloorLocalUnsigned", Signed(m5), SignedManifest{Manifest("1"), std::nullopt},
+       ManifestCheck::kOlderSerial, 6},
+      {"BelowTheKeptFloorAboveLocal", Signed(m5), Signed(Manifest("4")), ManifestCheck::kOlderSerial, 6},
+      {"AtTheKeptFloor", Signed(m5), std::nullopt, ManifestCheck::kAccepted, 5},
+      {"LocalAboveTheKeptFloor", Signed(m5), Signed(Manifest("7")), ManifestCheck::kOlderSerial, 2},
   };
 }
 
@@ -294,7 +309,7 @@ class UpdateTest : public testing::TestWithParam<UpdateCase> {};
 
 TEST_P(UpdateTest, DecidesWhetherTheDownloadReplacesTheLocalManifest) {
   const UpdateCase& c = GetParam();
-  EXPECT_EQ(CheckManifestUpdate(kKey, c.downloaded, c.local), c.check) << DescribeManifestCheck(c.check);
+  EXPECT_EQ(CheckManifestUpdate(kKey, c.downloaded, c.local, c.floor), c.check) << DescribeManifestCheck(c.check);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, UpdateTest, testing::ValuesIn(UpdateCases()),
@@ -316,27 +331,89 @@ TEST(ManifestCheckTest, EveryOutcomeHasItsOwnReason) {
 
 // ---- files ----
 
+bool MayApply(const ManifestKey& key, const std::string& path) { return ReadManifestToApply(key, path).has_value(); }
+
 TEST(SignedManifestFilesTest, LocalPairIsAppliedOnlyWhenItVerifies) {
   test::TempDir dir;
   std::string path = dir.File("file.ini");
   const std::string manifest = Manifest("3");
-  EXPECT_TRUE(LocalManifestMayBeApplied(ManifestKey(), path)) << "without a key nothing is checked";
-  EXPECT_FALSE(LocalManifestMayBeApplied(kKey, path)) << "nothing there";
+  EXPECT_FALSE(MayApply(ManifestKey(), path)) << "nothing there";
+  EXPECT_FALSE(MayApply(kKey, path)) << "nothing there";
 
   test::WriteFile(path, manifest);
-  EXPECT_TRUE(LocalManifestMayBeApplied(ManifestKey(), path));
-  EXPECT_FALSE(LocalManifestMayBeApplied(kKey, path));
+  EXPECT_EQ(ReadManifestToApply(ManifestKey(), path), manifest) << "without a key nothing is checked";
+  EXPECT_FALSE(MayApply(kKey, path));
   test::WriteFile(path + ".sig", SignatureFile(kOtherSeed, manifest));
-  EXPECT_FALSE(LocalManifestMayBeApplied(kKey, path));
+  EXPECT_FALSE(MayApply(kKey, path));
   test::WriteFile(path + ".sig", SignatureFile(kSeed, manifest));
-  EXPECT_TRUE(LocalManifestMayBeApplied(kKey, path));
+  EXPECT_EQ(ReadManifestToApply(kKey, path), manifest);
   test::WriteFile(path, manifest + "\r\n");
-  EXPECT_FALSE(LocalManifestMayBeApplied(kKey, path)) << "one byte more";
+  EXPECT_FALSE(MayApply(kKey, path)) << "one byte more";
 
   // A signature file padded beyond any signature's size is not read at all.
   test::WriteFile(path, manifest);
   test::WriteFile(path + ".sig", SignatureFile(kSeed, manifest) + std::string(kMaxSignatureFileBytes, '\n'));
-  EXPECT_FALSE(LocalManifestMayBeApplied(kKey, path));
+  EXPECT_FALSE(MayApply(kKey, path));
+}
+
+// An accepted local pair raises the kept floor to its serial; an older signed pair put back in
+// its place is refused then, with or without its signature file lost on the way.
+TEST(SignedManifestFilesTest, TheKeptFloorOutlivesTheLocalPair) {
+  test::TempDir dir;
+  const std::string path = dir.File("file.ini");
+  test::WriteFile(path, Manifest("8"));
+  test::WriteFile(path + ".sig", SignatureFile(kSeed, Manifest("8")));
+  ASSERT_TRUE(MayApply(kKey, path));
+  EXPECT_EQ(test::ReadFile(SerialFloorPath(path)), "8\n");
+  EXPECT_EQ(ReadSerialFloor(path), 8u);
+
+  test::WriteFile(path, Manifest("5"));
+  test::WriteFile(path + ".sig", SignatureFile(kSeed, Manifest("5")));
+  EXPECT_FALSE(MayApply(kKey, path)) << "an older signed pair";
+  EXPECT_EQ(ReadSerialFloor(path), 8u) << "a refused pair lowers nothing";
+  test::WriteFile(path, Manifest("9"));
+  test::WriteFile(path + ".sig", SignatureFile(kSeed, Manifest("9")));
+  EXPECT_TRUE(MayApply(kKey, path));
+  EXPECT_EQ(ReadSerialFloor(path), 9u);
+  EXPECT_TRUE(MayApply(ManifestKey(), path));
+  EXPECT_EQ(ReadSerialFloor(path), 9u) << "a build without a key keeps no floor";
+}
+
+struct FloorFileCase {
+  const char* name;
+  std::optional<std::string> text;  // nullopt: no file
+  std::uint64_t floor;
+};
+
+TEST(SignedManifestFilesTest, TheFloorFileHoldsDecimalDigitsAndALineEnd) {
+  const FloorFileCase cases[] = {
+      {"missing", std::nullopt, 0},
+      {"digits and LF", "42\n", 42},
+      {"digits and CRLF", "42\r\n", 42},
+      {"digits alone", "42", 42},
+      {"empty", "", 0},
+      {"not a number", "4x2\n", 0},
+      {"negative", "-3\n", 0},
+      {"too long", std::string(100, '9'), 0},
+  };
+  for (const FloorFileCase& c : cases) {
+    test::TempDir dir;
+    const std::string path = dir.File("file.ini");
+    if (c.text) test::WriteFile(SerialFloorPath(path), *c.text);
+    EXPECT_EQ(ReadSerialFloor(path), c.floor) << c.name;
+  }
+}
+
+TEST(SignedManifestFilesTest, TheFloorOnlyRises) {
+  test::TempDir dir;
+  const std::string path = dir.File("file.ini");
+  EXPECT_TRUE(RaiseSerialFloor(path, 0));
+  EXPECT_FALSE(test::FileExists(SerialFloorPath(path))) << "0 is the floor of no file";
+  EXPECT_TRUE(RaiseSerialFloor(path, 12));
+  EXPECT_TRUE(RaiseSerialFloor(path, 3));
+  EXPECT_EQ(test::ReadFile(SerialFloorPath(path)), "12\n");
+  EXPECT_TRUE(RaiseSerialFloor(path, UINT64_C(18446744073709551615)));
+  EXPECT_EQ(ReadSerialFloor(path), UINT64_C(18446744073709551615));
 }
 
 TEST(SignedManifestFilesTest, ReadingStopsAtTheLimits) {
@@ -359,25 +436,19 @@ TEST(Sha256Test, KnownAnswers) {
   EXPECT_EQ(Sha256Hex(two.data(), two.size()), "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
 }
 
-TEST(Sha256Test, FilesAreStreamedAndComparedInEitherCase) {
+// The digests that decide what runs, read through the file's hold in blocks.
+TEST(Sha256Test, AHeldFileIsDigestedWhole) {
   test::TempDir dir;
   std::string path = dir.File("installer.exe");
   std::string bytes;
   for (int i = 0; i < 200000; ++i) bytes.push_back(static_cast<char>(i * 7 + i / 256));
   test::WriteFile(path, bytes);
-  std::string hex;
-  ASSERT_TRUE(GetFileSha256(path, &hex));
-  EXPECT_EQ(hex, Sha256Hex(bytes.data(), bytes.size()));
-  std::string upper = hex;
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  EXPECT_TRUE(FileMatchesSha256(path, hex));
-  EXPECT_TRUE(FileMatchesSha256(path, upper));
-  EXPECT_FALSE(FileMatchesSha256(path, FlipByte(hex, 63)));
-  EXPECT_FALSE(FileMatchesSha256(path, hex.substr(0, 63)));
-  EXPECT_FALSE(FileMatchesSha256(path, hex + "0"));
-  EXPECT_FALSE(FileMatchesSha256(path, ""));
-  EXPECT_FALSE(GetFileSha256(dir.File("missing.exe"), &hex));
-  EXPECT_FALSE(FileMatchesSha256(dir.File("missing.exe"), Sha256Hex("", 0)));
+  HeldFilePtr held = OS().OpenHeld(OS().AnsiToWide(path));
+  ASSERT_TRUE(held);
+  std::optional<FileDigests> digests = DigestHeldFile(*held);
+  ASSERT_TRUE(digests);
+  EXPECT_EQ(digests->sha256, Sha256Hex(bytes.data(), bytes.size()));
+  EXPECT_EQ(digests->md5, Md5Hex(bytes.data(), bytes.size()));
 }
 
 }  // namespace

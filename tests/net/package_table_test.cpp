@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "net/manifest_commit.h"
+#include "net/manifest_refresh.h"
 #include "net/md5.h"
 #include "platform/platform.h"
 #include "support/fake_platform.h"
@@ -192,17 +193,46 @@ TEST(ManifestTest, MissingManifestLeavesTheTableAsItWas) {
   EXPECT_EQ(table.m_HID.m_strFileName, before.m_HID.m_strFileName);
 }
 
-TEST(ManifestTest, ALaterManifestKeepsWhatItDoesNotName) {
+// The local list names a HID package and NJYS's new installer; the downloaded one withdraws
+// both. Only what the newer list names is left to fetch or run.
+TEST(ManifestTest, ALaterListReplacesTheEarlierOneWhole) {
   ManifestFixture f;
   PackageTable table = PackageTable::Create(f.folder, kBase, L"7", 64);
-  test::WriteFile(f.dir.File("file.ini"), "[NJYS]\npath=first.exe\n[HID]\nW764=h.exe\n");
+  test::WriteFile(f.dir.File("file.ini"),
+                  "[NJYS]\npath=first.exe\nMD5=11111111111111111111111111111111\n[HID]\nW764=h.exe\n");
   ASSERT_TRUE(LoadManifest(table));
+  ASSERT_TRUE(ClientInstallsHidPackage(table));
   test::WriteFile(f.dir.File("file.ini"), "[YSB]\npath=second.exe\n");
   ASSERT_TRUE(LoadManifest(table));
-  EXPECT_EQ(table.m_NJYS.m_strFileName, L"first.exe");
+  const PackageTable defaults = PackageTable::Create(f.folder, kBase, L"7", 64);
+  EXPECT_EQ(table.m_NJYS.m_strFileName, defaults.m_NJYS.m_strFileName);
+  EXPECT_EQ(table.m_NJYS.m_strRemoteUrl, defaults.m_NJYS.m_strRemoteUrl);
+  EXPECT_EQ(table.m_NJYS.m_strExpectedMd5, defaults.m_NJYS.m_strExpectedMd5);
   EXPECT_EQ(table.m_YSB.m_strFileName, L"second.exe");
-  EXPECT_TRUE(table.m_HID.m_bAvailable);
-  EXPECT_EQ(table.m_HID.m_strFileName, L"W764");  // the key stands in until a manifest names the file
+  EXPECT_FALSE(table.m_HID.m_bAvailable);
+  EXPECT_FALSE(ClientInstallsHidPackage(table));
+  EXPECT_EQ(table.m_HID.m_strLocalPath, defaults.m_HID.m_strLocalPath);
+}
+
+TEST(ManifestTest, TheClientInstallsHidWhereTheListNamesItExceptOnWindows10) {
+  const std::string manifest = "[HID]\nXP32=a.exe\nW732=b.exe\nW864=c.exe\nW1064=d.exe\n";
+  struct Pc {
+    const wchar_t* os;
+    int bits;
+    bool installs;
+  } pcs[] = {{L"XP", 32, true},  {L"7", 32, true},  {L"8", 64, true},
+             {L"10", 64, false}, {L"7", 64, false}, {L"No", 32, false}};
+  for (const Pc& pc : pcs) {
+    ManifestFixture f;
+    EXPECT_EQ(ClientInstallsHidPackage(f.Apply(manifest, pc.os, pc.bits)), pc.installs) << pc.os << pc.bits;
+  }
+}
+
+// A byte-order mark that an editor saved in front of the list hides nothing.
+TEST(ManifestTest, AByteOrderMarkBeforeTheFirstSectionIsSkipped) {
+  ManifestFixture f;
+  PackageTable table = f.Apply("\xEF\xBB\xBF[NJYS]\r\npath=bom.exe\r\n", L"7", 32);
+  EXPECT_EQ(table.m_NJYS.m_strFileName, L"bom.exe");
 }
 
 struct NameCase {
@@ -256,7 +286,8 @@ std::vector<KeptCase> KeptCases() {
        {Response("200 OK", "[NJYS]\r\npath=\r\n[HID]\r\nW764=..\\evil.exe\r\n[YSB]\r\npath=CON\r\n")}},
       {"BodyCutShort", {"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n" + kNewManifest}},
       {"NotFound", {Response("404 Not Found", kNewManifest)}},
-      {"BeyondTheManifestCap", {"HTTP/1.1 200 OK\r\nContent-Length: 70000\r\n\r\n" + kNewManifest, stall, 8000}},
+      // A whole, well-formed list that only its length keeps out.
+      {"BeyondTheManifestCap", {Response("200 OK", kNewManifest + std::string(70000 - kNewManifest.size(), ';'))}},
       {"TricklePastTheDeadline", trickle},
   };
 }

@@ -126,7 +126,9 @@ class ServeModeTest(unittest.TestCase):
                                      "--dir", "C:\\shop", "--base", base)
         self.assertEqual(code, 0, err)
         rows = [line.split("\t") for line in out.decode().splitlines()]
+        # The table alone on standard output; the trace goes to standard error.
         self.assertEqual([r[0] for r in rows], ["HID", "YSB", "NJYS", "WHJL", "SDSS", "IE8"])
+        self.assertIn(b"si.wProcessorArchitecture = 9", err)
         self.assertEqual(rows[0][3], "W764.exe")
         self.assertEqual(rows[0][5], "1")
         for key, remote, local, name, digest, available, sha256 in rows:
@@ -305,6 +307,21 @@ class FetchTest(unittest.TestCase):
         self.assertEqual(lines, ["manifest: kept (already current)", "NJYS: present", "IE8: downloaded"])
         self.assertEqual(server.connections(), before + 2)  # the manifest and IE8 only
         self.assertEqual(sorted(n for n in os.listdir(self.dir) if n.startswith("~")), [])
+
+    def test_windows_10_takes_no_hid_package_as_the_client_decides(self):
+        server = self.serve("--root", self.data)
+        base = server.base + "/mervo/store/mervoDrivce/"
+        code, lines, err = self.fetch(base, "--os", "10", "--bits", "64")
+        self.assertEqual(code, 0, err)
+        self.assertEqual(lines, ["manifest: replaced", "YSB: downloaded", "NJYS: downloaded", "WHJL: downloaded",
+                                 "SDSS: downloaded"])
+        self.assertFalse(os.path.exists(os.path.join(self.dir, "HID")))
+        # Asked for by name, it is refused for the same reason.
+        code, lines, err = self.fetch(base, "--os", "10", "--bits", "32", "HID")
+        self.assertEqual(code, 1, err)
+        self.assertEqual(lines, ["manifest: kept (already current)",
+                                 "HID: failed (the client installs no HID package on this Windows)"])
+        self.assertFalse(os.path.exists(os.path.join(self.dir, "HID")))
 
     def test_a_package_that_fails_its_digest_exits_1(self):
         manifest = os.path.join(self.store, "file.ini")

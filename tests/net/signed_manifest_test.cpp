@@ -1,16 +1,19 @@
 // Signed package lists through the package table and a download host on loopback: which
-// manifest lands on disk and is applied, what the trace says when one is refused, and the
-// SHA-256 digest that a package must match beside its MD5. The key is the table's, so these
-// run whatever key the build carries.
+// manifest lands on disk and is applied, what the trace says when one is refused, the serial
+// floor that outlives the local pair, and the SHA-256 digest that a package must match beside
+// or instead of its MD5. The key is the table's, so these run whatever key the build carries.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "net/manifest_signature.h"
+#include "net/crypto.h"
+#include "net/manifest_commit.h"
+#include "net/manifest_trust.h"
 #include "net/md5.h"
 #include "net/package_table.h"
 #include "platform/platform.h"
@@ -234,7 +237,7 @@ TEST(ManifestDownloadTest, AListThatCantBeReplacedKeepsItsOwnSignature) {
     EXPECT_FALSE(DownloadManifest(table));
     EXPECT_EQ(ReadFile(folder.manifestPath), kOld);
     EXPECT_EQ(ReadFile(folder.manifestPath + ".sig"), localSigned ? SignatureFile(kSeed, kOld) : "<missing>");
-    EXPECT_EQ(LocalManifestMayBeApplied(key, folder.manifestPath), localSigned);
+    EXPECT_EQ(ReadManifestToApply(key, folder.manifestPath).has_value(), localSigned);
     EXPECT_EQ(std::vector<std::string>{}, Leftovers(folder.dir.path()));
   }
 }
@@ -273,11 +276,115 @@ TEST(ManifestLoadTest, WithAKeyOnlyAVerifiedLocalPairIsApplied) {
   }
 }
 
+// ---- the replay floor ----
+
+TEST(ManifestFloorTest, LosingTheSignatureFileLetsNoOlderListIn) {
+  Shop shop{kNew, SignatureFile(kSeed, kNew), {}};
+  ShopFolder folder;
+  const ManifestKey key = ManifestKey::FromBase64(kPublic);
+  PackageTable table = folder.Table(shop, key);
+  ASSERT_TRUE(DownloadManifest(table));
+  EXPECT_EQ(ReadFile(folder.manifestPath + ".serial"), "5\n");
+
+  shop.manifest = kOld;
+  shop.signature = SignatureFile(kSeed, kOld);
+  for (const char* lost : {".sig", ""}) {  // the signature file, then the list as well
+    std::remove((folder.manifestPath + lost).c_str());
+    std::string trace;
+    {
+      TraceCapture capture(folder.dir);
+      EXPECT_FALSE(DownloadManifest(table)) << lost;
+      trace = capture.Text();
+    }
+    EXPECT_NE(trace.find("refused: serial is lower"), std::string::npos) << trace;
+    EXPECT_FALSE(FileExists(folder.manifestPath + ".sig")) << lost;
+  }
+
+  // Nor can the older pair be put in place by hand.
+  WriteFile(folder.manifestPath, kOld);
+  WriteFile(folder.manifestPath + ".sig", SignatureFile(kSeed, kOld));
+  EXPECT_FALSE(LoadManifest(table));
+  EXPECT_EQ(table.m_NJYS.m_strFileName, L"clientsetup.exe");
+  EXPECT_EQ(ReadFile(folder.manifestPath + ".serial"), "5\n");
+}
+
+// ---- the verified bytes are the bytes applied ----
+
+// Replaces file.ini with an unsigned list the moment the serial floor is committed, which
+// LoadManifest does after the list passed its check and before it is applied.
+class SwappingPlatform : public test::FakePlatform {
+ public:
+  std::string manifestPath;
+  std::string replacement;
+  bool swapped = false;
+
+  bool MoveFileOver(const std::string& from, const std::string& to) override {
+    bool moved = FakePlatform::MoveFileOver(from, to);
+    if (to == manifestPath + ".serial" && !swapped) {
+      WriteFile(manifestPath, replacement);
+      swapped = true;
+    }
+    return moved;
+  }
+};
+
+TEST(ManifestLoadTest, AListSwappedAfterItsCheckIsNotTheOneApplied) {
+  Shop shop{"", std::nullopt, {}};
+  ShopFolder folder;
+  WriteFile(folder.manifestPath, kNew);
+  WriteFile(folder.manifestPath + ".sig", SignatureFile(kSeed, kNew));
+  PackageTable table = folder.Table(shop, ManifestKey::FromBase64(kPublic));
+  SwappingPlatform platform;
+  platform.manifestPath = folder.manifestPath;
+  platform.replacement = Manifest(5, "evil.exe");
+
+  EXPECT_TRUE(LoadManifest(table));
+  ASSERT_TRUE(platform.swapped);
+  EXPECT_EQ(ReadFile(folder.manifestPath), platform.replacement);
+  EXPECT_EQ(table.m_NJYS.m_strFileName, L"new.exe");
+}
+
+// ---- the list's own cap ----
+
+// A well-formed list that names a package, padded with comment lines to size bytes.
+std::string PaddedManifest(std::size_t size) {
+  std::string manifest = kNew;
+  while (manifest.size() < size) manifest += ";" + std::string(std::min<std::size_t>(500, size - manifest.size()), 'p');
+  manifest.resize(size);
+  return manifest;
+}
+
+TEST(ManifestCapTest, AListAbove64KiBIsRefusedOnItsLength) {
+  const std::string big = PaddedManifest(70000);
+  ASSERT_TRUE(NamesPackage(big)) << "the list itself would be taken";
+  for (bool keyed : {false, true}) {
+    Shop shop{big, SignatureFile(kSeed, big), {}};
+    ShopFolder folder;
+    PackageTable table = folder.Table(shop, keyed ? ManifestKey::FromBase64(kPublic) : ManifestKey());
+    std::string trace;
+    ManifestOutcome outcome;
+    {
+      TraceCapture capture(folder.dir);
+      outcome = RefreshTableManifest(table);
+      trace = capture.Text();
+    }
+    EXPECT_EQ(outcome.state, ManifestRefresh::kKept) << keyed;
+    EXPECT_NE(trace.find("Content-Length 70000 above the limit of 65536"), std::string::npos) << trace;
+    EXPECT_FALSE(FileExists(folder.manifestPath)) << keyed;
+    EXPECT_EQ(shop.server.connections(), 1) << "no signature is fetched for a list that was refused";
+  }
+}
+
 // ---- SHA-256 beside MD5 ----
 
 std::string Md5Of(const std::string& bytes) { return Md5Hex(bytes.data(), bytes.size()); }
 std::string ShaOf(const std::string& bytes) { return Sha256Hex(bytes.data(), bytes.size()); }
 std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
 
 TEST(Sha256ManifestTest, SectionsAndTheHidKeyCarryIt) {
   Shop shop{"", std::nullopt, {}};
@@ -288,19 +395,94 @@ TEST(Sha256ManifestTest, SectionsAndTheHidKeyCarryIt) {
                                      sha + "\"\r\n");
   PackageTable table = folder.Table(shop, ManifestKey());
   ASSERT_TRUE(LoadManifest(table));
+  EXPECT_EQ(table.m_NJYS.m_strExpectedMd5, L"0123456789abcdef0123456789abcdef");
   EXPECT_EQ(table.m_NJYS.m_strExpectedSha256, Wide(sha));
   EXPECT_EQ(table.m_HID.m_strExpectedSha256, Wide(hidSha));
-  EXPECT_EQ(table.m_HID.m_strExpectedMd5, L"6dc5143eacb9dc3c4ffee81bcff0206c") << "SHA256 alone keeps the MD5";
+  EXPECT_EQ(table.m_HID.m_strExpectedMd5, L"") << "a SHA-256 alone is all the file must match";
   EXPECT_EQ(table.m_IE8.m_strExpectedSha256, Wide(sha));
+  EXPECT_EQ(table.m_IE8.m_strExpectedMd5, L"");
+  EXPECT_EQ(table.m_YSB.m_strExpectedMd5, L"032493574ae689c119585f173ab9fe9d");
   EXPECT_EQ(table.m_YSB.m_strExpectedSha256, L"") << "none by default";
 
-  // A later manifest that gives a new MD5 alone drops the SHA-256 of the old file.
+  // A later list replaces the earlier one whole: what it doesn't give is back at its default.
   WriteFile(folder.manifestPath, "[NJYS]\r\nMD5=ffffffffffffffffffffffffffffffff\r\n[HID]\r\nW732=h.exe\r\n");
   ASSERT_TRUE(LoadManifest(table));
   EXPECT_EQ(table.m_NJYS.m_strExpectedMd5, L"ffffffffffffffffffffffffffffffff");
   EXPECT_EQ(table.m_NJYS.m_strExpectedSha256, L"");
-  EXPECT_EQ(table.m_HID.m_strExpectedSha256, Wide(hidSha)) << "a section without digests keeps them";
+  EXPECT_EQ(table.m_HID.m_strExpectedMd5, L"6dc5143eacb9dc3c4ffee81bcff0206c");
+  EXPECT_EQ(table.m_HID.m_strExpectedSha256, L"");
+  EXPECT_EQ(table.m_IE8.m_strExpectedMd5, L"acde10a1f8659cf91a3a323590195b48");
+  EXPECT_EQ(table.m_IE8.m_strExpectedSha256, L"");
 }
+
+// ---- the form of a digest ----
+
+const std::string kGenuine = "MZ genuine installer";
+
+struct DigestFormCase {
+  const char* name;
+  std::string section;  // the digest lines of [NJYS], beside path=installer.exe
+  bool usable;          // the list's digests stand; else the package has none and nothing is fetched
+  bool installs;        // the served genuine installer is accepted
+};
+
+std::vector<DigestFormCase> DigestFormCases() {
+  const std::string md5 = Md5Of(kGenuine), sha = ShaOf(kGenuine);
+  const std::string otherSha = ShaOf("another file");
+  return {
+      {"Md5", "MD5=" + md5, true, true},
+      {"Md5UpperCase", "MD5=" + Upper(md5), true, true},
+      {"Md5Quoted", "MD5=\"" + md5 + "\"", true, true},
+      {"Md5ShortByOne", "MD5=" + md5.substr(0, 31), false, false},
+      {"Md5FirstDigitOnly", "MD5=" + md5.substr(0, 1), false, false},
+      {"Md5LongByOne", "MD5=" + md5 + "0", false, false},
+      {"Md5NotHex", "MD5=" + md5.substr(0, 31) + "g", false, false},
+      {"Md5WithSha256Size", "MD5=" + sha, false, false},
+      {"Sha256Alone", "SHA256=" + sha, true, true},
+      {"Sha256AloneOfAnotherFile", "SHA256=" + otherSha, true, false},
+      {"Sha256ShortByOne", "SHA256=" + sha.substr(0, 63), false, false},
+      {"Sha256LongByOne", "SHA256=" + sha + "a", false, false},
+      {"Sha256WithMd5Size", "SHA256=" + md5, false, false},
+      {"BothGoodForms", "MD5=" + md5 + "\r\nSHA256=" + sha, true, true},
+      {"GoodMd5BadSha256", "MD5=" + md5 + "\r\nSHA256=" + sha.substr(0, 40), false, false},
+      {"BadMd5GoodSha256", "MD5=" + md5.substr(0, 30) + "\r\nSHA256=" + sha, false, false},
+  };
+}
+
+void PrintTo(const DigestFormCase& c, std::ostream* os) { *os << c.name; }
+
+class DigestFormTest : public testing::TestWithParam<DigestFormCase> {};
+
+TEST_P(DigestFormTest, OnlyWholeHexDigestsStand) {
+  const DigestFormCase& c = GetParam();
+  Shop shop{"", std::nullopt, {{"NJYS/installer.exe", kGenuine}}};
+  ShopFolder folder;
+  WriteFile(folder.manifestPath, "[NJYS]\r\npath=installer.exe\r\n" + c.section + "\r\n");
+  PackageTable table = folder.Table(shop, ManifestKey());
+  std::string trace;
+  {
+    TraceCapture capture(folder.dir);
+    ASSERT_TRUE(LoadManifest(table));
+    trace = capture.Text();
+  }
+  const PackageRecord& njys = table.m_NJYS;
+  EXPECT_EQ(njys.m_strExpectedMd5.empty() && njys.m_strExpectedSha256.empty(), !c.usable);
+  EXPECT_EQ(trace.find("manifest [NJYS] ") != std::string::npos, !c.usable) << trace;
+
+  std::string reason;
+  PackageFailure failure = PackageFailure::kNone;
+  EXPECT_EQ(ObtainPackage(njys, &reason, &failure) == PackageState::kDownloaded, c.installs) << reason;
+  EXPECT_EQ(shop.server.connections(), c.usable ? 1 : 0) << "a package without a usable digest is never fetched";
+  if (!c.installs) {
+    EXPECT_EQ(failure, PackageFailure::kDigest);
+  }
+  EXPECT_EQ(FileExists(OS().WideToAnsi(njys.m_strLocalPath)), c.installs);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sections, DigestFormTest, testing::ValuesIn(DigestFormCases()),
+                         [](const testing::TestParamInfo<DigestFormCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
 struct PackageFixture : testing::Test {
   ShopFolder folder;
@@ -316,11 +498,6 @@ struct PackageFixture : testing::Test {
     return record;
   }
 };
-
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
 
 TEST_F(PackageFixture, BothDigestsMustMatch) {
   const std::string genuine = "MZ genuine installer";
@@ -339,6 +516,13 @@ TEST_F(PackageFixture, BothDigestsMustMatch) {
       {"MD5 matches, SHA-256 doesn't", forged, Md5Of(forged), ShaOf(genuine), false},
       {"SHA-256 matches, MD5 doesn't", genuine, Md5Of(forged), ShaOf(genuine), false},
       {"SHA-256 cut short", genuine, Md5Of(genuine), ShaOf(genuine).substr(0, 40), false},
+      {"SHA-256 alone", genuine, "", ShaOf(genuine), true},
+      {"SHA-256 alone of another file", forged, "", ShaOf(genuine), false},
+      // A record made by hand, not from a list: a digest's beginning is not the digest.
+      {"MD5 cut short", genuine, Md5Of(genuine).substr(0, 31), "", false},
+      {"MD5 one digit", genuine, Md5Of(genuine).substr(0, 1), "", false},
+      {"MD5 and SHA-256 one digit each", genuine, Md5Of(genuine).substr(0, 1), ShaOf(genuine).substr(0, 1), false},
+      {"no digest at all", genuine, "", "", false},
   };
   for (const Case& c : cases) {
     std::remove(local.c_str());

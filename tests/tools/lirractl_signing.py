@@ -133,6 +133,17 @@ class KeygenSignVerify(Base):
             self.assertEqual(code, 1, name)
             self.assertIn(reason, out, name)
 
+        # Signed, but with a serial the client refuses.
+        for head, serial in ((b"", b"-1"), (b"", b"1x"), (b"", b"0x10"), (b"", b"18446744073709551616"),
+                             (b"\xef\xbb\xbf", b"-1")):  # a byte-order mark hides no line
+            self.put("serial.ini", head + b"[manifest]\r\nserial=" + serial + b"\r\n[NJYS]\r\npath=a.exe\r\n")
+            self.assertEqual(self.lirractl("sign", "sec.b64", "serial.ini")[0], 0)
+            code, out, _ = self.lirractl("verify", key, "serial.ini")
+            self.assertEqual((code, out), (1, b"bad: [manifest] serial is not a decimal number\n"), head + serial)
+        self.put("serial.ini", b"[manifest]\r\nserial=18446744073709551615\r\n")
+        self.assertEqual(self.lirractl("sign", "sec.b64", "serial.ini")[0], 0)
+        self.assertEqual(self.lirractl("verify", key, "serial.ini")[:2], (0, b"good\n"))
+
         self.assertEqual(self.lirractl("verify", key, "missing.ini")[0], 2)
         self.assertEqual(self.lirractl("verify", "not-a-key", "file.ini")[0], 64)
         self.assertEqual(self.lirractl("verify", key)[0], 64)

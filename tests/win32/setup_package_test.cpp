@@ -37,7 +37,8 @@ const std::wstring kCardXKey = L"SOFTWARE\\Classes\\Interface\\{D18F137A-0549-48
 // What the package brings; all of it goes with the uninstall.
 const wchar_t* const kProgramFiles[] = {L"lirra.exe", L"CardX.ocx", L"uninstall.exe", L"res", L"lirra.log"};
 // The shop's data, which upgrades and silent uninstalls keep.
-const wchar_t* const kShopFiles[] = {L"config.ini", L"file.ini", L"file.ini.sig", L"NJYS\\clientsetup.exe"};
+const wchar_t* const kShopFiles[] = {L"config.ini", L"file.ini", L"file.ini.sig", L"file.ini.serial",
+                                     L"NJYS\\clientsetup.exe"};
 // Temporary files of transfers that an ended client cut off; the uninstaller takes them even when
 // it keeps the shop's data.
 const wchar_t* const kLeftovers[] = {L"~39v-1.tmp", L"NJYS\\~39v-2.tmp", L"HID\\~39v-3.tmp"};
@@ -183,7 +184,7 @@ class SetupPackage : public testing::Test {
   // Plants the shop's data that is not there yet; returns all of it, to compare later.
   std::vector<std::string> KeepShopData(const std::wstring& dir) {
     CreateDirectoryW((dir + L"\\NJYS").c_str(), nullptr);
-    const std::string planted[] = {"[HID]\r\nvalue=1\r\n", "[YSB]\r\npath=BTReader.exe\r\n", "signature\r\n",
+    const std::string planted[] = {"[HID]\r\nvalue=1\r\n", "[YSB]\r\npath=BTReader.exe\r\n", "signature\r\n", "12\n",
                                    "downloaded installer"};
     std::vector<std::string> data;
     for (std::size_t i = 0; i < std::size(kShopFiles); ++i) {

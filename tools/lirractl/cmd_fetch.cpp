@@ -1,7 +1,8 @@
 // lirractl fetch --dir DIR [--base URL] [--os NAME --bits 32|64] [KEY...]: pre-loads a shop
 // PC's folder as the client would. It refreshes DIR/file.ini from the base URL by the client's
 // rule, applies it, then makes each named package (HID, YSB, NJYS, WHJL, SDSS, IE8; by default
-// those this Windows uses) present and verified in DIR. One line per step on stdout. Exit 0:
+// those the client installs on this Windows: HID as the client decides it) present and
+// verified in DIR. One line per step on stdout. Exit 0:
 // the manifest was replaced or already current and every package is verified; 1: a package
 // failed; 2: the manifest could not be refreshed (the local one was kept and used).
 #include <cstdio>
@@ -9,7 +10,6 @@
 #include <vector>
 
 #include "command.h"
-#include "net/manifest_commit.h"
 #include "net/package_table.h"
 #include "pc/system_probe.h"
 #include "platform/platform.h"
@@ -28,13 +28,20 @@ int RecordIndex(const std::string& key) {
   return -1;
 }
 
-// The packages the client itself installs on this Windows: HID when the manifest names one
-// for it, the four vendors, and IE8 on XP.
+// Why the client would not install the HID package here; nullptr when it would.
+const char* WhyNoHid(const lirra::PackageTable& table) {
+  if (lirra::ClientInstallsHidPackage(table)) return nullptr;
+  return table.m_HID.m_bAvailable ? "the client installs no HID package on this Windows"
+                                  : "the manifest names no HID package for this Windows";
+}
+
+// The packages the client itself installs on this Windows: HID as the client decides it, the
+// four vendors, and IE8 on XP.
 std::vector<int> DefaultRecords(const lirra::PackageTable& table) {
   std::vector<int> records;
   for (int i = 0; i < lirra::PackageTable::kRecordCount; ++i) {
     std::string key = lirra::PackageTable::RecordKey(i);
-    if (key == "HID" && !table.m_HID.m_bAvailable) continue;
+    if (key == "HID" && WhyNoHid(table)) continue;
     if (key == "IE8" && table.m_strOsName != L"XP") continue;
     records.push_back(i);
   }
@@ -105,8 +112,8 @@ int RunFetch(const lirractl::Args& args) {
     const lirra::PackageRecord& record = table.Record(index);
     std::string reason;
     lirra::PackageState state = lirra::PackageState::kFailed;
-    if (std::string(key) == "HID" && !record.m_bAvailable) {
-      reason = "the manifest names no HID package for this Windows";
+    if (std::string(key) == "HID" && WhyNoHid(table)) {
+      reason = WhyNoHid(table);
     } else {
       state = lirra::ObtainPackage(record, &reason);
     }

@@ -15,7 +15,7 @@
 #endif
 
 #include "command.h"
-#include "net/manifest_signature.h"
+#include "net/crypto.h"
 
 namespace {
 

@@ -5,7 +5,8 @@
 #include <string>
 
 #include "command.h"
-#include "net/manifest_signature.h"
+#include "net/crypto.h"
+#include "net/manifest_commit.h"
 #include "store/atomic_file.h"
 
 namespace {

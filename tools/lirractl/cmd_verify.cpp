@@ -1,11 +1,15 @@
 // lirractl verify PUBLIC_KEY_BASE64 FILE: checks FILE.sig against FILE as the client checks
-// file.ini.sig. Exit 0: good signature; 1: bad or missing signature; 2: FILE unreadable.
+// file.ini.sig, serial included (a signed list whose "[manifest] serial" is not a decimal
+// number is refused). Exit 0: good; 1: bad or missing signature, or a bad serial; 2: FILE
+// unreadable.
 #include <cstdio>
 #include <optional>
 #include <string>
 
 #include "command.h"
-#include "net/manifest_signature.h"
+#include "net/manifest_commit.h"
+#include "net/manifest_trust.h"
+#include "store/atomic_file.h"
 
 namespace {
 
@@ -25,7 +29,7 @@ int RunVerify(const lirractl::Args& args) {
     return kExitUnreadable;
   }
   std::optional<std::string> signature = lirra::ReadFileBytes(args[1] + ".sig", lirra::kMaxSignatureFileBytes);
-  lirra::ManifestCheck check = lirra::CheckDetachedSignature(key, *message, signature);
+  lirra::ManifestCheck check = lirra::CheckManifestSignature(key, {*message, signature});
   if (check != lirra::ManifestCheck::kAccepted) {
     std::printf("bad: %s\n", lirra::DescribeManifestCheck(check));
     return kExitBadSignature;

@@ -4,8 +4,8 @@
 
 #include "browser/own_pages.h"
 #include "mingw/atl_exports.h"
-#include "store/support_log.h"
 #include "platform/win32/system_folder.h"
+#include "store/support_log.h"
 
 namespace lirra::win {
 namespace {

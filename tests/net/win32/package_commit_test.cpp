@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "net/manifest_commit.h"
+#include "net/manifest_refresh.h"
 #include "platform/platform.h"
 #include "store/ini_store.h"
 #include "support/loopback_server.h"
