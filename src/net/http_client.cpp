@@ -16,7 +16,7 @@
 #include "platform/file_io.h"
 #include "platform/platform.h"
 #include "store/atomic_file.h"
-#include "store/trace.h"
+#include "store/support_log.h"
 
 namespace lirra {
 
@@ -75,7 +75,7 @@ bool ParseLengthValue(std::string_view value, long long* length) {
   return true;
 }
 
-void TraceConnectFailure() { NetTrace("%s", OS().WideToAnsi(L"服务器连接失败\n").c_str()); }
+void TraceConnectFailure() { SupportTrace("%s", OS().WideToAnsi(L"服务器连接失败\n").c_str()); }
 
 // The folder a file goes to ("." for a bare file name).
 std::string FolderOf(const std::string& path) {
@@ -461,7 +461,7 @@ void CDownFile::CreateFolders(const std::wstring& path) {
     if (!IsPathSeparator(path[i]) || i == 0) continue;
     std::wstring folder = path.substr(0, i);
     if (OS().IsDirectory(folder) || OS().MakeDirectory(folder)) continue;
-    NetTrace("%s", OS().WideToAnsi(L"创建路径\"" + folder + L"\"失败！").c_str());
+    SupportTrace("%s", OS().WideToAnsi(L"创建路径\"" + folder + L"\"失败！").c_str());
   }
 }
 

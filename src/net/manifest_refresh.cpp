@@ -11,7 +11,7 @@
 #include "net/manifest_commit.h"
 #include "platform/platform.h"
 #include "store/atomic_file.h"
-#include "store/trace.h"
+#include "store/support_log.h"
 
 namespace lirra {
 
@@ -28,7 +28,7 @@ bool FetchToFile(const std::string& url, const std::string& path, const CDownFil
   request.SetLimits(ManifestHttpLimits());
   request.HttpGetToFile(url.c_str(), path.c_str(), accept);
   if (request.Committed()) return true;
-  NetTrace("%s not fetched: %s\n", url.c_str(), ReasonOf(request).c_str());
+  SupportTrace("%s not fetched: %s\n", url.c_str(), ReasonOf(request).c_str());
   std::remove(path.c_str());
   return false;
 }
@@ -59,7 +59,7 @@ ManifestOutcome RefreshManifest(const std::wstring& url, const std::wstring& pat
     outcome.state = ManifestRefresh::kCurrent;
   } else {
     outcome.reason = ReasonOf(request);
-    NetTrace("file.ini kept: %s\n", outcome.reason.c_str());
+    SupportTrace("file.ini kept: %s\n", outcome.reason.c_str());
   }
   return outcome;
 }
@@ -71,7 +71,7 @@ bool DownloadSignedManifest(const ManifestKey& key, const std::string& url, cons
   const std::string signaturePart = UniqueTempPath(signaturePath);
   // Only a list that loads and names a package is worth checking; a portal's page is not.
   if (!FetchToFile(url, manifestPart, AcceptManifest)) {
-    NetTrace("manifest %s not downloaded\n", url.c_str());
+    SupportTrace("manifest %s not downloaded\n", url.c_str());
     if (reason) *reason = "not downloaded";
     return false;
   }
@@ -90,16 +90,16 @@ bool DownloadSignedManifest(const ManifestKey& key, const std::string& url, cons
     // The local list stayed: give it back its own signature, so that it still verifies.
     const std::optional<std::string> old = local ? local->m_signature : std::nullopt;
     if (old ? !ReplaceFileContents(signaturePath, *old) : std::remove(signaturePath.c_str()) != 0)
-      NetTrace("manifest %s: the signature of the local list could not be put back\n", path.c_str());
+      SupportTrace("manifest %s: the signature of the local list could not be put back\n", path.c_str());
   }
   if (ok) RaiseSerialFloor(path, *ManifestSerial(*manifest));  // the trace says so when it can't
   std::remove(manifestPart.c_str());
   std::remove(signaturePart.c_str());
   if (check != ManifestCheck::kAccepted) {
-    NetTrace("manifest %s refused: %s\n", url.c_str(), DescribeManifestCheck(check));
+    SupportTrace("manifest %s refused: %s\n", url.c_str(), DescribeManifestCheck(check));
     if (reason) *reason = std::string("refused: ") + DescribeManifestCheck(check);
   } else if (!ok) {
-    NetTrace("manifest %s verified but not stored in %s\n", url.c_str(), path.c_str());
+    SupportTrace("manifest %s verified but not stored in %s\n", url.c_str(), path.c_str());
     if (reason) *reason = "verified but not stored";
   }
   return ok;

@@ -10,7 +10,7 @@
 #include "net/crypto.h"
 #include "net/manifest_commit.h"
 #include "store/atomic_file.h"
-#include "store/trace.h"
+#include "store/support_log.h"
 
 namespace lirra {
 
@@ -117,7 +117,7 @@ std::uint64_t ReadSerialFloor(const std::string& manifestPath) {
   std::string_view digits = *text;
   while (!digits.empty() && (digits.back() == '\n' || digits.back() == '\r')) digits.remove_suffix(1);
   std::optional<std::uint64_t> floor = ParseSerial(digits);
-  if (!floor) NetTrace("%s is not a serial; it sets no floor\n", path.c_str());
+  if (!floor) SupportTrace("%s is not a serial; it sets no floor\n", path.c_str());
   return floor.value_or(0);
 }
 
@@ -125,7 +125,7 @@ bool RaiseSerialFloor(const std::string& manifestPath, std::uint64_t serial) {
   if (serial <= ReadSerialFloor(manifestPath)) return true;
   const std::string path = SerialFloorPath(manifestPath);
   if (ReplaceFileContents(path, std::to_string(serial) + "\n")) return true;
-  NetTrace("%s could not be raised to %llu\n", path.c_str(), static_cast<unsigned long long>(serial));
+  SupportTrace("%s could not be raised to %llu\n", path.c_str(), static_cast<unsigned long long>(serial));
   return false;
 }
 
@@ -134,7 +134,7 @@ std::optional<std::string> ReadManifestToApply(const ManifestKey& key, const std
   std::optional<SignedManifest> local = ReadSignedManifest(path);
   ManifestCheck check = local ? CheckManifestFloor(key, *local, ReadSerialFloor(path)) : ManifestCheck::kNoManifest;
   if (check != ManifestCheck::kAccepted) {
-    NetTrace("manifest %s not applied: %s\n", path.c_str(), DescribeManifestCheck(check));
+    SupportTrace("manifest %s not applied: %s\n", path.c_str(), DescribeManifestCheck(check));
     return std::nullopt;
   }
   RaiseSerialFloor(path, *ManifestSerial(local->m_strManifest));

@@ -18,7 +18,7 @@
 #include "platform/ascii.h"
 #include "platform/platform.h"
 #include "platform/utf8.h"
-#include "store/trace.h"
+#include "store/support_log.h"
 
 namespace lirra {
 
@@ -57,7 +57,7 @@ void ApplyDigests(std::string_view manifest, const char* section, const std::str
   const bool md5Bad = !md5.empty() && !IsHexDigest(md5, kMd5Digits);
   const bool sha256Bad = !sha256.empty() && !IsHexDigest(sha256, kSha256Digits);
   if (md5Bad || sha256Bad) {
-    NetTrace("manifest [%s] %s refused: not %d hex digits\n", section, (prefix + (md5Bad ? "MD5" : "SHA256")).c_str(),
+    SupportTrace("manifest [%s] %s refused: not %d hex digits\n", section, (prefix + (md5Bad ? "MD5" : "SHA256")).c_str(),
              static_cast<int>(md5Bad ? kMd5Digits : kSha256Digits));
     record.m_strExpectedMd5.clear();
     record.m_strExpectedSha256.clear();
@@ -79,7 +79,7 @@ void ApplySection(const PackageTable& table, std::string_view manifest, const ch
 
 void ChooseHidPackage(PackageTable& table, std::string_view manifest) {
   const int architecture = table.m_nBits == 64 ? 9 : 0;  // AMD64 or x86
-  NetTrace("si.wProcessorArchitecture = %d\nPROCESSOR_ARCHITECTURE_AMD64 = %d\nPROCESSOR_ARCHITECTURE_IA64 = %d\n",
+  SupportTrace("si.wProcessorArchitecture = %d\nPROCESSOR_ARCHITECTURE_AMD64 = %d\nPROCESSOR_ARCHITECTURE_IA64 = %d\n",
            architecture, 9, 6);
   const std::wstring& os = table.m_strOsName;
   PackageRecord& hid = table.m_HID;
@@ -161,7 +161,7 @@ bool FetchFile(const std::wstring& remoteUrl, const std::wstring& localPath, con
   request.HttpGetToFile(url.c_str(), path.c_str(), digestMatches, progress);
   if (request.Committed()) return true;
   std::string why = request.Reason().empty() ? "result " + std::to_string(request.Result()) : request.Reason();
-  NetTrace("download %s failed: %s\n", url.c_str(), why.c_str());
+  SupportTrace("download %s failed: %s\n", url.c_str(), why.c_str());
   if (reason) *reason = why;
   if (failure) *failure = digestRefused ? PackageFailure::kDigest : PackageFailure::kTransfer;
   return false;
@@ -254,7 +254,7 @@ void ResetPackageTable() {
 
 bool LoadManifest(PackageTable& table) {
   std::string path = OS().WideToAnsi(table.m_strManifestPath);
-  NetTrace("load file %s\n\n", path.c_str());
+  SupportTrace("load file %s\n\n", path.c_str());
   std::optional<std::string> manifest = ReadManifestToApply(table.m_ManifestKey, path);
   if (!manifest) return false;  // with a key, the trace says why
   ApplyManifest(table, *manifest);
@@ -302,7 +302,7 @@ PackageState ObtainPackage(const PackageRecord& record, std::string* reason, Pac
   std::string mismatch;
   HeldFilePtr fetched = HoldIfMatching(record.m_strLocalPath, record, &mismatch);
   if (!fetched) {
-    NetTrace("download %s changed after its check: %s\n", OS().WideToAnsi(record.m_strLocalPath).c_str(),
+    SupportTrace("download %s changed after its check: %s\n", OS().WideToAnsi(record.m_strLocalPath).c_str(),
              mismatch.c_str());
     if (reason) *reason = mismatch;
     if (failure) *failure = PackageFailure::kDigest;

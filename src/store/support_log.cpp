@@ -171,14 +171,26 @@ void WriteSupportLog(std::string_view text) {
   if (SupportLog* log = g_processLog.load()) log->Write(text);
 }
 
+namespace {
+// Standard output unless a tool has chosen otherwise; read on every trace, so no lock.
+std::atomic<std::FILE*> g_traceStream{nullptr};
+std::atomic<bool> g_traceStreamChosen{false};
+}  // namespace
+
+void SetTraceStream(std::FILE* stream) {
+  g_traceStream = stream;
+  g_traceStreamChosen = true;
+}
+
 void SupportTrace(const char* format, ...) {
   char text[1024];
   va_list args;
   va_start(args, format);
   std::vsnprintf(text, sizeof text, format, args);
   va_end(args);
-  std::fputs(text, stdout);
   WriteSupportLog(text);
+  std::FILE* stream = g_traceStreamChosen ? g_traceStream.load() : stdout;
+  if (stream) std::fputs(text, stream);
 }
 
 }  // namespace lirra

@@ -56,7 +56,11 @@ bool OpenSupportLog();
 // Writes to the process-wide log when one is open.
 void WriteSupportLog(std::string_view text);
 
-// A trace line as the client has always written it (standard output), also kept in the log.
+// Where SupportTrace prints besides the log (standard output until chosen); nullptr prints nothing.
+void SetTraceStream(std::FILE* stream);
+
+// A trace line as the client has always written it (standard output, or the stream a tool chose),
+// also kept in the log.
 void SupportTrace(const char* format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))

@@ -17,7 +17,7 @@
 #include "net/md5.h"
 #include "net/package_table.h"
 #include "platform/platform.h"
-#include "store/trace.h"
+#include "store/support_log.h"
 #include "support/fake_platform.h"
 #include "support/loopback_server.h"
 #include "support/temp_dir.h"
@@ -61,10 +61,10 @@ class TraceCapture {
  public:
   explicit TraceCapture(const test::TempDir& dir) : path_(dir.File("trace.txt")) {
     file_ = std::fopen(path_.c_str(), "w+b");
-    SetNetTraceStream(file_);
+    SetTraceStream(file_);
   }
   ~TraceCapture() {
-    SetNetTraceStream(stdout);
+    SetTraceStream(stdout);
     if (file_) std::fclose(file_);
   }
   std::string Text() {

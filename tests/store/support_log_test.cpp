@@ -16,7 +16,7 @@
 
 #include "platform/platform.h"
 #include "platform/thread_id.h"
-#include "store/trace.h"
+#include "store/support_log.h"
 #include "support/fake_platform.h"
 #include "support/temp_dir.h"
 
@@ -325,10 +325,10 @@ int TraceIntoTheProcessLog(const std::string& folder, const std::string& streamP
   fake.productVersion = L"9.8.7.6";
   const bool opened = OpenSupportLog();
   std::FILE* stream = std::fopen(streamPath.c_str(), "wb");
-  SetNetTraceStream(stream);
-  NetTrace("load file %s\n\n", "file.ini");
+  SetTraceStream(stream);
+  SupportTrace("load file %s\n\n", "file.ini");
   std::fclose(stream);
-  SetNetTraceStream(nullptr);
+  SetTraceStream(nullptr);
   SupportTrace("get latst Versioninfo Fail! ret=[%d].\r\n", -1);
   return opened ? 10 : 20;
 }

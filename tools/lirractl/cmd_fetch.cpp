@@ -14,7 +14,7 @@
 #include "pc/system_probe.h"
 #include "platform/platform.h"
 #include "platform/socket.h"
-#include "store/trace.h"
+#include "store/support_log.h"
 
 namespace {
 
@@ -83,7 +83,7 @@ int RunFetch(const lirractl::Args& args) {
   lirra::PackageTable table = lirra::PackageTable::Create(
       platform.AnsiToWide(dir), haveBase ? platform.AnsiToWide(base) : lirra::DefaultBaseUrl(), osName, bitCount);
 
-  lirra::SetNetTraceStream(stderr);  // stdout carries the steps
+  lirra::SetTraceStream(stderr);  // stdout carries the steps
   if (!lirra::SocketsStartup()) {
     std::fprintf(stderr, "lirractl: sockets unavailable\n");
     return kExitManifestKept;

@@ -13,7 +13,7 @@
 #include "command.h"
 #include "net/http_client.h"
 #include "platform/socket.h"
-#include "store/trace.h"
+#include "store/support_log.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ constexpr std::size_t kMemoryCapacity = 64 * 1024;
 int RunHttp(const lirractl::Args& args) {
   if (args.size() != 2 && !(args.size() == 4 && args[2] == "-o")) return lirractl::Usage();
   if (args[0] != "get") return lirractl::Usage();
-  lirra::SetNetTraceStream(stderr);  // stdout carries the body
+  lirra::SetTraceStream(stderr);  // stdout carries the body
   if (!lirra::SocketsStartup()) {
     std::fprintf(stderr, "lirractl: sockets unavailable\n");
     return lirra::kHttpNoResponse;

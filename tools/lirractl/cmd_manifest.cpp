@@ -8,7 +8,7 @@
 #include "net/package_table.h"
 #include "pc/system_probe.h"
 #include "platform/platform.h"
-#include "store/trace.h"
+#include "store/support_log.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ int RunManifest(const lirractl::Args& args) {
   table.m_strManifestPath = platform.AnsiToWide(args[0]);
   table.m_ManifestKey = lirra::ManifestKey::BuiltIn();
 
-  lirra::SetNetTraceStream(stderr);  // stdout carries the table
+  lirra::SetTraceStream(stderr);  // stdout carries the table
   if (!lirra::LoadManifest(table)) {
     std::fprintf(stderr, "lirractl: cannot load %s\n", args[0].c_str());
     return kExitNotLoaded;

@@ -7,13 +7,13 @@
 #include "net/package_table.h"
 #include "platform/platform.h"
 #include "platform/socket.h"
-#include "store/trace.h"
+#include "store/support_log.h"
 
 namespace {
 
 int RunUpdateCheck(const lirractl::Args& args) {
   if (args.size() > 1) return lirractl::Usage();
-  lirra::SetNetTraceStream(stderr);
+  lirra::SetTraceStream(stderr);
   if (!lirra::SocketsStartup()) {
     std::fprintf(stderr, "lirractl: sockets unavailable\n");
     return 1;

@@ -17,7 +17,7 @@
 #include "platform/socket.h"
 #include "store/ini_store.h"
 #include "store/support_log.h"
-#include "store/trace.h"
+#include "store/support_log.h"
 
 namespace {
 
@@ -100,7 +100,7 @@ int RunDoctor(const lirractl::Args& args) {
   } else if (!args.empty()) {
     return lirractl::Usage();
   }
-  lirra::SetNetTraceStream(stderr);  // stdout carries the report
+  lirra::SetTraceStream(stderr);  // stdout carries the report
 
   const std::wstring osName = lirra::CSystemProbe::GetOsVersionName();
   const int bits = OS().Is64BitOs() ? 64 : 32;
