@@ -12,10 +12,6 @@ constexpr int kWideScreen = 1600;
 constexpr int kTallWindow = 900;
 constexpr int kShortWindow = 700;
 
-// Mouse messages as the tray reports them.
-constexpr unsigned kLeftDoubleClick = 0x0203;
-constexpr unsigned kRightButtonUp = 0x0205;
-
 }  // namespace
 
 int TitleStripHeight(int dpi) { return ui::ScaleLength(kTitleStripHeight, dpi); }
@@ -76,13 +72,6 @@ std::vector<std::pair<int, ButtonPictures>> TitleStripPictures() {
       {IDC_BROWSER_ABOUT, ui::kSkinAboutPopup}, {IDC_BROWSER_BACK, ui::kSkinBack},
       {IDC_BROWSER_FORWARD, ui::kSkinForward},
   };
-}
-
-TrayAction TrayActionFor(unsigned iconId, unsigned mouseMessage) {
-  if (iconId != static_cast<unsigned>(kTrayIconId)) return TrayAction::kNotOurs;
-  if (mouseMessage == kLeftDoubleClick) return TrayAction::kRestore;
-  if (mouseMessage == kRightButtonUp) return TrayAction::kShowMenu;
-  return TrayAction::kIgnore;
 }
 
 }  // namespace lirra::browser

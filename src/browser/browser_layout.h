@@ -1,5 +1,4 @@
-// Where the browser window and its title strip go, which maximise pictures it shows, and what a
-// tray notification asks for.
+// Where the browser window and its title strip go, and which maximise pictures it shows.
 #pragma once
 
 #include <vector>
@@ -17,7 +16,6 @@ struct ScreenMetrics {
 };
 
 inline constexpr int kTitleStripHeight = 39;
-inline constexpr int kTrayIconId = 128;
 
 // The title strip's height (one button) at `dpi`.
 int TitleStripHeight(int dpi = ui::kDesignDpi);
@@ -40,11 +38,5 @@ using ui::ButtonPictures;
 ButtonPictures MaximizePictures(bool enlarged);
 // The pictures of every title-strip button at the first show (the maximise button not enlarged).
 std::vector<std::pair<int, ButtonPictures>> TitleStripPictures();
-
-// kNotOurs: another icon's notification (answered 1); kIgnore: a mouse message we don't use.
-enum class TrayAction { kNotOurs, kIgnore, kRestore, kShowMenu };
-
-// What a tray notification for `iconId` with mouse message `mouseMessage` asks for.
-TrayAction TrayActionFor(unsigned iconId, unsigned mouseMessage);
 
 }  // namespace lirra::browser

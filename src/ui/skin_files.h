@@ -50,8 +50,4 @@ inline constexpr ButtonPictures kSkinForward = {L"res\\move.png", L"res\\move1.p
 inline constexpr ButtonPictures kSkinLogo = HoverShowsPressed(L"res\\LOGO_normal.png", L"res\\LOGO_pressed.png");
 inline constexpr ButtonPictures kSkinAboutPopup = HoverShowsPressed(L"res\\about-normal.png", L"res\\about-focus.png");
 
-inline constexpr wchar_t kSkinFontFace[] = L"微软雅黑";
-inline constexpr wchar_t kLabelFontFace[] = L"宋体";
-inline constexpr wchar_t kAppTitle[] = L"Lirra·商户";
-
 }  // namespace lirra::ui

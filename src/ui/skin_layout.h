@@ -36,6 +36,12 @@ inline constexpr int kMessageBoxLabelX = 28;
 inline constexpr int kMessageBoxLabelY = 7;
 inline constexpr int kMessageBoxLabelSize = 14;
 
+// The client's name, as its windows and tray icon show it.
+inline constexpr wchar_t kAppTitle[] = L"Lirra·商户";
+
+// Font faces: the skin's texts and the driver manager's button labels.
+inline constexpr wchar_t kSkinFontFace[] = L"微软雅黑";
+inline constexpr wchar_t kLabelFontFace[] = L"宋体";
 // Fonts in tenths of a point.
 inline constexpr int kTitleFontTenths = 130;
 inline constexpr int kMessageFontTenths = 95;

@@ -4,6 +4,7 @@
 
 #include <map>
 
+#include "browser/tray_icon.h"
 #include "resource.h"
 #include "ui/dpi_scale.h"
 

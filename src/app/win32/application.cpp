@@ -12,8 +12,26 @@
 #include "pc/run_flags.h"
 #include "platform/win32/scoped.h"
 #include "ui/skin_files.h"
+#include "ui/skin_layout.h"
 
 namespace lirra::win {
+
+namespace {
+
+// Registers the client with the restart manager where Windows has one (Vista and later; looked
+// up at run time, so XP starts as before): restarted after a crash, a hang or an update that
+// had to close it.
+void RegisterForRestart() {
+  using RegisterProc = HRESULT(WINAPI*)(PCWSTR commandLine, DWORD flags);
+  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  auto registerRestart = kernel ? reinterpret_cast<RegisterProc>(
+                                      reinterpret_cast<void*>(GetProcAddress(kernel, "RegisterApplicationRestart")))
+                                : nullptr;
+  // No command line (the client takes none); no flags: every kind of restart.
+  if (registerRestart) registerRestart(nullptr, 0);
+}
+
+}  // namespace
 
 CmervoDrviceManageApp::CmervoDrviceManageApp() = default;
 CmervoDrviceManageApp::~CmervoDrviceManageApp() = default;
@@ -27,7 +45,6 @@ bool CmervoDrviceManageApp::InitInstance() {
   m_ole = std::make_unique<ScopedOleInit>();
   RegisterForRestart();
   StartWinsock();
-  m_strRegistryKey = L"应用程序向导生成的本地应用程序";
 
   // A window that ends with kResultEndClient ends the client: the later windows don't run.
   {

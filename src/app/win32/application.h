@@ -22,15 +22,12 @@ class CmervoDrviceManageApp {
   // asked for.
   int ExitCode() const { return m_nExitCode; }
 
-  const std::wstring& RegistryKey() const { return m_strRegistryKey; }
-
  private:
   void StartWinsock();
 
   std::unique_ptr<GdiplusSession> m_gdiplus;
   std::unique_ptr<ScopedOleInit> m_ole;
   std::unique_ptr<ScopedWinsock> m_winsock;
-  std::wstring m_strRegistryKey;
   int m_nExitCode = 0;
 };
 

@@ -26,14 +26,4 @@ void CSingleInstance::ActivateRunningClient() {
   PostMessageW(HWND_BROADCAST, ActivateClientMessage(), 0, 0);
 }
 
-void RegisterForRestart() {
-  using RegisterProc = HRESULT(WINAPI*)(PCWSTR commandLine, DWORD flags);
-  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  auto registerRestart = kernel ? reinterpret_cast<RegisterProc>(
-                                      reinterpret_cast<void*>(GetProcAddress(kernel, "RegisterApplicationRestart")))
-                                : nullptr;
-  // No command line (the client takes none); no flags: every kind of restart.
-  if (registerRestart) registerRestart(nullptr, 0);
-}
-
 }  // namespace lirra::win

@@ -27,9 +27,4 @@ class CSingleInstance {
   bool m_bFirst = true;
 };
 
-// Registers the client with the restart manager where Windows has one (Vista and later; looked
-// up at run time, so XP starts as before): restarted after a crash, a hang or an update that
-// had to close it.
-void RegisterForRestart();
-
 }  // namespace lirra::win

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "browser/engine_settings.h"
+#include "browser/tray_icon.h"
 #include "browser/win32/browser_events.h"
 #include "browser/win32/html_document.h"
 #include "drivers/win32/driver_manager_dlg.h"
@@ -13,6 +14,7 @@
 #include "resource.h"
 #include "ui/dpi_scale.h"
 #include "ui/skin_files.h"
+#include "ui/skin_layout.h"
 #include "ui/win32/about_dlg.h"
 #include "ui/win32/activation.h"
 
@@ -24,8 +26,6 @@ constexpr int kTitleFontTenths = 100;
 constexpr UINT WM_FORWARDMSG = 0x037F;
 constexpr UINT kDoubleClickMs = 300;
 
-// The first show's work (settings, placement, start page) runs once per process.
-bool g_bFirstShowDone = false;
 // The window whose messages the filter hook pre-translates.
 CMervoWebBrower* g_pFiltering = nullptr;
 
@@ -107,8 +107,8 @@ CPngButton* CMervoWebBrower::Button(int id) {
 }
 
 void CMervoWebBrower::OnShowWindow(bool show) {
-  if (!show || g_bFirstShowDone) return;
-  g_bFirstShowDone = true;
+  if (!show || m_bFirstShowDone) return;
+  m_bFirstShowDone = true;
   OnFirstShow();
 }
 

@@ -88,6 +88,9 @@ class CMervoWebBrower : public CSkinDialog, private browser::IBrowserHost {
   CPngButton m_btnLogo;
   CPngButton m_btnAbout;
   ScopedFont m_fontTitle;
+  // The first show's work (settings, placement, start page) runs once: later shows come back
+  // from the tray.
+  bool m_bFirstShowDone = false;
   bool m_bMaximized = false;
   bool m_bMaxPicturesEnlarged = false;  // which pictures button 1008 holds
   bool m_bAboutShown = false;

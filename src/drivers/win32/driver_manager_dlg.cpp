@@ -9,6 +9,7 @@
 #include "store/driver_state.h"
 #include "ui/dpi_scale.h"
 #include "ui/skin_files.h"
+#include "ui/skin_layout.h"
 #include "ui/win32/about_dlg.h"
 #include "ui/win32/activation.h"
 

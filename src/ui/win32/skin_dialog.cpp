@@ -5,6 +5,7 @@
 #include "ui/dpi_scale.h"
 #include "ui/region_runs.h"
 #include "ui/skin_files.h"
+#include "ui/skin_layout.h"
 
 namespace lirra::win {
 namespace {
