@@ -101,14 +101,8 @@ BOOL CLoading::OnInitDialog() {
 // The text stands in the middle of its tall control; the bar goes under its one line.
 void CLoading::PlaceProgressLine(HWND text) {
   RECT area = RectInClient(m_hWnd, text);
-  int lineHeight = 16;
-  if (HDC dc = GetDC(m_hWnd)) {
-    HGDIOBJ old = SelectObject(dc, m_fontText.Get());
-    TEXTMETRICW metrics = {};
-    if (GetTextMetricsW(dc, &metrics)) lineHeight = metrics.tmHeight;
-    SelectObject(dc, old);
-    ReleaseDC(m_hWnd, dc);
-  }
+  int lineHeight = TextLineHeight(m_hWnd, m_fontText.Get());
+  if (lineHeight <= 0) lineHeight = 16;
   area.top = (area.top + area.bottom + lineHeight) / 2 + 2;
   m_progressLine.Create(m_hWnd, area, m_fontText.Get());
 }

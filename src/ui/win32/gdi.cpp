@@ -75,4 +75,12 @@ HFONT CreatePointFont(int tenths, const wchar_t* face) {
   return CreateFontIndirectW(&font);
 }
 
+int TextLineHeight(HWND window, HFONT font) {
+  ScopedWindowDc dc(window);
+  if (!dc.Get()) return 0;
+  ScopedSelect selected(dc.Get(), font);
+  TEXTMETRICW metrics = {};
+  return GetTextMetricsW(dc.Get(), &metrics) ? metrics.tmHeight : 0;
+}
+
 }  // namespace lirra::win

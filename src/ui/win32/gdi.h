@@ -60,4 +60,7 @@ HBRUSH LoadPatternBrush(const std::wstring& path, int dpi = 96);
 // A font from a size in tenths of a point and a face, for the screen's resolution.
 HFONT CreatePointFont(int tenths, const wchar_t* face);
 
+// The height of one line of `font` as `window` draws it (tmHeight); 0 when it can't be measured.
+int TextLineHeight(HWND window, HFONT font);
+
 }  // namespace lirra::win

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "resource.h"
+#include "ui/win32/gdi.h"
 
 namespace lirra::win {
 
@@ -20,13 +21,9 @@ void CProgressLine::Create(HWND dialog, const RECT& area, HFONT font) {
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
 
-  HDC dc = GetDC(dialog);
-  const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-  HGDIOBJ old = dc && font ? SelectObject(dc, font) : nullptr;
-  TEXTMETRICW metrics = {};
-  const int textHeight = dc && GetTextMetricsW(dc, &metrics) ? metrics.tmHeight + 2 : MulDiv(16, dpi, 96);
-  if (old) SelectObject(dc, old);
-  if (dc) ReleaseDC(dialog, dc);
+  const int dpi = ScreenDpi();
+  const int lineHeight = TextLineHeight(dialog, font);
+  const int textHeight = lineHeight > 0 ? lineHeight + 2 : MulDiv(16, dpi, 96);
 
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE));
   const int width = area.right - area.left;
