@@ -24,12 +24,6 @@ namespace lirra {
 
 namespace {
 
-// IE8 is not a card-reader vendor; its installer lies directly under the base.
-constexpr char kIe8Key[] = "IE8";
-constexpr char kIe8Section[] = "IE";
-constexpr wchar_t kIe8Installer[] = L"IE8XP.exe";
-constexpr wchar_t kIe8Md5[] = L"acde10a1f8659cf91a3a323590195b48";
-
 std::wstring RemoteUrl(const std::wstring& base, const std::wstring& folder, const std::wstring& file) {
   return folder.empty() ? base + file : base + folder + L"\\" + file;
 }

@@ -38,6 +38,14 @@ struct VendorInfo {
 
 const VendorInfo& VendorOf(Vendor vendor);
 
+// Internet Explorer 8 for XP is no card-reader vendor, but its package is fetched and checked
+// like theirs: the name tools call it by, its manifest section, and its default installer (which
+// lies directly in the client's folder, not in a folder of its own) with its digest.
+inline constexpr char kIe8Key[] = "IE8";
+inline constexpr char kIe8Section[] = "IE";
+inline constexpr wchar_t kIe8Installer[] = L"IE8XP.exe";
+inline constexpr wchar_t kIe8Md5[] = L"acde10a1f8659cf91a3a323590195b48";
+
 // Run order (the enum's).
 extern const Vendor kVendorsInRunOrder[kVendorCount];
 // The order of the state file's sections and of the start-up probes.
