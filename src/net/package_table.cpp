@@ -51,8 +51,8 @@ void ApplyDigests(std::string_view manifest, const char* section, const std::str
   const bool md5Bad = !md5.empty() && !IsHexDigest(md5, kMd5Digits);
   const bool sha256Bad = !sha256.empty() && !IsHexDigest(sha256, kSha256Digits);
   if (md5Bad || sha256Bad) {
-    SupportTrace("manifest [%s] %s refused: not %d hex digits\n", section, (prefix + (md5Bad ? "MD5" : "SHA256")).c_str(),
-             static_cast<int>(md5Bad ? kMd5Digits : kSha256Digits));
+    SupportTrace("manifest [%s] %s refused: not %d hex digits\n", section,
+                 (prefix + (md5Bad ? "MD5" : "SHA256")).c_str(), static_cast<int>(md5Bad ? kMd5Digits : kSha256Digits));
     record.m_strExpectedMd5.clear();
     record.m_strExpectedSha256.clear();
     return;
@@ -74,7 +74,7 @@ void ApplySection(const PackageTable& table, std::string_view manifest, const ch
 void ChooseHidPackage(PackageTable& table, std::string_view manifest) {
   const int architecture = table.m_nBits == 64 ? 9 : 0;  // AMD64 or x86
   SupportTrace("si.wProcessorArchitecture = %d\nPROCESSOR_ARCHITECTURE_AMD64 = %d\nPROCESSOR_ARCHITECTURE_IA64 = %d\n",
-           architecture, 9, 6);
+               architecture, 9, 6);
   const std::wstring& os = table.m_strOsName;
   PackageRecord& hid = table.m_HID;
   if (os != L"XP" && os != L"7" && os != L"8" && os != L"10") {
@@ -297,7 +297,7 @@ PackageState ObtainPackage(const PackageRecord& record, std::string* reason, Pac
   HeldFilePtr fetched = HoldIfMatching(record.m_strLocalPath, record, &mismatch);
   if (!fetched) {
     SupportTrace("download %s changed after its check: %s\n", OS().WideToAnsi(record.m_strLocalPath).c_str(),
-             mismatch.c_str());
+                 mismatch.c_str());
     if (reason) *reason = mismatch;
     if (failure) *failure = PackageFailure::kDigest;
     return PackageState::kFailed;

@@ -129,7 +129,7 @@ struct Situation {
   std::map<std::wstring, WaitMove> moves;     // what the user does about a wait, by package
 
   Lines transcript;
-  const char* trace = nullptr;  // a trace line that must be written (beside the update check's)
+  const char* trace = nullptr;             // a trace line that must be written (beside the update check's)
   std::vector<std::wstring> stillRunning;  // installers left running
   bool offerDriverSetup = true;
   bool hidFlag = true;
@@ -173,8 +173,12 @@ Lines Ie8Install() {
 const std::string kInstallingHid = "text 正在安装HID驱动【温馨提示：如果杀毒软件或360拦截安装，请允许】";
 // The HID driver package of kManifestW732, up to its launch.
 Lines HidDriverLaunched() {
-  return {"text 正在下载HID必备驱动...", "ensure HID hid732.exe",          kInstallingHid, "sleep 100",
-          "wait HID驱动 hid732.exe",     "open held " + Local("HID/hid732.exe")};
+  return {"text 正在下载HID必备驱动...",
+          "ensure HID hid732.exe",
+          kInstallingHid,
+          "sleep 100",
+          "wait HID驱动 hid732.exe",
+          "open held " + Local("HID/hid732.exe")};
 }
 const std::string kAskIeTooOld = "ask 警告提醒|检测到当前版本IE版本较低，请到官网更新|更新|退出";
 const std::string kAskIe8Retry = "ask 警告提醒|下载IE8失败，尝试重新下载IE8|下载|退出";

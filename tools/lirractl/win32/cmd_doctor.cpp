@@ -17,7 +17,6 @@
 #include "platform/socket.h"
 #include "store/ini_store.h"
 #include "store/support_log.h"
-#include "store/support_log.h"
 
 namespace {
 
