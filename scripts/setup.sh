@@ -55,6 +55,69 @@ if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
   $sudo locale-gen >/dev/null
 fi
 
+# 32-bit Wine where the kernel runs no 32-bit programs: qemu-i386 from the backports suite
+# (the release's own QEMU 7.2 takes minutes per Wine process). scripts/wine.sh registers it in
+# a private binfmt_misc of each run's own; nothing is registered machine-wide.
+backports_entry() {
+  # A deb822 entry for CODENAME-backports, component main, with the archive address and keyring
+  # of the configured entry for CODENAME itself.
+  local codename=$1 f entry
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -e "$f" ] || continue
+    entry=$(awk -v suite="$codename" '
+      function flush() {
+        if (!done && deb && ours && uri != "") {
+          done = 1
+          printf "Types: deb\nURIs: %s\nSuites: %s-backports\nComponents: main\n", uri, suite
+          if (key != "") printf "Signed-By: %s\n", key
+          exit
+        }
+        deb = ours = 0; uri = key = ""
+      }
+      /^[ \t]*$/ { flush(); next }
+      /^#/ { next }
+      tolower($1) == "types:" { for (i = 2; i <= NF; i++) if ($i == "deb") deb = 1 }
+      tolower($1) == "uris:" { uri = $2 }
+      tolower($1) == "suites:" { for (i = 2; i <= NF; i++) if ($i == suite) ours = 1 }
+      tolower($1) == "signed-by:" { key = $2 }
+      END { flush() }' "$f")
+    [ -n "$entry" ] && { echo "$entry"; return; }
+  done
+  [ -f /etc/apt/sources.list ] || return 0
+  # One-line form: deb [options] URI SUITE COMPONENTS...
+  awk -v suite="$codename" '$1 == "deb" {
+      n = 2; opts = ""
+      if ($2 ~ /^\[/) { while (n < NF && $n !~ /\]$/) { opts = opts " " $n; n++ } opts = opts " " $n; n++ }
+      if ($(n + 1) != suite) next
+      printf "Types: deb\nURIs: %s\nSuites: %s-backports\nComponents: main\n", $n, suite
+      if (match(opts, /signed-by=[^] ]+/)) printf "Signed-By: %s\n", substr(opts, RSTART + 10, RLENGTH - 10)
+      exit
+    }' /etc/apt/sources.list
+}
+
+add_backports() {
+  local codename=$1 dst=/etc/apt/sources.list.d/lirra-backports.sources entry
+  [ -e "$dst" ] && return
+  entry=$(backports_entry "$codename")
+  [ -n "$entry" ] || { echo "setup: no $codename archive entry to derive $codename-backports from" >&2; return 1; }
+  echo "$entry" | $sudo tee "$dst" >/dev/null
+}
+
+needs_qemu_i386() {
+  # LIRRA_WINE_ROAD=qemu takes the road even where the kernel runs 32-bit programs itself.
+  [ "${LIRRA_WINE_ROAD:-}" = qemu ] || ! "$here/scripts/wine.sh" kernel-runs-i386 || return 1
+  local major
+  major=$(qemu-i386 --version 2>/dev/null | sed -n '1s/.*version \([0-9]*\)\..*/\1/p')
+  [ "${major:-0}" -lt 8 ]
+}
+
+if needs_qemu_i386; then
+  codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  add_backports "$codename"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends -t "$codename-backports" qemu-user
+fi
+
 if [ "${1:-}" != "--packages-only" ]; then
   "$here/scripts/build-jsoncpp-mingw.sh" i686
   "$here/scripts/build-jsoncpp-mingw.sh" x86_64

@@ -8,15 +8,16 @@ set -euo pipefail
 
 emulator=$1 driver=$2 client=$3 cardx=$4 installers=$5 host=$6
 here=$(cd "$(dirname "$0")/../.." && pwd)
+wine="$here/scripts/wine.sh"
 work="$(dirname "$driver")/first-start"
 
 source "$here/tests/win32/shop-server.sh"
 own_network "$@"
 shop_port "$host"
 
-source "$here/tests/win32/fresh-prefix.sh"
-fresh_prefix "$(dirname "$driver")" "$work/prefix"
-rm -rf "$work/shop" "$work/data"
+export LIRRA_WINEPREFIX="$work/prefix"
+"$wine" prefix --from "$(dirname "$driver")/pristine-${LIRRA_WINE_ARCH:-win32}"
+rm -rf "$work/shop" "$work/data" "$work/report.xml"
 mkdir -p "$work/shop"
 LIRRA_DEMO_HOST="$host" "$here/tools/shop-server/make-demo-data.sh" "$work/data" "$installers" >/dev/null
 cp "$client" "$work/shop/"
@@ -26,13 +27,9 @@ cp "$cardx" "$work/shop/"
 printf '[HID]\r\nvalue=0\r\n[NJYS]\r\nvalue=1\r\n' >"$work/shop/config.ini"
 
 start_shop_server "$work/data" "$port" "$work/server.log"
-cleanup() {
-  stop_shop_server
-  wineserver -k 2>/dev/null || true
-}
-trap cleanup EXIT
-
-start_wine_session
+trap stop_shop_server EXIT
 
 export LIRRA_SHOP_DIR="$work/shop" LIRRA_SHOP_MANIFEST="$work/data/mervo/store/mervoDrivce/file.ini"
-"$here/scripts/with-display.sh" "$emulator" "$driver" --gtest_filter='FirstStart.*'
+"$wine" session "$here/scripts/with-display.sh" "$emulator" "$driver" --gtest_filter='FirstStart.*' \
+  "$(test_report "$work/report.xml")"
+expect_tests_passed "$work/report.xml"

@@ -2,9 +2,13 @@
 # the fixture stand-ins). They run in a Wine prefix of their own, made fresh for each test
 # run, so what they write to the registry and the service manager starts clean.
 set(LIRRA_WIN32_TEST_PREFIX ${CMAKE_CURRENT_BINARY_DIR}/wine-prefix)
-add_test(NAME win32_fresh_prefix
-         COMMAND sh -c "WINEPREFIX='${LIRRA_WIN32_TEST_PREFIX}' wineserver -k 2>/dev/null; rm -rf '${LIRRA_WIN32_TEST_PREFIX}'")
-set_tests_properties(win32_fresh_prefix PROPERTIES FIXTURES_SETUP win32_prefix)
+# lirra_fresh_prefix(<fixture> <prefix> <kind>): a test that ends the prefix's wineserver and removes it.
+function(lirra_fresh_prefix fixture prefix kind)
+  add_test(NAME ${fixture}_fresh
+           COMMAND sh -c "LIRRA_WINE_ARCH=${kind} LIRRA_WINEPREFIX='${prefix}' '${PROJECT_SOURCE_DIR}/scripts/wine.sh' stop; rm -rf '${prefix}'")
+  set_tests_properties(${fixture}_fresh PROPERTIES FIXTURES_SETUP ${fixture})
+endfunction()
+lirra_fresh_prefix(win32_prefix ${LIRRA_WIN32_TEST_PREFIX} ${LIRRA_OWN_WINE_ARCH})
 
 add_executable(win32_probe_helper win32_probe_helper.cpp $<TARGET_OBJECTS:lirra_compat>)
 target_link_libraries(win32_probe_helper PRIVATE lirra_browser)
@@ -29,3 +33,18 @@ lirra_win32_test(win32_dll_search_test)
 lirra_win32_test(win32_doctor_test)
 add_dependencies(win32_doctor_test lirractl)
 target_compile_definitions(win32_doctor_test PRIVATE LIRRACTL_PATH="$<TARGET_FILE:lirractl>")
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  # The tests whose results differ by the width of the program and of Windows: in the 32-bit
+  # prefix above, and again under WOW64 in a 64-bit prefix of their own (the registry views, the
+  # processor, lirractl's report as a 32-bit program on 64-bit Windows sees them).
+  set_property(TEST win32_probes_test win32_doctor_test xp_compat_test APPEND PROPERTY LABELS road32)
+  set(LIRRA_WOW64_TEST_PREFIX ${CMAKE_CURRENT_BINARY_DIR}/wine64-prefix)
+  lirra_fresh_prefix(win32_wow64_prefix ${LIRRA_WOW64_TEST_PREFIX} win64)
+  foreach(name win32_probes_test win32_doctor_test)
+    add_test(NAME ${name}_wow64 COMMAND ${name})
+    set_tests_properties(${name}_wow64 PROPERTIES
+      ENVIRONMENT "LIRRA_SOURCE_DIR=${PROJECT_SOURCE_DIR};LIRRA_BINARY_DIR=${PROJECT_BINARY_DIR};LIRRA_WINE_ARCH=win64;LIRRA_WINEPREFIX=${LIRRA_WOW64_TEST_PREFIX}"
+      TIMEOUT 300 LABELS road32 FIXTURES_REQUIRED win32_wow64_prefix)
+  endforeach()
+endif()

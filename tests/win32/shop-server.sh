@@ -1,7 +1,8 @@
-# Sourced by the Windows end-to-end scripts: the shop server on the client's built-in loopback
-# host, in a network of the run's own. The host is compiled into the client, so every run serves
-# the same port; a private network namespace makes that port this run's alone, and no other run,
-# leftover server or `scripts/run.sh` can answer the client in its place.
+# Sourced by the Windows end-to-end scripts (and scripts/run.sh for the server): the shop server
+# on the client's built-in loopback host, in a network of the run's own, and the check that a
+# test program really tested something. The host is compiled into the client, so every run
+# serves the same port; a private network namespace makes that port this run's alone, and no
+# other run, leftover server or `scripts/run.sh` can answer the client in its place.
 
 # own_network "$@": runs the calling script again in a network namespace of its own, with its
 # loopback up. Where this machine allows no namespace, the run stays on the shared loopback and
@@ -59,4 +60,29 @@ stop_shop_server() {
   [ -n "${server:-}" ] || return 0
   kill "$server" 2>/dev/null || true
   wait "$server" 2>/dev/null || true
+}
+
+# test_report FILE: the --gtest_output option that writes the test program's report to FILE.
+test_report() { printf -- '--gtest_output=xml:Z:%s' "${1//\//\\}"; }
+
+# expect_tests_passed FILE: fails unless the report names a test that ran and passed and none
+# that was skipped. A test program that ran nothing (a filter that matched nothing, a set-up
+# variable missing, a program that did not start) is a failure, not a pass.
+expect_tests_passed() {
+  python3 - "$1" <<'PY'
+import sys
+import xml.etree.ElementTree as ET
+try:
+    cases = list(ET.parse(sys.argv[1]).getroot().iter("testcase"))
+except (OSError, ET.ParseError) as error:
+    sys.exit("the test program left no report (%s): it ran nothing" % error)
+name = lambda case: "%s.%s" % (case.get("classname"), case.get("name"))
+ran = [c for c in cases if c.get("status") == "run"]
+skipped = [name(c) for c in ran if c.get("result") == "skipped" or c.find("skipped") is not None]
+failed = [name(c) for c in ran if c.find("failure") is not None]
+if skipped:
+    sys.exit("skipped, which here means not tested: " + ", ".join(skipped))
+if not ran or len(failed) == len(ran):
+    sys.exit("no test passed" + (": " + ", ".join(failed) if failed else ""))
+PY
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 
@@ -79,9 +80,11 @@ TEST(Win32Doctor, ReportsWithoutChangingAnything) {
   std::string text = ReadFile(report);
   const std::wstring osName = CSystemProbe::GetOsVersionName();
   const std::string os(osName.begin(), osName.end());
-  // Each build runs in a prefix of its own width: the 32-bit one in a 32-bit Wine, the
-  // 64-bit test build in wine64.
-  const std::string bits = sizeof(void*) == 8 ? "bits: 64" : "bits: 32";
+  // The width of the Windows under the test, as scripts/wine.sh made the prefix: a 32-bit
+  // lirractl on 64-bit Windows reports 64.
+  const char* windowsBits = std::getenv("LIRRA_WINDOWS_BITS");
+  ASSERT_NE(nullptr, windowsBits) << "run through scripts/wine.sh, which names the prefix's width";
+  const std::string bits = std::string("bits: ") + windowsBits;
   for (const std::string& line :
        {"os: " + os, bits, std::string("service.upnphost: missing"), std::string("service.SCardSvr: missing"),
         std::string("plugin.HID: registered"), std::string("plugin.YSB: not registered"),

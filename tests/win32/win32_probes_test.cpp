@@ -72,6 +72,11 @@ std::wstring InterfaceKey(bool wow, const wchar_t* id) {
   return std::wstring(wow ? L"SOFTWARE\\Classes\\Wow6432Node\\Interface\\" : L"SOFTWARE\\Classes\\Interface\\") + id;
 }
 
+// Keys are written in the 64-bit view, where 64-bit Windows keeps the 32-bit view's keys under
+// Wow6432Node: the same places for a 32-bit and a 64-bit test program (32-bit Windows has one
+// view and takes Wow6432Node as a plain name).
+constexpr REGSAM kNativeView = KEY_WOW64_64KEY;
+
 TEST(Win32PluginProbes, EitherViewAndYsbNeedsBoth) {
   const struct {
     const char* vendor;
@@ -86,27 +91,27 @@ TEST(Win32PluginProbes, EitherViewAndYsbNeedsBoth) {
   for (const auto& p : plugins) {
     SCOPED_TRACE(p.vendor);
     for (bool wow : {true, false}) {
-      ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, InterfaceKey(true, p.id)));
-      ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, InterfaceKey(false, p.id)));
+      ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, InterfaceKey(true, p.id), kNativeView));
+      ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, InterfaceKey(false, p.id), kNativeView));
       EXPECT_FALSE(p.probe());
       // The interface key alone is not enough; its ProxyStubClsid32 subkey is what counts.
-      ASSERT_TRUE(CreateKey(HKEY_LOCAL_MACHINE, InterfaceKey(wow, p.id)));
+      ASSERT_TRUE(CreateKey(HKEY_LOCAL_MACHINE, InterfaceKey(wow, p.id), kNativeView));
       EXPECT_FALSE(p.probe());
-      ASSERT_TRUE(CreateKey(HKEY_LOCAL_MACHINE, InterfaceKey(wow, p.id) + L"\\ProxyStubClsid32"));
+      ASSERT_TRUE(CreateKey(HKEY_LOCAL_MACHINE, InterfaceKey(wow, p.id) + L"\\ProxyStubClsid32", kNativeView));
       EXPECT_TRUE(p.probe()) << (wow ? "32-bit view" : "native view");
-      ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, InterfaceKey(wow, p.id)));
+      ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, InterfaceKey(wow, p.id), kNativeView));
     }
   }
 
   const wchar_t* ysb[] = {L"{6B20A80E-7218-49C8-804E-DF4B78815E9F}", L"{438E0BA0-E5EA-464E-A633-3A4443C45A9F}"};
-  for (const wchar_t* id : ysb) ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, InterfaceKey(false, id)));
-  ASSERT_TRUE(CreateKey(HKEY_LOCAL_MACHINE, InterfaceKey(false, ysb[0]) + L"\\ProxyStubClsid32"));
+  for (const wchar_t* id : ysb) ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, InterfaceKey(false, id), kNativeView));
+  ASSERT_TRUE(CreateKey(HKEY_LOCAL_MACHINE, InterfaceKey(false, ysb[0]) + L"\\ProxyStubClsid32", kNativeView));
   EXPECT_FALSE(CIEHelper::IsYsbPluginRegistered());
-  ASSERT_TRUE(CreateKey(HKEY_LOCAL_MACHINE, InterfaceKey(true, ysb[1]) + L"\\ProxyStubClsid32"));
+  ASSERT_TRUE(CreateKey(HKEY_LOCAL_MACHINE, InterfaceKey(true, ysb[1]) + L"\\ProxyStubClsid32", kNativeView));
   EXPECT_TRUE(CIEHelper::IsYsbPluginRegistered());
   for (const wchar_t* id : ysb) {
-    DeleteTree(HKEY_LOCAL_MACHINE, InterfaceKey(false, id));
-    DeleteTree(HKEY_LOCAL_MACHINE, InterfaceKey(true, id));
+    DeleteTree(HKEY_LOCAL_MACHINE, InterfaceKey(false, id), kNativeView);
+    DeleteTree(HKEY_LOCAL_MACHINE, InterfaceKey(true, id), kNativeView);
   }
 }
 

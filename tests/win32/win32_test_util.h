@@ -30,25 +30,26 @@ inline std::wstring Widen(const std::string& ansi) {
   return out;
 }
 
-// Deletes a key with its subkeys; true when it is gone.
-inline bool DeleteTree(HKEY root, const std::wstring& path) {
+// Deletes a key with its subkeys; true when it is gone. `view` (KEY_WOW64_32KEY or
+// KEY_WOW64_64KEY) picks a registry view of 64-bit Windows; 32-bit Windows ignores it.
+inline bool DeleteTree(HKEY root, const std::wstring& path, REGSAM view = 0) {
   win::ScopedKey key;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | KEY_WRITE, key.Receive()) == ERROR_SUCCESS) {
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | KEY_WRITE | view, key.Receive()) == ERROR_SUCCESS) {
     wchar_t name[256];
     for (;;) {
       DWORD len = 256;
       if (RegEnumKeyExW(key.Get(), 0, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-      if (!DeleteTree(root, path + L"\\" + name)) break;
+      if (!DeleteTree(root, path + L"\\" + name, view)) break;
     }
     key.Reset();
   }
-  LONG rc = RegDeleteKeyW(root, path.c_str());
+  LONG rc = view ? RegDeleteKeyExW(root, path.c_str(), view, 0) : RegDeleteKeyW(root, path.c_str());
   return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
 }
 
-inline bool CreateKey(HKEY root, const std::wstring& path) {
+inline bool CreateKey(HKEY root, const std::wstring& path, REGSAM view = 0) {
   win::ScopedKey key;
-  return RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.Receive(), nullptr) ==
+  return RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr, key.Receive(), nullptr) ==
          ERROR_SUCCESS;
 }
 
