@@ -79,7 +79,8 @@ constexpr wchar_t kOmnikey[] = L"C:\\Program Files\\HID Global\\OMNIKEY 3x2x";
 
 const wchar_t kIeKey[] = L"SOFTWARE\\Microsoft\\Internet Explorer";
 constexpr wchar_t kIe7[] = L"7.0.5730.13";
-const wchar_t kEmulationKey[] = L"SOFTWARE\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_BROWSER_EMULATION";
+const wchar_t kEmulationKey[] =
+    L"SOFTWARE\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_BROWSER_EMULATION";
 
 const WindowsVersion* VersionUnderTest() {
   const char* mode = std::getenv("LIRRA_WINDOWS_VERSION");
@@ -251,10 +252,10 @@ TEST_F(WindowsVersions, FirstStartToTheDriverManagerAndASecondToTheBrowser) {
   }
 
   // A fresh prefix and an empty shop folder: what the client will see.
-  ExpectReportLines(DoctorReport(shop), {std::string("os: ") + version->os, "bits: " + std::to_string(version->bits),
-                                         "plugin.HID: not registered", "plugin.NJYS: not registered",
-                                         "omnikey: missing", "config.HID: missing", "platform: answers",
-                                         "download: answers"});
+  ExpectReportLines(DoctorReport(shop),
+                    {std::string("os: ") + version->os, "bits: " + std::to_string(version->bits),
+                     "plugin.HID: not registered", "plugin.NJYS: not registered", "omnikey: missing",
+                     "config.HID: missing", "platform: answers", "download: answers"});
 
   {
     WindowHost client(shop + L"\\lirra.exe", L"", shop);
