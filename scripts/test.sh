@@ -9,7 +9,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 fuzz_seconds="${LIRRA_FUZZ_SECONDS:-30}"
 
-step() { printf '\n==== %s\n' "$*"; }
+step() { printf '\n==== %s (at %d s)\n' "$*" "$SECONDS"; }
 
 step "set-up"
 scripts/setup.sh
