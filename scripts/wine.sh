@@ -67,53 +67,40 @@ qemu_road_problem() {
   major=$(qemu_major)
   [ -n "$major" ] || { echo "no qemu-i386 (scripts/setup.sh installs qemu-user from backports)"; return; }
   [ "$major" -ge 8 ] || { echo "qemu-i386 is QEMU $major; 32-bit Wine under it needs QEMU 8 or newer"; return; }
-  unshare --user --map-root-user --mount --propagation private -- "$self" __inside true 2>/dev/null ||
+  unshare --user --map-root-user --mount --propagation private -- \
+    "$self" __inside /usr/lib/wine/wineserver32 --version >/dev/null 2>&1 ||
     echo "no user namespace with a binfmt_misc of its own here (Linux 6.7 or newer, user namespaces allowed)"
 }
 
-road() {
+# pick_road: sets `road` (native, qemu or none) and, for none, `why`.
+pick_road() {
+  why="LIRRA_WINE_ROAD=none"
   case "${LIRRA_WINE_ROAD:-}" in
-    native | none) echo "$LIRRA_WINE_ROAD" ;;
-    qemu | "")
-      if inside_road; then
-        echo qemu
-      elif [ -z "${LIRRA_WINE_ROAD:-}" ] && kernel_runs_i386; then
-        echo native
-      else
-        local problem
-        problem=$(qemu_road_problem)
-        if [ -z "$problem" ]; then
-          echo qemu
-        else
-          echo none
-          echo "32-bit Windows programs can't run here: the kernel runs no 32-bit programs and $problem" >&2
-        fi
-      fi
-      ;;
+    native | none) road=$LIRRA_WINE_ROAD && return ;;
+    qemu | "") ;;
     *) fail "LIRRA_WINE_ROAD must be native, qemu or none, not $LIRRA_WINE_ROAD" ;;
   esac
+  road=qemu
+  inside_road && return
+  if [ -z "${LIRRA_WINE_ROAD:-}" ] && kernel_runs_i386; then
+    road=native
+    return
+  fi
+  why=$(qemu_road_problem)
+  [ -z "$why" ] && return
+  road=none
+  why="the kernel runs no 32-bit programs and $why"
 }
 
-# enter_road: re-runs this command in a namespace of the qemu road when this prefix's 32-bit
-# programs need one; returns where they run as they are (or the prefix runs 64-bit ones only).
+# enter_road: re-runs this command in a namespace of the qemu road; returns where 32-bit
+# programs run as they are, or where the prefix runs only 64-bit ones.
 enter_road() {
-  inside_road && return
-  case "${LIRRA_WINE_ROAD:-}" in
-    native) return ;;
-    none)
-      [ "$WINEARCH" = win64 ] && return
-      fail "32-bit Windows programs can't run here: LIRRA_WINE_ROAD=none"
-      ;;
-    "") kernel_runs_i386 && return ;;
-  esac
-  local problem
-  problem=$(qemu_road_problem)
-  if [ -z "$problem" ]; then
+  pick_road
+  if [ "$road" = qemu ] && ! inside_road; then
     LIRRA_ROAD_UID=$(id -u) LIRRA_ROAD_GID=$(id -g) \
       exec unshare --user --map-root-user --mount --propagation private -- "$self" __inside "$self" "${arguments[@]}"
   fi
-  [ "$WINEARCH" = win64 ] && return
-  fail "32-bit Windows programs can't run here: the kernel runs no 32-bit programs and $problem"
+  [ "$road" != none ] || [ "$WINEARCH" = win64 ] || fail "32-bit Windows programs can't run here: $why"
 }
 
 # Inside the new namespace: its own binfmt_misc sends i386 ELF programs (executables and shared
@@ -245,8 +232,15 @@ esac
 
 case "$command" in
   kernel-runs-i386) kernel_runs_i386 ;;
-  road) road ;;
-  arch) [ "$(road)" = native ] && echo win32 || echo win64 ;;
+  road)
+    pick_road
+    echo "$road"
+    [ "$road" != none ] || echo "32-bit Windows programs can't run here: $why" >&2
+    ;;
+  arch)
+    pick_road
+    [ "$road" = native ] && echo win32 || echo win64
+    ;;
   __inside) enter_inside "$@" ;;
   prefix)
     choose_prefix
