@@ -37,11 +37,13 @@ target_compile_definitions(win32_doctor_test PRIVATE LIRRACTL_PATH="$<TARGET_FIL
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   # The tests whose results differ by the width of the program and of Windows: in the 32-bit
   # prefix above, and again under WOW64 in a 64-bit prefix of their own (the registry views, the
-  # processor, lirractl's report as a 32-bit program on 64-bit Windows sees them).
-  set_property(TEST win32_probes_test win32_doctor_test xp_compat_test APPEND PROPERTY LABELS road32)
+  # processor, the redirected system folder, the process list and lirractl's report as a 32-bit
+  # program on 64-bit Windows sees them).
+  set(bitness_tests win32_probes_test win32_processes_test win32_dll_search_test win32_doctor_test)
+  set_property(TEST ${bitness_tests} xp_compat_test APPEND PROPERTY LABELS road32)
   set(LIRRA_WOW64_TEST_PREFIX ${CMAKE_CURRENT_BINARY_DIR}/wine64-prefix)
   lirra_fresh_prefix(win32_wow64_prefix ${LIRRA_WOW64_TEST_PREFIX} win64)
-  foreach(name win32_probes_test win32_doctor_test)
+  foreach(name ${bitness_tests})
     add_test(NAME ${name}_wow64 COMMAND ${name})
     set_tests_properties(${name}_wow64 PROPERTIES
       ENVIRONMENT "LIRRA_SOURCE_DIR=${PROJECT_SOURCE_DIR};LIRRA_BINARY_DIR=${PROJECT_BINARY_DIR};LIRRA_WINE_ARCH=win64;LIRRA_WINEPREFIX=${LIRRA_WOW64_TEST_PREFIX}"
