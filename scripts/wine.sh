@@ -11,7 +11,7 @@
 #   wine.sh run PROGRAM [ARG...]    runs a Windows program in the prefix (made on first use);
 #                                   the presets' emulator: wine.sh PROGRAM [ARG...] means the same
 #   wine.sh session COMMAND...      runs COMMAND with one persistent wineserver of the prefix
-#   wine.sh stop                    ends the prefix's wineserver
+#   wine.sh stop [--remove]         ends the prefix's wineserver (and removes the prefix)
 #   wine.sh kernel-runs-i386        exit status 0 where the kernel runs 32-bit programs itself
 #
 # The prefix is LIRRA_WINEPREFIX, else build/wine-prefix (win32) or build/wine64-prefix (win64).
@@ -264,5 +264,8 @@ case "$command" in
     choose_prefix
     enter_road
     wineserver -k 2>/dev/null || true
+    if [ "${1:-}" = --remove ]; then
+      rm -rf "$WINEPREFIX" "$WINEPREFIX.lock"
+    fi
     ;;
 esac

@@ -33,3 +33,5 @@ export LIRRA_SHOP_DIR="$work/shop" LIRRA_SHOP_MANIFEST="$work/data/mervo/store/m
 "$wine" session "$here/scripts/with-display.sh" "$emulator" "$driver" --gtest_filter='FirstStart.*' \
   "$(test_report "$work/report.xml")"
 expect_tests_passed "$work/report.xml"
+# A passed run's prefix goes (a failed one stays to be looked at): each holds hundreds of MB.
+"$wine" stop --remove

@@ -30,3 +30,5 @@ trap stop_shop_server EXIT
 export LIRRA_SETUP_EXE="$setup" LIRRA_SETUP_VERSION="$(cat "$build/lirra-version.txt")"
 "$wine" session "$here/scripts/with-display.sh" "$wine" run "$test_exe" "$(test_report "$work/report.xml")"
 expect_tests_passed "$work/report.xml"
+# A passed run's prefix goes (a failed one stays to be looked at): each holds hundreds of MB.
+"$wine" stop --remove

@@ -49,6 +49,9 @@ for version in "${versions[@]}"; do
        "$wine" session "$wine" run "$test_exe" "$(test_report "$dir/report.xml")" ||
        ! expect_tests_passed "$dir/report.xml"; then
     failed+=("$version")
+  else
+    # A passed version's prefix goes (a failed one stays to be looked at): each holds hundreds of MB.
+    "$wine" stop --remove
   fi
   echo "== $version ($kind) took $((SECONDS - start)) s"
 done
