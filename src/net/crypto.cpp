@@ -10,10 +10,6 @@ namespace lirra {
 
 namespace {
 
-// sodium_init picks the implementations and seeds the random source; it may run any number of
-// times. The digests don't need it; signatures are refused without it.
-bool SodiumReady() { return sodium_init() >= 0; }
-
 std::string HexOf(const unsigned char* bytes, std::size_t size) {
   std::string hex(size * 2 + 1, '\0');
   sodium_bin2hex(&hex[0], hex.size(), bytes, size);
@@ -49,41 +45,10 @@ std::string EncodeBase64(const std::string& bytes) {
 }
 
 bool VerifyEd25519(const std::string& key, const std::string& message, const std::string& signature) {
-  if (key.size() != crypto_sign_PUBLICKEYBYTES || signature.size() != crypto_sign_BYTES || !SodiumReady()) return false;
+  if (key.size() != crypto_sign_PUBLICKEYBYTES || signature.size() != crypto_sign_BYTES) return false;
   return crypto_sign_verify_detached(reinterpret_cast<const unsigned char*>(signature.data()),
                                      reinterpret_cast<const unsigned char*>(message.data()), message.size(),
                                      reinterpret_cast<const unsigned char*>(key.data())) == 0;
-}
-
-std::optional<std::string> SignEd25519(const std::string& secretKey, const std::string& message) {
-  static_assert(crypto_sign_SEEDBYTES == kEd25519KeySize && crypto_sign_SECRETKEYBYTES == kEd25519SignatureSize);
-  if (secretKey.size() != crypto_sign_SEEDBYTES && secretKey.size() != crypto_sign_SECRETKEYBYTES) return std::nullopt;
-  if (!SodiumReady()) return std::nullopt;
-  unsigned char publicKey[crypto_sign_PUBLICKEYBYTES];
-  unsigned char fullKey[crypto_sign_SECRETKEYBYTES];
-  crypto_sign_seed_keypair(publicKey, fullKey, reinterpret_cast<const unsigned char*>(secretKey.data()));
-  // A 64-byte key carries its public half: one that doesn't belong to the seed is no key.
-  bool fits = secretKey.size() == crypto_sign_SEEDBYTES ||
-              std::memcmp(secretKey.data() + crypto_sign_SEEDBYTES, publicKey, sizeof publicKey) == 0;
-  std::optional<std::string> signature;
-  if (fits) {
-    unsigned char sig[crypto_sign_BYTES];
-    crypto_sign_detached(sig, nullptr, reinterpret_cast<const unsigned char*>(message.data()), message.size(), fullKey);
-    signature = std::string(reinterpret_cast<const char*>(sig), sizeof sig);
-  }
-  sodium_memzero(fullKey, sizeof fullKey);
-  return signature;
-}
-
-bool MakeEd25519KeyPair(std::string* publicKey, std::string* secretSeed) {
-  if (!SodiumReady()) return false;
-  unsigned char pk[crypto_sign_PUBLICKEYBYTES];
-  unsigned char sk[crypto_sign_SECRETKEYBYTES];
-  crypto_sign_keypair(pk, sk);
-  publicKey->assign(reinterpret_cast<const char*>(pk), sizeof pk);
-  secretSeed->assign(reinterpret_cast<const char*>(sk), crypto_sign_SEEDBYTES);
-  sodium_memzero(sk, sizeof sk);
-  return true;
 }
 
 std::string Sha256Hex(const void* data, std::size_t size) {

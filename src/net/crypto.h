@@ -19,6 +19,7 @@ std::string EncodeBase64(const std::string& bytes);
 // Whether signature is key's Ed25519 signature of message (false for wrong sizes).
 bool VerifyEd25519(const std::string& key, const std::string& message, const std::string& signature);
 
+// Signing and making keys (ed25519_signing.cpp) are for lirractl; the client links neither.
 // The Ed25519 signature of message by a secret key given as its 32-byte seed or as the
 // 64 bytes of seed and public key; nullopt for another size or a public half that doesn't fit.
 std::optional<std::string> SignEd25519(const std::string& secretKey, const std::string& message);

@@ -61,6 +61,18 @@ std::vector<DocumentCase> DocumentCases() {
       {"ArrayAroundTheObject", "[{\"code\":0}]", "1.0.0.2", -1, 0, 0, "", ""},
       {"NumberRoot", "7", "1.0.0.2", -1, -1, 0, "", ""},
       {"NullMembers", "{\"code\":0,\"msg\":null,\"value\":{\"value\":null}}", "1.0.0.2", -1, 0, 0, "", ""},
+      // A code written as a fraction or with an exponent is read as a double, and counts when whole.
+      {"CodeAsWholeFraction", Document("\"code\":0.0,", "1.0.0.3"), "1.0.0.2", 0, 0, 1, "1.0.0.3", "ok"},
+      {"CodeWithTrailingPoint", Document("\"code\":0.,", "1.0.0.3"), "1.0.0.2", 0, 0, 1, "1.0.0.3", "ok"},
+      {"CodeAsNegativeZero", Document("\"code\":-0e3,", "1.0.0.3"), "1.0.0.2", 0, 0, 1, "1.0.0.3", "ok"},
+      {"CodeOneWithExponent", Document("\"code\":100E-2,", "9.0.0.0"), "1.0.0.2", -1, 1, 0, "", ""},
+      {"CodeBelowDoubleRangeIsZero", Document("\"code\":1e-999,", "1.0.0.3"), "1.0.0.2", 0, 0, 1, "1.0.0.3", "ok"},
+      {"CodeBeyondInt64IsNoInt", Document("\"code\":99999999999999999999,", "9.0.0.0"), "1.0.0.2", -1, -1, 0, "9.0.0.0",
+       "ok"},
+      // A number that is no double fails the whole document.
+      {"CodeBeyondDoubleRange", Document("\"code\":1e999,", "9.0.0.0"), "1.0.0.2", -1, -1, 0, "", ""},
+      {"CodeWithoutExponentDigits", Document("\"code\":0e+,", "9.0.0.0"), "1.0.0.2", -1, -1, 0, "", ""},
+      {"CodeWithoutDigits", Document("\"code\":-.e1,", "9.0.0.0"), "1.0.0.2", -1, -1, 0, "", ""},
   };
 }
 

@@ -1,0 +1,30 @@
+# The libraries cross-built into build/deps (scripts/build-*-mingw.sh) carry a stamp: the SHA-256
+# of the script and patch that built them. Configuring builds one again when its script has
+# changed since, so a changed flag also reaches a tree that holds an older build.
+
+# lirra_refresh_cross_dependency(<prefix> <library file> <arch> <script> [<patch>...])
+function(lirra_refresh_cross_dependency prefix library arch script)
+  set(recipe_files ${script} ${ARGN})
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${recipe_files})
+  if(NOT EXISTS "${prefix}/${library}")
+    return()  # never built here: scripts/setup.sh builds it
+  endif()
+  set(text "")
+  foreach(file ${recipe_files})
+    file(READ "${file}" content)
+    string(APPEND text "${content}")
+  endforeach()
+  string(SHA256 recipe "${text}")
+  set(stamp "")
+  if(EXISTS "${prefix}/lirra-recipe")
+    file(STRINGS "${prefix}/lirra-recipe" stamp LIMIT_COUNT 1)
+  endif()
+  if(stamp STREQUAL recipe)
+    return()
+  endif()
+  message(STATUS "${prefix} was built by an older ${script}; building it again")
+  execute_process(COMMAND "${script}" ${arch} RESULT_VARIABLE result)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "${script} ${arch} failed; ${prefix} is out of date")
+  endif()
+endfunction()
