@@ -61,7 +61,7 @@ trap cleanup EXIT
 run_wine cmd /c exit >/dev/null 2>&1 </dev/null
 run_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
 
-rm -rf "$work/shop" "$work/data"
+rm -rf "$work/shop" "$work/data" "$work/timer.log"
 mkdir -p "$work/shop" "$LIRRA_WINEPREFIX/drive_c/Program Files/HID Global/OMNIKEY 3x2x"
 LIRRA_DEMO_HOST="$host" "$here/tools/shop-server/make-demo-data.sh" "$work/data" >/dev/null
 cp "$build/src/app/lirra.exe" "$build/tools/fixtures/CardX.ocx" "$work/data/mervo/store/mervoDrivce/file.ini" \
