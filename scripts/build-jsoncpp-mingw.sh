@@ -11,6 +11,7 @@ patch_file="$here/scripts/patches/jsoncpp-without-streams.patch"
 source "$here/scripts/debian-source.sh"
 deps_prefix jsoncpp "$arch"
 deps_recipe "$here/scripts/build-jsoncpp-mingw.sh" "$patch_file"
+deps_lock
 deps_current "$prefix/lib/libjsoncpp.a" && exit 0
 
 work="$here/build/deps/jsoncpp-src-$arch"

@@ -11,6 +11,7 @@ arch=${1:-i686}
 source "$here/scripts/debian-source.sh"
 deps_prefix libsodium "$arch"
 deps_recipe "$here/scripts/build-libsodium-mingw.sh"
+deps_lock
 deps_current "$prefix/lib/libsodium.a" && exit 0
 
 # What the client calls is Ed25519, SHA-256 and base64: --enable-minimal leaves out what it

@@ -18,6 +18,14 @@ deps_recipe() {
   recipe=$(cat "$@" | sha256sum | cut -d ' ' -f 1)
 }
 
+# deps_lock: one build of a prefix at a time (two presets may configure at once); held until the
+# script ends.
+deps_lock() {
+  mkdir -p "$(dirname "$prefix")"
+  exec 9>"$prefix.lock"
+  flock 9
+}
+
 # deps_current LIBRARY_FILE: whether the prefix holds the library built by this recipe.
 deps_current() {
   [ -f "$1" ] && [ "$(cat "$prefix/lirra-recipe" 2>/dev/null)" = "$recipe" ]
