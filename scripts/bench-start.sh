@@ -10,7 +10,7 @@
 # and the current version on the server, so the preparation asks nothing and installs nothing
 # and the browser window follows the loading window. The client is built with the demo key in
 # build/bench-start-ARCH (optimised for size, like the release), the 64-bit build where this
-# kernel runs no 32-bit programs (scripts/wine-arch.sh); the shop server serves the client's
+# kernel runs no 32-bit programs (scripts/wine.sh arch); the shop server serves the client's
 # built-in host in a network of the run's own.
 # Fair to both: the prefix's X11 driver doesn't hand windows to a window manager (Managed=N), so
 # no start waits on one; the bare host loads the client's first page (the login page, from the
@@ -19,22 +19,20 @@ set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-15}
-arch=$("$here/scripts/wine-arch.sh")
+arch=$("$here/scripts/wine.sh" arch)
 export LIRRA_WINE_ARCH=$arch
 build="$here/build/bench-start-$arch"
 work="$build/bench"
 host=127.0.0.1:18080
 
-# The one place Wine is reached: its prefix and loader (wine-env.sh), programs run through
-# wine-run.sh, the prefix's server kept up for the whole run.
+# Wine through scripts/wine.sh, the prefix's server kept up for the whole run.
 wine_setup() {
-  export LIRRA_WINEPREFIX=$1
-  source "$here/scripts/wine-env.sh"
-  "$here/scripts/wine-prefix.sh"
+  export LIRRA_WINEPREFIX=$1 WINEPREFIX=$1
+  "$here/scripts/wine.sh" prefix
   wineserver -p >/dev/null 2>&1  # its dump of what a killed process left goes nowhere
 }
-run_wine() { "$here/scripts/wine-run.sh" "$@"; }
-stop_wine() { wineserver -k 2>/dev/null || true; }
+run_wine() { "$here/scripts/wine.sh" run "$@"; }
+stop_wine() { "$here/scripts/wine.sh" stop; }
 
 if [ -z "${LIRRA_OWN_NETWORK:-}" ]; then
   "$here/scripts/make-demo-key.sh" >/dev/null
