@@ -6,12 +6,12 @@
 #include <json/json.h>
 
 #include <algorithm>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
 #include "platform/utf8.h"
+#include "support/parse_json.h"
 
 namespace lirractl {
 namespace {
@@ -48,14 +48,6 @@ DoctorReport Full() {
                          {"lirra-20240430-080000", "lirra-20240430-080000.dmp", 5, "lirra-20240430-080000.log"}};
   report.log = {"2024-05-01 09:30:12.345 [12] load file config.ini", "2024-05-01 09:30:12.400 [12] " + kLoggedText};
   return report;
-}
-
-Json::Value Parse(const std::string& text) {
-  Json::Value root;
-  std::string errors;
-  std::unique_ptr<Json::CharReader> reader(Json::CharReaderBuilder().newCharReader());
-  EXPECT_TRUE(reader->parse(text.data(), text.data() + text.size(), &root, &errors)) << errors << "\n" << text;
-  return root;
 }
 
 std::string Text(const Json::Value& value, const char* yes, const char* no) {
@@ -108,7 +100,7 @@ class DoctorForms : public ::testing::TestWithParam<DoctorReport (*)()> {};
 
 TEST_P(DoctorForms, TheJsonObjectSaysWhatThePlainLinesSay) {
   const DoctorReport report = GetParam()();
-  const Json::Value json = Parse(DoctorJson(report));
+  const Json::Value json = lirra::test::ParseJson(DoctorJson(report));
   ASSERT_TRUE(json.isObject());
   for (const char* member : {"os", "bits", "ie", "services", "plugins", "omnikey", "version", "config", "packages",
                              "platform", "download", "crashReports", "log"}) {

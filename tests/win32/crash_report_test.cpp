@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <memory>
 #include <regex>
 #include <set>
 #include <string>
@@ -19,6 +18,7 @@
 #include "store/crash_reports.h"
 #include "store/support_log.h"
 #include "store/win32/crash_writer.h"
+#include "support/parse_json.h"
 #include "support/temp_dir.h"
 #include "win32_test_util.h"
 
@@ -217,14 +217,6 @@ TEST(CrashFolder, ReportsOfOneSecondNeverShareAName) {
   EXPECT_EQ(third.logPath, Widen(folder.File("lirra-20240501-093012-4.log")));
 }
 
-Json::Value ParseJson(const std::string& text) {
-  Json::Value root;
-  std::string errors;
-  std::unique_ptr<Json::CharReader> reader(Json::CharReaderBuilder().newCharReader());
-  EXPECT_TRUE(reader->parse(text.data(), text.data() + text.size(), &root, &errors)) << errors << "\n" << text;
-  return root;
-}
-
 // The client started with LIRRA_CRASH_TEST=1 faults once its loading window is up, ends with
 // the fault's code and leaves its report; lirractl doctor lists it in both forms.
 TEST(ClientCrash, FaultsOnRequestAndDoctorListsTheReport) {
@@ -249,7 +241,7 @@ TEST(ClientCrash, FaultsOnRequestAndDoctorListsTheReport) {
   EXPECT_NE(plain.find(crashLine), std::string::npos) << plain;
 
   ASSERT_EQ(test::RunWithOutput(lirractl, L"doctor --json " + dirArgument, out.File("report.json")), 0u);
-  const Json::Value report = ParseJson(ReadFile(out.File("report.json")));
+  const Json::Value report = test::ParseJson(ReadFile(out.File("report.json")));
   ASSERT_TRUE(report.isObject());
   for (const char* member : {"os", "bits", "ie", "services", "plugins", "omnikey", "version", "crashReports", "log"}) {
     EXPECT_TRUE(report.isMember(member)) << member;
