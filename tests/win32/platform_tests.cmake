@@ -59,4 +59,11 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
       ENVIRONMENT "LIRRA_SOURCE_DIR=${PROJECT_SOURCE_DIR};LIRRA_BINARY_DIR=${PROJECT_BINARY_DIR};LIRRA_WINE_ARCH=win64;LIRRA_WINEPREFIX=${LIRRA_WOW64_TEST_PREFIX}"
       TIMEOUT 300 LABELS road32 FIXTURES_REQUIRED win32_wow64_prefix)
   endforeach()
+  # Crash reports of a 32-bit client on 64-bit Windows (its dbghelp, its exception dispatch).
+  add_test(NAME crash_report_test_wow64 COMMAND ${PROJECT_SOURCE_DIR}/scripts/with-display.sh
+                                                ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:crash_report_test>)
+  set_tests_properties(crash_report_test_wow64 PROPERTIES
+    ENVIRONMENT "LIRRA_SOURCE_DIR=${PROJECT_SOURCE_DIR};LIRRA_BINARY_DIR=${PROJECT_BINARY_DIR};LIRRA_WINE_ARCH=win64;LIRRA_WINEPREFIX=${LIRRA_WOW64_TEST_PREFIX}"
+    TIMEOUT 300 LABELS "road32;gui" FIXTURES_REQUIRED win32_wow64_prefix)
+  list(APPEND bitness_tests crash_report_test)
 endif()
