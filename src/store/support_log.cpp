@@ -83,17 +83,28 @@ SupportLog::SupportLog(std::string path, std::uint64_t bound)
 }
 
 SupportLog::~SupportLog() {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::timed_mutex> lock(mutex_);
   CloseLocked();
 }
 
 bool SupportLog::IsOpen() const {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::timed_mutex> lock(mutex_);
   return file_ != nullptr;
 }
 
 void SupportLog::Write(std::string_view text) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::timed_mutex> lock(mutex_);
+  WriteLocked(text);
+}
+
+bool SupportLog::TryWrite(std::string_view text, unsigned waitMs) {
+  std::unique_lock<std::timed_mutex> lock(mutex_, std::chrono::milliseconds(waitMs));
+  if (!lock.owns_lock()) return false;
+  WriteLocked(text);
+  return file_ != nullptr;
+}
+
+void SupportLog::WriteLocked(std::string_view text) {
   std::size_t start = 0;
   while (file_ && start < text.size()) {
     std::size_t end = text.find('\n', start);
@@ -169,6 +180,11 @@ bool OpenSupportLog() {
 
 void WriteSupportLog(std::string_view text) {
   if (SupportLog* log = g_processLog.load()) log->Write(text);
+}
+
+bool TryWriteSupportLog(std::string_view text, unsigned waitMs) {
+  SupportLog* log = g_processLog.load();
+  return log && log->TryWrite(text, waitMs);
 }
 
 namespace {

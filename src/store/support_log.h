@@ -31,15 +31,19 @@ class SupportLog {
 
   // One stamped line per line of `text`; blank lines are left out.
   void Write(std::string_view text);
+  // Write, unless another thread holds the log for longer than `waitMs` (one that faulted while
+  // writing holds it for ever); false then, and nothing is written.
+  bool TryWrite(std::string_view text, unsigned waitMs);
   // Whether lines are being kept (false once the file could not be opened or written).
   bool IsOpen() const;
 
  private:
+  void WriteLocked(std::string_view text);
   void WriteLineLocked(std::string_view line);
   void RollOverLocked();
   void CloseLocked();
 
-  mutable std::mutex mutex_;
+  mutable std::timed_mutex mutex_;
   const std::string path_;
   const std::uint64_t bound_;
   std::FILE* file_ = nullptr;
@@ -55,6 +59,9 @@ std::vector<std::string> ReadSupportLogTail(const std::string& path, std::size_t
 bool OpenSupportLog();
 // Writes to the process-wide log when one is open.
 void WriteSupportLog(std::string_view text);
+// The same, waiting at most `waitMs` for the log (SupportLog::TryWrite); false when nothing was
+// written.
+bool TryWriteSupportLog(std::string_view text, unsigned waitMs);
 
 // Where SupportTrace prints besides the log (standard output until chosen); nullptr prints nothing.
 void SetTraceStream(std::FILE* stream);

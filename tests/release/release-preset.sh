@@ -64,5 +64,21 @@ fi
 
 configure demo taken -DLIRRA_DEMO=ON
 
+# The fault on request (LIRRA_CRASH_TEST=1) is compiled into debug and test builds only: the
+# release's loading window is built without it, and a test build's with it.
+crash_switch() { grep -A3 "loading\.cpp\.obj:" "$work/$1/build.ninja" 2>/dev/null | grep -c LIRRA_CRASH_TEST_SWITCH; }
+for name in real_hosts demo; do
+  if ! grep -q "loading\.cpp\.obj:" "$work/$name/build.ninja" 2>/dev/null; then
+    echo "FAIL $name: no build rule for the loading window"
+    failures=$((failures + 1))
+  elif [ "$(crash_switch $name)" != 0 ]; then
+    echo "FAIL $name: the release build faults on request"
+    failures=$((failures + 1))
+  fi
+done
+configure test_build taken "${real[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLIRRA_RELEASE=OFF
+[ "$(crash_switch test_build)" = 1 ] ||
+  { echo "FAIL test_build: a test build does not fault on request"; failures=$((failures + 1)); }
+
 echo "release preset: $failures failed"
 [ $failures -eq 0 ]

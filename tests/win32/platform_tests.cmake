@@ -34,6 +34,16 @@ lirra_win32_test(win32_doctor_test)
 add_dependencies(win32_doctor_test lirractl)
 target_compile_definitions(win32_doctor_test PRIVATE LIRRACTL_PATH="$<TARGET_FILE:lirractl>")
 
+# Crash reports: a small program that faults as asked (on its main thread, on threads of each
+# kind, by a C++ exception nothing catches), and the client faulting on purpose.
+add_executable(crash_probe crash_probe.cpp $<TARGET_OBJECTS:lirra_compat>)
+target_link_libraries(crash_probe PRIVATE lirra_store)
+target_link_options(crash_probe PRIVATE -mconsole -municode)
+lirra_test(crash_report_test FLOOR app SOURCES crash_report_test.cpp GUI)
+add_dependencies(crash_report_test crash_probe lirra lirractl)
+target_compile_definitions(crash_report_test PRIVATE CRASH_PROBE_PATH="$<TARGET_FILE:crash_probe>"
+                           LIRRA_CLIENT_PATH="$<TARGET_FILE:lirra>" LIRRACTL_PATH="$<TARGET_FILE:lirractl>")
+
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   # The tests whose results differ by the width of the program and of Windows: in the 32-bit
   # prefix above, and again under WOW64 in a 64-bit prefix of their own (the registry views, the
@@ -49,4 +59,11 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
       ENVIRONMENT "LIRRA_SOURCE_DIR=${PROJECT_SOURCE_DIR};LIRRA_BINARY_DIR=${PROJECT_BINARY_DIR};LIRRA_WINE_ARCH=win64;LIRRA_WINEPREFIX=${LIRRA_WOW64_TEST_PREFIX}"
       TIMEOUT 300 LABELS road32 FIXTURES_REQUIRED win32_wow64_prefix)
   endforeach()
+  # Crash reports of a 32-bit client on 64-bit Windows (its dbghelp, its exception dispatch).
+  add_test(NAME crash_report_test_wow64 COMMAND ${PROJECT_SOURCE_DIR}/scripts/with-display.sh
+                                                ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:crash_report_test>)
+  set_tests_properties(crash_report_test_wow64 PROPERTIES
+    ENVIRONMENT "LIRRA_SOURCE_DIR=${PROJECT_SOURCE_DIR};LIRRA_BINARY_DIR=${PROJECT_BINARY_DIR};LIRRA_WINE_ARCH=win64;LIRRA_WINEPREFIX=${LIRRA_WOW64_TEST_PREFIX}"
+    TIMEOUT 300 LABELS "road32;gui" FIXTURES_REQUIRED win32_wow64_prefix)
+  list(APPEND bitness_tests crash_report_test)
 endif()

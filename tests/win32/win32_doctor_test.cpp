@@ -24,25 +24,7 @@ using test::WriteFile;
 
 // Runs lirractl with its standard output in a file; returns the exit code.
 DWORD RunLirractl(const std::wstring& arguments, const std::string& outFile) {
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  win::ScopedHandle out(CreateFileW(Widen(outFile).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!out) return 1000;
-  std::wstring exe = WinePath(LIRRACTL_PATH);
-  std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = out.Get();
-  si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-  PROCESS_INFORMATION pi{};
-  DWORD code = 1001;
-  if (CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
-    win::ScopedHandle process(pi.hProcess);
-    win::ScopedHandle thread(pi.hThread);
-    if (WaitForSingleObject(process.Get(), 120000) == WAIT_OBJECT_0) GetExitCodeProcess(process.Get(), &code);
-  }
-  return code;
+  return test::RunWithOutput(WinePath(LIRRACTL_PATH), arguments, outFile);
 }
 
 std::set<std::string> Listing(const std::string& dir) {

@@ -126,4 +126,27 @@ class ChildProcess {
   DWORD pid_ = 0;
 };
 
+// Runs a program with its standard output in a file and waits up to two minutes; returns its exit
+// code (1000 when the file can't be made, 1001 when it did not start or end in time).
+inline DWORD RunWithOutput(const std::wstring& exe, const std::wstring& arguments, const std::string& outFile) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  win::ScopedHandle out(CreateFileW(Widen(outFile).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!out) return 1000;
+  std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = out.Get();
+  si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION pi{};
+  DWORD code = 1001;
+  if (CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+    win::ScopedHandle process(pi.hProcess);
+    win::ScopedHandle thread(pi.hThread);
+    if (WaitForSingleObject(process.Get(), 120000) == WAIT_OBJECT_0) GetExitCodeProcess(process.Get(), &code);
+  }
+  return code;
+}
+
 }  // namespace lirra::test

@@ -1,6 +1,7 @@
 #include "app/win32/loading.h"
 
 #include "resource.h"
+#include "store/win32/crash_writer.h"
 #include "ui/dpi_scale.h"
 #include "ui/run_link.h"
 #include "ui/skin_files.h"
@@ -30,6 +31,18 @@ RECT RectInClient(HWND dialog, HWND child) {
   MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
   return rect;
 }
+
+#ifdef LIRRA_CRASH_TEST_SWITCH
+// Debug and test builds only: LIRRA_CRASH_TEST=1 makes the client fault once the window is up,
+// so that the crash report can be seen made. The fault comes from a posted message: one inside
+// WM_SHOWWINDOW, a call back from the system, may be swallowed there (WOW64 does, Wine too).
+constexpr UINT WM_LOADING_CRASH_TEST = WM_APP + 13;
+
+bool CrashTestRequested() {
+  wchar_t value[4] = {};
+  return GetEnvironmentVariableW(L"LIRRA_CRASH_TEST", value, 4) == 1 && value[0] == L'1';
+}
+#endif
 
 }  // namespace
 
@@ -68,6 +81,11 @@ bool CLoading::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
       }
       result = 0;
       return true;
+#ifdef LIRRA_CRASH_TEST_SWITCH
+    case WM_LOADING_CRASH_TEST:
+      FaultOnPurpose();
+      return true;
+#endif
     default:
       break;
   }
@@ -184,6 +202,12 @@ void CLoading::OnShowWindow(bool show) {
   SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIconSmall ? m_hIconSmall : m_hIcon));
   if (m_bWorkerStarted) return;
   m_bWorkerStarted = true;
+#ifdef LIRRA_CRASH_TEST_SWITCH
+  if (CrashTestRequested()) {
+    PostMessageW(m_hWnd, WM_LOADING_CRASH_TEST, 0, 0);
+    return;
+  }
+#endif
   m_worker.Start(m_pfnWorker, &m_prepareUi);
 }
 

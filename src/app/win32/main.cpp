@@ -5,6 +5,7 @@
 #include "app/win32/single_instance.h"
 #include "platform/win32/system_folder.h"
 #include "store/support_log.h"
+#include "store/win32/crash_writer.h"
 #include "ui/win32/worker_thread.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -17,6 +18,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   }
   // A folder that can't be written leaves the client without its log, nothing more.
   lirra::OpenSupportLog();
+  lirra::win::InstallCrashReports();
   int exitCode = 0;
   {
     lirra::win::CmervoDrviceManageApp app;

@@ -1,7 +1,10 @@
-// lirractl doctor [--dir DIR]: the state of this PC as the client sees it, one "name: value"
-// line each, for a support person and for scripts, ending with the last lines of the client's
-// support log. It only looks: nothing is started, written, downloaded or registered. DIR is
-// the client's folder (default: lirractl's own).
+// lirractl doctor [--json] [--dir DIR]: the state of this PC as the client sees it, for a
+// support person (one "name: value" line each, ending with the last lines of the client's
+// support log) or, with --json, for scripts (one JSON object). Both forms come from one gathered
+// report (doctor_report.h). It only looks: nothing is started, written, downloaded or
+// registered. DIR is the client's folder (default: lirractl's own).
+#include <windows.h>
+// after windows.h
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -9,21 +12,22 @@
 #include <vector>
 
 #include "command.h"
+#include "doctor_report.h"
 #include "net/http_client.h"
 #include "net/package_table.h"
 #include "pc/ie_helper.h"
 #include "pc/system_probe.h"
+#include "platform/file_io.h"
 #include "platform/platform.h"
 #include "platform/socket.h"
+#include "store/crash_reports.h"
 #include "store/ini_store.h"
 #include "store/support_log.h"
 
 namespace {
 
 using lirra::OS;
-
-void Line(const char* name, const std::string& value) { std::printf("%s: %s\n", name, value.c_str()); }
-void Line(const std::string& name, const std::string& value) { Line(name.c_str(), value); }
+using lirractl::DoctorReport;
 
 const char* ServiceText(lirra::ServiceState state) {
   switch (state) {
@@ -47,67 +51,95 @@ bool FileExists(const std::string& path) {
   return _stat(path.c_str(), &st) == 0 && (st.st_mode & _S_IFREG);
 }
 
+std::uint64_t FileBytes(const std::string& path) {
+  struct _stati64 st {};
+  return _stati64(path.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+}
+
 // The driver flags of config.ini as written there, read without the client's load, which
 // would rewrite the file.
-void ReportConfig(const std::wstring& dir) {
+DoctorReport::Texts ReadConfig(const std::wstring& dir) {
   static const char* const kSections[] = {"HID", "NJYS", "SDSS", "WHJL", "YSB"};
+  DoctorReport::Texts config;
   std::string path = OS().WideToAnsi(dir + L"\\config.ini");
   auto lock = lirra::LockIniStore();
   bool loaded = FileExists(path) && lirra::IniLoadFile(path.c_str()) == 1;
   for (const char* section : kSections) {
     char value[64] = {};
     bool found = loaded && lirra::IniReadString(section, "value", value, sizeof value, nullptr);
-    Line(std::string("config.") + section, !loaded ? "missing" : found ? value : "unset");
+    config.emplace_back(section, !loaded ? "missing" : found ? value : "unset");
   }
   if (loaded) lirra::IniFreeFile();
+  return config;
 }
 
-void ReportPackages(lirra::PackageTable& table) {
+DoctorReport::Texts CheckPackages(lirra::PackageTable& table) {
   if (!FileExists(OS().WideToAnsi(table.m_strManifestPath)) || !lirra::LoadManifest(table)) {
     std::fprintf(stderr, "lirractl: no manifest in the client's folder; built-in names and digests used\n");
   }
+  DoctorReport::Texts packages;
   for (int i = 0; i < lirra::PackageTable::kRecordCount; ++i) {
     const lirra::PackageRecord& record = table.Record(i);
     std::string path = OS().WideToAnsi(record.m_strLocalPath);
     std::string state = "missing";
     if (FileExists(path)) state = lirra::PackageFileMatches(record) ? "ok" : "digest mismatch";
-    Line(std::string("package.") + lirra::PackageTable::RecordKey(i), state);
+    packages.emplace_back(lirra::PackageTable::RecordKey(i), state);
   }
+  return packages;
 }
 
-// The newest lines of lirra.log (with lirra.log.1 when it holds few), one "log:" line each.
-void ReportLog(const std::wstring& dir) {
-  constexpr std::size_t kLogLines = 20;
-  const auto lines = lirra::ReadSupportLogTail(OS().WideToAnsi(dir + L"\\" + lirra::kSupportLogName), kLogLines);
-  if (lines.empty()) Line("log", "none");
-  for (const std::string& line : lines) Line("log", line);
+std::vector<lirractl::DoctorCrashReport> FindCrashReports(const std::wstring& dir) {
+  const std::string folder = OS().WideToAnsi(dir + L"\\" + lirra::kCrashFolderName);
+  std::vector<lirractl::DoctorCrashReport> reports;
+  for (const lirra::CrashReportFiles& found : lirra::FindCrashReports(lirra::FileNamesIn(folder))) {
+    const std::uint64_t bytes = found.dump.empty() ? 0 : FileBytes(folder + "\\" + found.dump);
+    reports.push_back({found.name, found.dump, bytes, found.log});
+  }
+  return reports;
+}
+
+// The ProductVersion of the client's lirra.exe in the folder; empty when there is none.
+std::string ClientVersion(const std::wstring& dir) {
+  const std::wstring path = dir + L"\\lirra.exe";
+  DWORD handle = 0;
+  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &handle);
+  if (size == 0) return {};
+  std::vector<char> block(size);
+  if (!GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return {};
+  struct Translation {
+    WORD language;
+    WORD codePage;
+  }* translation = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length) ||
+      length < sizeof *translation) {
+    return {};
+  }
+  wchar_t query[64];
+  swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\ProductVersion", translation->language, translation->codePage);
+  wchar_t* value = nullptr;
+  if (!VerQueryValueW(block.data(), query, reinterpret_cast<void**>(&value), &length) || length == 0 || !value) {
+    return {};
+  }
+  return OS().WideToAnsi(value);
 }
 
 // Whether a host answers HTTP at all: any status counts, a page not found included.
-std::string HostAnswer(const std::wstring& url) {
+bool HostAnswers(const std::wstring& url) {
   std::vector<char> body(4096, '\0');
   lirra::CDownFile request;
   int result = request.HttpGetToMemory(OS().WideToAnsi(url).c_str(), body.data(), body.size());
-  return result == lirra::kHttpNoResponse ? "no answer" : "answers";
+  return result != lirra::kHttpNoResponse;
 }
 
-int RunDoctor(const lirractl::Args& args) {
-  std::wstring dir = lirra::CSystemProbe::GetModuleDir();
-  if (args.size() == 2 && args[0] == "--dir") {
-    dir = OS().AnsiToWide(args[1]);
-    while (dir.size() > 3 && (dir.back() == L'\\' || dir.back() == L'/')) dir.pop_back();
-  } else if (!args.empty()) {
-    return lirractl::Usage();
-  }
-  lirra::SetTraceStream(stderr);  // stdout carries the report
-
+DoctorReport Gather(const std::wstring& dir) {
+  DoctorReport report;
   const std::wstring osName = lirra::CSystemProbe::GetOsVersionName();
-  const int bits = OS().Is64BitOs() ? 64 : 32;
-  Line("os", OS().WideToAnsi(osName));
-  Line("bits", std::to_string(bits));
-  Line("ie", std::to_string(lirra::CIEHelper::GetIEMajorVersion()));
+  report.os = OS().WideToAnsi(osName);
+  report.bits = OS().Is64BitOs() ? 64 : 32;
+  report.ie = lirra::CIEHelper::GetIEMajorVersion();
   for (const wchar_t* service : {L"upnphost", L"AxInstSV", L"SCardSvr"}) {
-    Line("service." + OS().WideToAnsi(service), ServiceText(OS().QueryService(service)));
+    report.services.emplace_back(OS().WideToAnsi(service), ServiceText(OS().QueryService(service)));
   }
   const struct {
     const char* name;
@@ -117,23 +149,46 @@ int RunDoctor(const lirractl::Args& args) {
                  {"NJYS", lirra::CIEHelper::IsNjysPluginRegistered},
                  {"WHJL", lirra::CIEHelper::IsWhjlPluginRegistered},
                  {"SDSS", lirra::CIEHelper::IsSdssPluginRegistered}};
-  for (const auto& p : plugins) Line(std::string("plugin.") + p.name, p.probe() ? "registered" : "not registered");
-  bool omnikey = OS().IsDirectory(L"C:\\Program Files (x86)\\HID Global\\OMNIKEY 3x2x") ||
-                 OS().IsDirectory(L"C:\\Program Files\\HID Global\\OMNIKEY 3x2x");
-  Line("omnikey", omnikey ? "present" : "missing");
-  ReportConfig(dir);
+  for (const auto& p : plugins) report.plugins.emplace_back(p.name, p.probe());
+  report.omnikey = OS().IsDirectory(L"C:\\Program Files (x86)\\HID Global\\OMNIKEY 3x2x") ||
+                   OS().IsDirectory(L"C:\\Program Files\\HID Global\\OMNIKEY 3x2x");
+  report.version = ClientVersion(dir);
+  report.config = ReadConfig(dir);
 
-  lirra::PackageTable table = lirra::PackageTable::Create(dir, lirra::DefaultBaseUrl(), osName, bits);
+  lirra::PackageTable table = lirra::PackageTable::Create(dir, lirra::DefaultBaseUrl(), osName, report.bits);
   table.m_ManifestKey = lirra::ManifestKey::BuiltIn();  // as the client would apply it
-  ReportPackages(table);
+  report.packages = CheckPackages(table);
 
-  bool sockets = lirra::SocketsStartup();
-  Line("platform", sockets ? HostAnswer(lirra::VersionDataUrl()) : "no answer");
-  Line("download", sockets ? HostAnswer(table.m_strManifestUrl) : "no answer");
-  ReportLog(dir);
-  return 0;
+  const bool sockets = lirra::SocketsStartup();
+  report.platformAnswers = sockets && HostAnswers(lirra::VersionDataUrl());
+  report.downloadAnswers = sockets && HostAnswers(table.m_strManifestUrl);
+  report.crashReports = FindCrashReports(dir);
+  constexpr std::size_t kLogLines = 20;
+  report.log = lirra::ReadSupportLogTail(OS().WideToAnsi(dir + L"\\" + lirra::kSupportLogName), kLogLines);
+  return report;
+}
+
+int RunDoctor(const lirractl::Args& args) {
+  std::wstring dir = lirra::CSystemProbe::GetModuleDir();
+  bool json = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--json") {
+      json = true;
+    } else if (args[i] == "--dir" && i + 1 < args.size()) {
+      dir = OS().AnsiToWide(args[++i]);
+      while (dir.size() > 3 && (dir.back() == L'\\' || dir.back() == L'/')) dir.pop_back();
+    } else {
+      return lirractl::Usage();
+    }
+  }
+  lirra::SetTraceStream(stderr);  // stdout carries the report
+
+  const DoctorReport report = Gather(dir);
+  const std::string text = json ? lirractl::DoctorJson(report) : lirractl::DoctorPlainText(report);
+  std::fputs(text.c_str(), stdout);
+  return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 }  // namespace
 
-LIRRACTL_COMMAND("doctor", "[--dir DIR]", RunDoctor);
+LIRRACTL_COMMAND("doctor", "[--json] [--dir DIR]", RunDoctor);
