@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Draws the client's skin pictures (res/) and its icon (resources/lirra.ico) with ImageMagick.
+# Draws the client's skin pictures (res/) and its icon (resources/lirra.ico) with ImageMagick, and
+# writes our page for when the platform can't be reached (res/offline-*.html) in the same colours.
 # One look everywhere: light surfaces, one blue accent, rounded outlines. Where a window is cut
 # to shape, the corners are filled with the key colour #A6A6A6 and the outline is drawn without
 # anti-aliasing, so no pixel near the edge comes close to the key colour.
@@ -144,6 +145,46 @@ about_picture() {
 }
 about_picture about-normal.png "$SURFACE" '#1F2937'
 about_picture about-focus.png "$ACCENT" white
+
+# Our page for when the platform can't be reached: plain HTML and CSS in the skin's colours, no
+# script and no pictures (the engine runs neither in a local file for the client). "重试" links to
+# the page itself with the query "retry", which the client takes as a retry and never loads.
+cat >"$res/offline.css" <<CSS
+body { margin: 0; padding: 48px 16px; background: $SURFACE_ALT; color: #1F2937;
+       font-family: "微软雅黑", "Microsoft YaHei", "宋体", SimSun, sans-serif; font-size: 14px; }
+.card { max-width: 520px; margin: 0 auto; padding: 28px 32px 32px; background: $SURFACE;
+        border: 1px solid $BORDER; border-top: 4px solid $ACCENT; }
+h1 { margin: 0 0 16px; color: $ACCENT_DEEP; font-size: 22px; font-weight: normal; }
+p { margin: 0 0 12px; line-height: 1.7; color: $GLYPH; }
+a.retry { display: inline-block; margin-top: 12px; padding: 7px 32px; background: $ACCENT; color: $SURFACE;
+          border: 1px solid $ACCENT_DARK; text-decoration: none; font-size: 15px; }
+a.retry:hover { background: $ACCENT_DARK; }
+CSS
+offline_page() {
+  local file=$1 heading=$2 what=$3
+  cat >"$res/$file" <<HTML
+<!DOCTYPE html>
+<html>
+<head>
+<meta http-equiv="Content-Type" content="text/html; charset=utf-8">
+<meta http-equiv="X-UA-Compatible" content="IE=edge">
+<title>Lirra·商户</title>
+<link rel="stylesheet" type="text/css" href="offline.css">
+</head>
+<body>
+<div class="card">
+<h1>$heading</h1>
+<p>$what</p>
+<p>客户端正在自动重试，平台恢复后会回到刚才的页面，不用关闭客户端。</p>
+<a class="retry" href="$file?retry">重试</a>
+</div>
+</body>
+</html>
+HTML
+}
+offline_page offline-network.html "网络连接不上" "这台电脑连不上网络，打不开Lirra·商户平台。请检查网线、无线网络或路由器。"
+offline_page offline-noanswer.html "平台没有响应" "Lirra·商户平台暂时没有响应，可能是服务器正在重启或线路繁忙。"
+offline_page offline-error.html "平台报告了错误" "Lirra·商户平台暂时出了故障，没能处理这次请求。"
 
 # Application icon: the accent tile with a white initial, at the sizes Windows asks for.
 tmp=$(mktemp -d)

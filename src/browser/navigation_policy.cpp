@@ -16,8 +16,12 @@ bool ContainsDomain(const std::wstring& url, const std::wstring& domain) {
 
 }  // namespace
 
-CNavigationPolicy::CNavigationPolicy(IBrowserHost& host, std::wstring primaryDomain, std::wstring paymentDomain)
-    : m_host(host), m_strPrimaryDomain(std::move(primaryDomain)), m_strPaymentDomain(std::move(paymentDomain)) {}
+CNavigationPolicy::CNavigationPolicy(IBrowserHost& host, std::wstring primaryDomain, std::wstring paymentDomain,
+                                     CPlatformWatch* watch)
+    : m_host(host),
+      m_pWatch(watch),
+      m_strPrimaryDomain(std::move(primaryDomain)),
+      m_strPaymentDomain(std::move(paymentDomain)) {}
 
 bool CNavigationPolicy::OnNewWindow2() {
   const bool allowed = m_bBlankPopupAllowed;
@@ -44,14 +48,31 @@ void CNavigationPolicy::OnProgressChange(long progress, long progressMax) {
 }
 
 void CNavigationPolicy::OnNavigateComplete2(const std::wstring& url) {
-  if (IsOperatorPage(url)) m_host.RunScriptInTopDocument(kClientMarkerScript, kClientMarkerLanguage);
+  // The substring test would also match a client folder named after the domain.
+  if (IsOperatorPage(url) && !IsLocalPage(url))
+    m_host.RunScriptInTopDocument(kClientMarkerScript, kClientMarkerLanguage);
 }
 
-void CNavigationPolicy::OnDocumentComplete(const std::wstring& url, const ElementsOpener& openElements) {
-  if (!WantsLinkRewrite(url) || !openElements) return;
+void CNavigationPolicy::OnDocumentComplete(const std::wstring& url, const ElementsOpener& openElements, bool topFrame) {
+  if (topFrame && m_pWatch) m_pWatch->OnDocumentComplete(url);
+  if (IsLocalPage(url) || !WantsLinkRewrite(url) || !openElements) return;
   std::unique_ptr<IPageElements> elements = openElements();
   if (elements) RewriteEmptyScriptLinks(*elements);
 }
+
+bool CNavigationPolicy::OnBeforeNavigate2(const std::wstring& url, bool topFrame) {
+  return topFrame && m_pWatch && m_pWatch->OnBeforeNavigate(url);
+}
+
+bool CNavigationPolicy::OnNavigateError(const std::wstring& url, bool topFrame, long statusCode) {
+  return topFrame && m_pWatch && m_pWatch->OnNavigateError(url, statusCode);
+}
+
+void CNavigationPolicy::OnFileDownload(bool document) {
+  if (!document && m_pWatch) m_pWatch->OnDownloadStarted();
+}
+
+bool CNavigationPolicy::IsLocalPage(const std::wstring& url) const { return m_pWatch && m_pWatch->IsLocalPage(url); }
 
 bool CNavigationPolicy::IsOperatorPage(const std::wstring& url) const {
   return ContainsDomain(url, m_strPrimaryDomain);

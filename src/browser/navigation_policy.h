@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "browser/platform_watch.h"
+
 namespace lirra::browser {
 
 inline constexpr wchar_t kNormalTitle[] = L"欢迎使用Lirra·商户PC系统";
@@ -33,6 +35,12 @@ class IBrowserHost {
   virtual void EnableForwardButton(bool enable) = 0;
   // Runs a script in the window of the top-level document; does nothing without one.
   virtual void RunScriptInTopDocument(const std::wstring& code, const std::wstring& language) = 0;
+  // Loads one of the client's own navigations (our page, a retry) in place of the current
+  // history entry, so that going back never lands on our page.
+  virtual void NavigateOwnPage(const std::wstring& url) = 0;
+  // One-shot timers: a timer started again starts over; OnTimer of the watch is its tick.
+  virtual void StartTimer(WatchTimer timer, unsigned ms) = 0;
+  virtual void StopTimer(WatchTimer timer) = 0;
 };
 
 // The elements of one loaded document, by index.
@@ -67,7 +75,10 @@ using ElementsOpener = std::function<std::unique_ptr<IPageElements>()>;
 
 class CNavigationPolicy {
  public:
-  CNavigationPolicy(IBrowserHost& host, std::wstring primaryDomain, std::wstring paymentDomain);
+  // With a watch, the top frame's navigations also go to it, and our own pages get neither the
+  // marker nor the link rewrite.
+  CNavigationPolicy(IBrowserHost& host, std::wstring primaryDomain, std::wstring paymentDomain,
+                    CPlatformWatch* watch = nullptr);
 
   // Answers the cancel flag: no second browser window, except for the blank pop-up that
   // OnNewWindow3 has just let through. An engine that raised NewWindow2 first would see the
@@ -79,14 +90,22 @@ class CNavigationPolicy {
   void OnCommandStateChange(long command, bool enable);
   void OnProgressChange(long progress, long progressMax);
   void OnNavigateComplete2(const std::wstring& url);
-  void OnDocumentComplete(const std::wstring& url, const ElementsOpener& openElements);
+  void OnDocumentComplete(const std::wstring& url, const ElementsOpener& openElements, bool topFrame = false);
+  // Answer the cancel flag. A frame inside a page is left to the engine.
+  bool OnBeforeNavigate2(const std::wstring& url, bool topFrame);
+  bool OnNavigateError(const std::wstring& url, bool topFrame, long statusCode);
+  // FileDownload: `document` false when a file, not a page, is being fetched.
+  void OnFileDownload(bool document);
 
   bool IsOperatorPage(const std::wstring& url) const;
   // The operator's or the payment pages, plain or wholly on https.
   bool WantsLinkRewrite(const std::wstring& url) const;
 
  private:
+  bool IsLocalPage(const std::wstring& url) const;
+
   IBrowserHost& m_host;
+  CPlatformWatch* m_pWatch;
   // A blank pop-up was let through by NewWindow3; the NewWindow2 of the same request follows.
   bool m_bBlankPopupAllowed = false;
   std::wstring m_strPrimaryDomain;

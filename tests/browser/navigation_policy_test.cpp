@@ -22,6 +22,9 @@ class RecordingHost : public IBrowserHost {
   void RunScriptInTopDocument(const std::wstring& code, const std::wstring& language) override {
     scripts.push_back(code + L"|" + language);
   }
+  void NavigateOwnPage(const std::wstring& url) override { navigated.push_back(url); }
+  void StartTimer(WatchTimer, unsigned) override {}
+  void StopTimer(WatchTimer) override {}
 
   std::vector<std::wstring> navigated, titles, scripts;
   std::vector<bool> back, forward;

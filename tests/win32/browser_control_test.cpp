@@ -30,6 +30,9 @@ class RecordingHost : public browser::IBrowserHost {
   void EnableBackButton(bool enable) override { back.push_back(enable); }
   void EnableForwardButton(bool enable) override { forward.push_back(enable); }
   void RunScriptInTopDocument(const std::wstring& code, const std::wstring&) override { scripts.push_back(code); }
+  void NavigateOwnPage(const std::wstring& url) override { navigated.push_back(url); }
+  void StartTimer(browser::WatchTimer, unsigned) override {}
+  void StopTimer(browser::WatchTimer) override {}
 
   std::vector<std::wstring> navigated, titles, scripts;
   std::vector<bool> back, forward;

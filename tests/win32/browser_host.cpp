@@ -6,6 +6,8 @@
 //   browser_host double-click-report <file>   starts from a double-click time of 500 ms and
 //                                             writes "<before> <after the first show> <after
 //                                             the window>" to the file
+//   browser_host navigation-report <file>     adds a line to the file (UTF-8) for each of the
+//                                             window's own navigations: our page, a retry
 #include <windows.h>
 // after windows.h
 #include <shellapi.h>
@@ -14,6 +16,7 @@
 #include <string>
 
 #include "browser/win32/mervo_web_brower.h"
+#include "platform/utf8.h"
 #include "test_host.h"
 
 namespace {
@@ -24,6 +27,7 @@ class TestWindow : public lirra::win::CMervoWebBrower {
  public:
   bool m_bRefuseFirstIcon = false;
   UINT m_uShownDoubleClickTime = 0;
+  std::wstring m_strNavigationReport;
 
  protected:
   BOOL NotifyIcon(DWORD message, NOTIFYICONDATAW* data) override {
@@ -32,6 +36,13 @@ class TestWindow : public lirra::win::CMervoWebBrower {
       return FALSE;
     }
     return CMervoWebBrower::NotifyIcon(message, data);
+  }
+  void NavigateOwnPage(const std::wstring& url) override {
+    if (FILE* out = m_strNavigationReport.empty() ? nullptr : _wfopen(m_strNavigationReport.c_str(), L"ab")) {
+      std::fprintf(out, "%s\n", lirra::WideToUtf8(url).c_str());
+      std::fclose(out);
+    }
+    CMervoWebBrower::NavigateOwnPage(url);
   }
   void OnShowWindow(bool show) override {
     CMervoWebBrower::OnShowWindow(show);
@@ -52,12 +63,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   {
     TestWindow browser;
     browser.m_bRefuseFirstIcon = what == L"tray-refuses-first";
+    if (what == L"navigation-report") browser.m_strNavigationReport = report;
     if (what == L"double-click-report") SetDoubleClickTime(kUsersDoubleClickMs);
     before = GetDoubleClickTime();
     result = browser.DoModal(nullptr);
     shown = browser.m_uShownDoubleClickTime;
   }
-  if (!report.empty()) {
+  if (what == L"double-click-report") {
     FILE* out = _wfopen(report.c_str(), L"w");
     if (!out) return 91;
     std::fprintf(out, "%u %u %u", before, shown, GetDoubleClickTime());

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "browser/win32/explorer1.h"
 #include "browser/win32/html_document.h"
 
 namespace lirra::win {
@@ -87,8 +88,24 @@ HRESULT CWebBrowserEvents::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
 
 HRESULT CWebBrowserEvents::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
 
+bool CWebBrowserEvents::IsTopFrame(IDispatch* browserObject) const {
+  return m_pControl && m_pControl->IsControl(browserObject);
+}
+
 HRESULT CWebBrowserEvents::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) {
   switch (id) {
+    case DISPID_BEFORENAVIGATE2:  // browser object, URL, flags, frame name, post data, headers, cancel
+      if (m_policy.OnBeforeNavigate2(StringArgument(params, 1), IsTopFrame(DispatchArgument(params, 0))))
+        SetCancel(params, 6, true);
+      break;
+    case DISPID_NAVIGATEERROR:  // browser object, URL, frame name, status code, cancel
+      if (m_policy.OnNavigateError(StringArgument(params, 1), IsTopFrame(DispatchArgument(params, 0)),
+                                   LongArgument(params, 3, 0)))
+        SetCancel(params, 4, true);
+      break;
+    case DISPID_FILEDOWNLOAD:  // (active document,) cancel; before IE 7 only the cancel flag
+      m_policy.OnFileDownload(params && params->cArgs >= 2 ? BoolArgument(params, 0) : true);
+      break;
     case DISPID_NEWWINDOW2:  // window object, cancel
       SetCancel(params, 1, m_policy.OnNewWindow2());
       break;
@@ -106,7 +123,8 @@ HRESULT CWebBrowserEvents::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* par
       break;
     case DISPID_DOCUMENTCOMPLETE: {  // browser object (the frame's own), URL
       IDispatch* frame = DispatchArgument(params, 0);
-      m_policy.OnDocumentComplete(StringArgument(params, 1), [frame] { return OpenDocumentElements(frame); });
+      m_policy.OnDocumentComplete(
+          StringArgument(params, 1), [frame] { return OpenDocumentElements(frame); }, IsTopFrame(frame));
       break;
     }
     default:

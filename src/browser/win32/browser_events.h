@@ -11,10 +11,14 @@
 
 namespace lirra::win {
 
+class CExplorer1;
+
 class CWebBrowserEvents : public IDispatch {
  public:
-  // Starts with one reference, which the creator owns.
-  explicit CWebBrowserEvents(browser::CNavigationPolicy& policy) : m_policy(policy) {}
+  // Starts with one reference, which the creator owns. `control` tells the top frame's events
+  // from a frame's; without it every event counts as a frame's.
+  explicit CWebBrowserEvents(browser::CNavigationPolicy& policy, const CExplorer1* control = nullptr)
+      : m_policy(policy), m_pControl(control) {}
   CWebBrowserEvents(const CWebBrowserEvents&) = delete;
   CWebBrowserEvents& operator=(const CWebBrowserEvents&) = delete;
 
@@ -31,7 +35,10 @@ class CWebBrowserEvents : public IDispatch {
   friend class RefCount;
   virtual ~CWebBrowserEvents() = default;
 
+  bool IsTopFrame(IDispatch* browserObject) const;
+
   browser::CNavigationPolicy& m_policy;
+  const CExplorer1* m_pControl;
   RefCount m_refs;
 };
 

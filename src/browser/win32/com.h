@@ -70,6 +70,16 @@ class RefCount {
   LONG n_ = 1;
 };
 
+// Whether two interface pointers reach the same object: COM's identity is its IUnknown.
+inline bool SameObject(IUnknown* a, IUnknown* b) {
+  if (!a || !b) return false;
+  ComPtr<IUnknown> left;
+  ComPtr<IUnknown> right;
+  if (FAILED(a->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(left.Receive())))) return false;
+  if (FAILED(b->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(right.Receive())))) return false;
+  return left.Get() == right.Get();
+}
+
 class ScopedBstr {
  public:
   ScopedBstr() = default;

@@ -141,7 +141,7 @@ bool CExplorer1::GoForward() { return m_browser && SUCCEEDED(m_browser->GoForwar
 
 bool CExplorer1::Refresh() { return m_browser && SUCCEEDED(m_browser->Refresh()); }
 
-bool CExplorer1::Navigate(const std::wstring& url) {
+bool CExplorer1::Navigate(const std::wstring& url, long flags) {
   if (!m_browser) return false;
   ScopedBstr address(url);
   // Absent optional arguments are VT_ERROR with DISP_E_PARAMNOTFOUND.
@@ -149,7 +149,15 @@ bool CExplorer1::Navigate(const std::wstring& url) {
   VariantInit(&absent);
   V_VT(&absent) = VT_ERROR;
   V_ERROR(&absent) = DISP_E_PARAMNOTFOUND;
-  return SUCCEEDED(m_browser->Navigate(address.Get(), &absent, &absent, &absent, &absent));
+  VARIANT navFlags;
+  VariantInit(&navFlags);
+  V_VT(&navFlags) = VT_I4;
+  V_I4(&navFlags) = flags;
+  return SUCCEEDED(m_browser->Navigate(address.Get(), flags ? &navFlags : &absent, &absent, &absent, &absent));
+}
+
+bool CExplorer1::IsControl(IDispatch* browserObject) const {
+  return m_browser && browserObject && SameObject(m_browser.Get(), browserObject);
 }
 
 bool CExplorer1::SetSilent(bool silent) {

@@ -51,8 +51,11 @@ class CExplorer1 {
   bool GoBack();
   bool GoForward();
   bool Refresh();
-  // Loads the URL in the main frame with no flags, frame, post data or headers.
-  bool Navigate(const std::wstring& url);
+  // Loads the URL in the main frame with the given BrowserNavConstants (none by default) and no
+  // frame, post data or headers.
+  bool Navigate(const std::wstring& url, long flags = 0);
+  // Whether a browser object of an event is the control itself, not one of its frames.
+  bool IsControl(IDispatch* browserObject) const;
   bool SetSilent(bool silent);
   // The top-level document, or empty.
   ComPtr<IDispatch> GetDocument();

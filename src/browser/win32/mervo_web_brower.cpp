@@ -5,6 +5,10 @@
 
 #include <algorithm>
 
+// after windows.h
+#include <exdisp.h>
+#include <shlwapi.h>
+
 #include "browser/engine_settings.h"
 #include "browser/tray_icon.h"
 #include "browser/win32/browser_events.h"
@@ -29,7 +33,28 @@ constexpr UINT kDoubleClickMs = 300;
 // The window whose messages the filter hook pre-translates.
 CMervoWebBrower* g_pFiltering = nullptr;
 
-std::wstring StartUrl() { return L"http://" + Utf8ToWide(LIRRA_PLATFORM_HOST) + L"/jxsplatform/login.html"; }
+// The timers of the platform watch; ids of their own, apart from any a base class sets.
+constexpr UINT_PTR kLoadWatchTimerId = 0x4C01;
+constexpr UINT_PTR kRetryTimerId = 0x4C02;
+constexpr DWORD kMaxUrl = 2084;  // INTERNET_MAX_URL_LENGTH
+
+UINT_PTR TimerId(browser::WatchTimer timer) {
+  return timer == browser::WatchTimer::kLoad ? kLoadWatchTimerId : kRetryTimerId;
+}
+
+// Our pages come from res\ beside the client (not the current folder, which the skin uses):
+// the engine needs them by a full URL.
+std::wstring LocalPagesFolderUrl() {
+  wchar_t module[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, module, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return {};
+  std::wstring folder(module, length);
+  folder = folder.substr(0, folder.find_last_of(L"\\/") + 1) + L"res\\";
+  wchar_t url[kMaxUrl] = {};
+  DWORD size = kMaxUrl;
+  if (FAILED(UrlCreateFromPathW(folder.c_str(), url, &size, 0))) return {};
+  return url;
+}
 
 bool IsKeyboardOrMouse(UINT message) {
   return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST);
@@ -38,7 +63,9 @@ bool IsKeyboardOrMouse(UINT message) {
 }  // namespace
 
 CMervoWebBrower::CMervoWebBrower()
-    : CSkinDialog(IDD_BROWSER), m_policy(*this, browser::PrimaryDomain(), browser::PaymentDomain()) {
+    : CSkinDialog(IDD_BROWSER),
+      m_watch(*this, browser::BuiltInOwnPages(), browser::LoginUrl(), browser::CLocalPages(LocalPagesFolderUrl())),
+      m_policy(*this, browser::PrimaryDomain(), browser::PaymentDomain(), &m_watch) {
   m_hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP));
   // The template's control 1007 is a window of atl.dll's host class.
   CExplorer1::RegisterHostClass();
@@ -64,7 +91,7 @@ BOOL CMervoWebBrower::OnInitDialog() {
                  IDC_BROWSER_FORWARD, IDC_BROWSER_BACK, IDC_BROWSER_LOGO, IDC_BROWSER_ABOUT})
     Button(id)->Attach(GetDlgItem(id));
   if (m_browser.Attach(GetDlgItem(IDC_BROWSER_CONTROL))) {
-    m_events = ComPtr<CWebBrowserEvents>(new CWebBrowserEvents(m_policy));
+    m_events = ComPtr<CWebBrowserEvents>(new CWebBrowserEvents(m_policy, &m_browser));
     m_browser.ConnectEvents(m_events.Get());
   }
   g_pFiltering = this;
@@ -74,6 +101,8 @@ BOOL CMervoWebBrower::OnInitDialog() {
 }
 
 void CMervoWebBrower::OnDestroy() {
+  KillTimer(m_hWnd, kLoadWatchTimerId);
+  KillTimer(m_hWnd, kRetryTimerId);
   m_messageFilter.Reset();
   if (g_pFiltering == this) g_pFiltering = nullptr;
   // The icon must not outlive its window, nor our double-click time the client.
@@ -124,7 +153,7 @@ void CMervoWebBrower::OnFirstShow() {
   m_bAboutShown = false;
   LoadBackground(ui::kSkinTitleStripBackground);
   PlaceDefault();
-  NavigateSilently(StartUrl());
+  NavigateSilently(browser::LoginUrl());
   // System-wide, as the shop's other programs have always seen it with this client; the user's
   // own time comes back when the client ends.
   const UINT previous = GetDoubleClickTime();
@@ -201,6 +230,13 @@ bool CMervoWebBrower::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
     ToggleMaximize();
     return false;
   }
+  if (message == WM_TIMER && (wParam == kLoadWatchTimerId || wParam == kRetryTimerId)) {
+    // One-shot: the watch starts the next one itself.
+    KillTimer(m_hWnd, wParam);
+    m_watch.OnTimer(wParam == kLoadWatchTimerId ? browser::WatchTimer::kLoad : browser::WatchTimer::kRetry);
+    result = 0;
+    return true;
+  }
   if (message == WM_TRAYNOTIFY) {
     result = OnTrayNotify(static_cast<UINT>(wParam), static_cast<UINT>(lParam));
     return true;
@@ -243,7 +279,8 @@ bool CMervoWebBrower::OnCommand(int id, int code, HWND control) {
       return true;
     case IDC_BROWSER_REFRESH:
       HideAboutPopup();
-      m_browser.Refresh();
+      // On our page the reload is a retry: reloading the page itself would bring nothing back.
+      if (!m_watch.OnReload()) m_browser.Refresh();
       return true;
     case IDC_BROWSER_DRIVER:
       HideAboutPopup();
@@ -406,6 +443,17 @@ void CMervoWebBrower::NavigateSilently(const std::wstring& url) {
   m_browser.Navigate(url);
   m_browser.SetSilent(true);
 }
+
+void CMervoWebBrower::NavigateOwnPage(const std::wstring& url) {
+  m_browser.Navigate(url, navNoHistory);
+  m_browser.SetSilent(true);
+}
+
+void CMervoWebBrower::StartTimer(browser::WatchTimer timer, unsigned ms) {
+  SetTimer(m_hWnd, TimerId(timer), ms, nullptr);
+}
+
+void CMervoWebBrower::StopTimer(browser::WatchTimer timer) { KillTimer(m_hWnd, TimerId(timer)); }
 
 void CMervoWebBrower::SetTitleText(const std::wstring& text) {
   SetDlgItemTextW(m_hWnd, IDC_BROWSER_TITLE, text.c_str());

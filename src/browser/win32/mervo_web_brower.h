@@ -12,6 +12,7 @@
 
 #include "browser/browser_layout.h"
 #include "browser/navigation_policy.h"
+#include "browser/platform_watch.h"
 #include "browser/win32/com.h"
 #include "browser/win32/explorer1.h"
 #include "platform/win32/scoped.h"
@@ -38,6 +39,8 @@ class CMervoWebBrower : public CSkinDialog, private browser::IBrowserHost {
  protected:
   // Shell_NotifyIconW; the window tests stand in a tray that refuses.
   virtual BOOL NotifyIcon(DWORD message, NOTIFYICONDATAW* data);
+  // browser::IBrowserHost; the window tests also note where it went.
+  void NavigateOwnPage(const std::wstring& url) override;
   BOOL OnInitDialog() override;
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
   bool OnCommand(int id, int code, HWND control) override;
@@ -52,6 +55,8 @@ class CMervoWebBrower : public CSkinDialog, private browser::IBrowserHost {
   void EnableBackButton(bool enable) override;
   void EnableForwardButton(bool enable) override;
   void RunScriptInTopDocument(const std::wstring& code, const std::wstring& language) override;
+  void StartTimer(browser::WatchTimer timer, unsigned ms) override;
+  void StopTimer(browser::WatchTimer timer) override;
 
   void OnFirstShow();
   void OnSize(UINT type, int cx, int cy);
@@ -96,6 +101,8 @@ class CMervoWebBrower : public CSkinDialog, private browser::IBrowserHost {
   bool m_bAboutShown = false;
   bool m_bInTray = false;
   NOTIFYICONDATAW m_nid = {};
+  // Declared before the policy, which holds it.
+  browser::CPlatformWatch m_watch;
   browser::CNavigationPolicy m_policy;
   ComPtr<CWebBrowserEvents> m_events;
   ScopedHook m_messageFilter;

@@ -88,6 +88,9 @@ class ControlHost : public browser::IBrowserHost {
   void RunScriptInTopDocument(const std::wstring& code, const std::wstring& language) override {
     win::RunScriptInTopDocument(m_control, code, language);
   }
+  void NavigateOwnPage(const std::wstring& url) override { navigated.push_back(url); }
+  void StartTimer(browser::WatchTimer, unsigned) override {}
+  void StopTimer(browser::WatchTimer) override {}
 
   std::vector<std::wstring> navigated;
 
@@ -433,6 +436,110 @@ const MarkerFault kMarkerFaults[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Faults, MarkerOnAFaultyPage, testing::ValuesIn(kMarkerFaults),
                          [](const testing::TestParamInfo<MarkerFault>& info) { return std::string(info.param.name); });
+
+// ---- the top frame's navigations -----------------------------------------------------------
+
+// An event's arguments, built as the engine passes them: last first, the URL, frame name and
+// status code as variants by reference, the cancel flag as a bool by reference.
+class EventArguments {
+ public:
+  EventArguments(IDispatch* frame, const std::wstring& url, LONG status, UINT count)
+      : m_url(SysAllocStringLen(url.data(), static_cast<UINT>(url.size()))), m_count(count) {
+    for (VARIANT& v : m_values) VariantInit(&v);
+    V_VT(&m_values[0]) = VT_BSTR;
+    V_BSTR(&m_values[0]) = m_url;
+    V_VT(&m_values[1]) = VT_I4;
+    V_I4(&m_values[1]) = status;
+    V_VT(&m_values[2]) = VT_BSTR;  // frame name: none
+    for (VARIANT& v : m_arguments) VariantInit(&v);
+    VARIANT* first = &m_arguments[count - 1];
+    V_VT(first) = VT_DISPATCH;
+    V_DISPATCH(first) = frame;
+    ByReference(1, &m_values[0]);
+    V_VT(&m_arguments[0]) = VT_BYREF | VT_BOOL;
+    V_BOOLREF(&m_arguments[0]) = &m_cancel;
+  }
+  ~EventArguments() { SysFreeString(m_url); }
+  EventArguments(const EventArguments&) = delete;
+  EventArguments& operator=(const EventArguments&) = delete;
+
+  // The argument at `position` in declaration order refers to `value`.
+  void ByReference(UINT position, VARIANT* value) {
+    V_VT(&m_arguments[m_count - 1 - position]) = VT_BYREF | VT_VARIANT;
+    V_VARIANTREF(&m_arguments[m_count - 1 - position]) = value;
+  }
+  VARIANT* Status() { return &m_values[1]; }
+  VARIANT* FrameName() { return &m_values[2]; }
+  DISPPARAMS* Params() {
+    m_params = {m_arguments, nullptr, m_count, 0};
+    return &m_params;
+  }
+  VARIANT_BOOL m_cancel = VARIANT_FALSE;
+
+ private:
+  BSTR m_url;
+  UINT m_count;
+  VARIANT m_values[3];
+  VARIANT m_arguments[7];
+  DISPPARAMS m_params = {};
+};
+
+// The watch behind the sink: whether the sink tells the top frame from a frame and finds the
+// status code and the cancel flag where the engine puts them.
+TEST(TopFrameEvents, TheTopFramesFailureShowsOurPageAndAFramesIsLeftAlone) {
+  test::UnexpectedCalls().clear();
+  Page top("top");
+  Page sub("sub-frame");
+  {
+    CExplorer1 control;
+    ASSERT_TRUE(control.AttachControl(static_cast<IWebBrowser2*>(&top.frame), nullptr));
+    ControlHost host(control);
+    const browser::COwnPages platform("127.0.0.1:18080", "lirra.cn", "lirrapay.com");
+    const std::wstring folder = L"file:///C:/Lirra/res/";
+    browser::CPlatformWatch watch(host, platform, L"http://127.0.0.1:18080/jxsplatform/login.html",
+                                  browser::CLocalPages(folder));
+    browser::CNavigationPolicy policy(host, kPrimaryDomain, kPaymentDomain, &watch);
+    CWebBrowserEvents* sink = new CWebBrowserEvents(policy, &control);
+    const auto raise = [sink](DISPID id, EventArguments& arguments) {
+      EXPECT_EQ(S_OK, sink->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, arguments.Params(), nullptr, nullptr, nullptr));
+      return arguments.m_cancel;
+    };
+    // NavigateError: browser object, URL, frame name, status code, cancel.
+    const auto navigateError = [&](Page& page, LONG status) {
+      EventArguments arguments(static_cast<IWebBrowser2*>(&page.frame), kOperatorPage, status, 5);
+      arguments.ByReference(2, arguments.FrameName());
+      arguments.ByReference(3, arguments.Status());
+      return raise(DISPID_NAVIGATEERROR, arguments);
+    };
+    // BeforeNavigate2: browser object, URL, flags, frame name, post data, headers, cancel.
+    const auto beforeNavigate = [&](Page& page, const std::wstring& url) {
+      EventArguments arguments(static_cast<IWebBrowser2*>(&page.frame), url, 0, 7);
+      arguments.ByReference(3, arguments.FrameName());
+      return raise(DISPID_BEFORENAVIGATE2, arguments);
+    };
+    const LONG refused = static_cast<LONG>(0x800C0008);
+
+    EXPECT_EQ(VARIANT_FALSE, beforeNavigate(sub, kOperatorPage));
+    EXPECT_EQ(VARIANT_FALSE, navigateError(sub, refused)) << "a frame's failure replaced the page";
+    EXPECT_TRUE(host.navigated.empty());
+    EXPECT_EQ(VARIANT_FALSE, navigateError(top, 404)) << "the platform answered";
+    EXPECT_TRUE(host.navigated.empty());
+
+    EXPECT_EQ(VARIANT_TRUE, navigateError(top, refused)) << "the engine's error page would show";
+    EXPECT_EQ(std::vector<std::wstring>{folder + L"offline-noanswer.html"}, host.navigated);
+    EXPECT_EQ(VARIANT_FALSE, beforeNavigate(top, folder + L"offline-noanswer.html"));
+    EXPECT_EQ(VARIANT_TRUE, beforeNavigate(top, L"http://ads.example.org/")) << "something left our page";
+    EXPECT_EQ(VARIANT_FALSE, beforeNavigate(sub, L"http://ads.example.org/"));
+    EXPECT_EQ(VARIANT_TRUE, beforeNavigate(top, folder + L"offline-noanswer.html?retry"));
+    EXPECT_EQ(L"http://127.0.0.1:18080/jxsplatform/login.html", host.navigated.back());
+    host.navigated.clear();
+    sink->Release();
+    control.Detach();
+  }
+  top.ExpectReferencesBack();
+  sub.ExpectReferencesBack();
+  EXPECT_EQ(std::vector<std::string>{}, test::UnexpectedCalls());
+}
 
 // ---- the control wrapper with a stand-in control -------------------------------------------
 
