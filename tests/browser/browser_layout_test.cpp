@@ -125,7 +125,9 @@ TEST(TitleStrip, EveryIconButtonHasItsCommandAsTip) {
 // The strip's close button is drawn like its neighbours, not like the dialogs' light disc.
 TEST(TitleStrip, CloseButtonIsTheStripsOwn) {
   for (const auto& [id, pictures] : TitleStripPictures()) {
-    if (id == IDC_BROWSER_CLOSE) EXPECT_EQ(std::wstring(ui::kSkinStripClose.normal), pictures.normal);
+    if (id == IDC_BROWSER_CLOSE) {
+      EXPECT_EQ(std::wstring(ui::kSkinStripClose.normal), pictures.normal);
+    }
   }
 }
 
