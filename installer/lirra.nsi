@@ -60,10 +60,16 @@ VIFileVersion "${VERSION}"
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "运行 ${PRODUCT}"
 !define MUI_FINISHPAGE_RUN_FUNCTION StartClient
+; The client's look on the welcome and finish pages (scripts/make-skin.sh draws the pictures);
+; a per-user install needs neither other programs closed nor a restart.
+!define MUI_WELCOMEFINISHPAGE_BITMAP "wizard.bmp"
+!define MUI_WELCOMEPAGE_TEXT "本向导将把 ${PRODUCT} 安装到您的用户目录，$\r$\n不需要管理员权限，也不需要重新启动。$\r$\n$\r$\n升级时，店铺的设置和已下载的驱动都会保留。$\r$\n$\r$\n$_CLICK"
 
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW WelcomePictureForDpi
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW FinishPictureForDpi
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
@@ -124,6 +130,31 @@ FunctionEnd
 !macroend
 !insertmacro CLOSE_RUNNING_CLIENT ""
 !insertmacro CLOSE_RUNNING_CLIENT "un."
+
+; On a screen above 96 DPI the pages stretch their picture: the one drawn for 144 DPI goes in
+; instead of the 96-DPI one, so it stays sharp.
+!macro WIZARD_PICTURE_FOR_DPI image bitmap
+  Push $0
+  Push $1
+  System::Call "user32::GetDC(p 0) p .r0"
+  ; LOGPIXELSX
+  System::Call "gdi32::GetDeviceCaps(p r0, i 88) i .r1"
+  System::Call "user32::ReleaseDC(p 0, p r0)"
+  ${If} $1 > 96
+    InitPluginsDir
+    File "/oname=$PLUGINSDIR\wizard-large.bmp" "wizard@1.5x.bmp"
+    ${NSD_FreeImage} ${bitmap}
+    ${NSD_SetStretchedImage} ${image} "$PLUGINSDIR\wizard-large.bmp" ${bitmap}
+  ${EndIf}
+  Pop $1
+  Pop $0
+!macroend
+Function WelcomePictureForDpi
+  !insertmacro WIZARD_PICTURE_FOR_DPI $mui.WelcomePage.Image $mui.WelcomePage.Image.Bitmap
+FunctionEnd
+Function FinishPictureForDpi
+  !insertmacro WIZARD_PICTURE_FOR_DPI $mui.FinishPage.Image $mui.FinishPage.Image.Bitmap
+FunctionEnd
 
 ; The client reads its skin from res\ relative to the current folder: start it in its own.
 Function StartClient

@@ -60,6 +60,7 @@
 #define IDC_BROWSER_ABOUT 1038
 #define ID_TRAY_ABOUT 32771
 #define ID_TRAY_EXIT 32772
+#define ID_TRAY_OPEN 32773
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

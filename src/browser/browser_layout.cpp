@@ -66,11 +66,24 @@ ButtonPictures MaximizePictures(bool enlarged) { return enlarged ? ui::kSkinRest
 
 std::vector<std::pair<int, ButtonPictures>> TitleStripPictures() {
   return {
-      {IDC_BROWSER_CLOSE, ui::kSkinClose},      {IDC_BROWSER_MAX, MaximizePictures(false)},
+      {IDC_BROWSER_CLOSE, ui::kSkinStripClose}, {IDC_BROWSER_MAX, MaximizePictures(false)},
       {IDC_BROWSER_MIN, ui::kSkinMinimize},     {IDC_BROWSER_DRIVER, ui::kSkinDriverSettings},
       {IDC_BROWSER_REFRESH, ui::kSkinRefresh},  {IDC_BROWSER_LOGO, ui::kSkinLogo},
       {IDC_BROWSER_ABOUT, ui::kSkinAboutPopup}, {IDC_BROWSER_BACK, ui::kSkinBack},
       {IDC_BROWSER_FORWARD, ui::kSkinForward},
+  };
+}
+
+std::vector<std::pair<int, const wchar_t*>> TitleStripTips(bool enlarged) {
+  return {
+      {IDC_BROWSER_LOGO, L"关于"},
+      {IDC_BROWSER_BACK, L"返回"},
+      {IDC_BROWSER_FORWARD, L"前进"},
+      {IDC_BROWSER_REFRESH, L"刷新"},
+      {IDC_BROWSER_DRIVER, L"驱动设置"},
+      {IDC_BROWSER_MIN, L"最小化"},
+      {IDC_BROWSER_MAX, enlarged ? L"还原" : L"最大化"},
+      {IDC_BROWSER_CLOSE, L"关闭"},
   };
 }
 

@@ -39,4 +39,11 @@ ButtonPictures MaximizePictures(bool enlarged);
 // The pictures of every title-strip button at the first show (the maximise button not enlarged).
 std::vector<std::pair<int, ButtonPictures>> TitleStripPictures();
 
+// The tooltip of each title-strip icon: the command it runs (the maximise button's follows the
+// enlargement). The about pop-up carries its name in its picture and has none.
+std::vector<std::pair<int, const wchar_t*>> TitleStripTips(bool enlarged);
+
+// The one colour of the strip's glyphs and title (0xRRGGBB).
+inline constexpr unsigned kTitleStripGlyphRgb = 0xFFFFFF;
+
 }  // namespace lirra::browser

@@ -18,7 +18,28 @@ constexpr int kFooterTop = 256;  // where the background's footer begins
 
 int CentredLeft(int width, int inside) { return (inside - width) / 2; }
 
+constexpr unsigned kBlackRgb = 0x000000;
+constexpr unsigned kWhiteRgb = 0xFFFFFF;
+constexpr unsigned kAccentDeepRgb = 0x1C3F7A;  // the darkest accent of the skin (scripts/make-skin.sh)
+
 }  // namespace
+
+VendorState VendorStateOf(bool installed, bool selected) {
+  if (installed) return VendorState::kInstalled;
+  return selected ? VendorState::kSelected : VendorState::kNotSelected;
+}
+
+VendorLook VendorLookOf(VendorState state) {
+  switch (state) {
+    case VendorState::kInstalled:
+      return {ui::kSkinVendorInstalled, kWhiteRgb};
+    case VendorState::kSelected:
+      return {ui::kSkinVendorSelected, kAccentDeepRgb};
+    case VendorState::kNotSelected:
+      break;
+  }
+  return {ui::kSkinVendor, kBlackRgb};
+}
 
 std::vector<ui::ControlPlace> DriverManagerPlaces(ui::Size client, int dpi) {
   auto scale = [dpi](int pixels) { return ui::ScaleLength(pixels, dpi); };

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "drivers/install_ui.h"
+#include "ui/skin_files.h"
 #include "ui/skin_layout.h"
 
 namespace lirra::drivers {
@@ -17,6 +18,18 @@ inline constexpr int kVendorLabelSize = 10;
 inline constexpr int kBottomLabelSize = 12;
 inline constexpr int kLabelY = 7;
 inline constexpr int kBottomLabelX = 32;
+
+// How a vendor button looks: an installed vendor (locked, "重装" redoes it), a vendor ticked
+// for the next run, or neither; each at a glance different, in the skin's one accent.
+enum class VendorState { kNotSelected, kSelected, kInstalled };
+
+struct VendorLook {
+  ui::ButtonPictures pictures;
+  unsigned labelRgb;  // 0xRRGGBB
+};
+
+VendorState VendorStateOf(bool installed, bool selected);
+VendorLook VendorLookOf(VendorState state);
 
 // Every control of dialog 102 in client pixels for a client area of this size: the heading,
 // the five vendor buttons in two rows, the status line, the three bottom buttons centred in

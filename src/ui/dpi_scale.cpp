@@ -1,5 +1,7 @@
 #include "ui/dpi_scale.h"
 
+#include <iterator>
+
 namespace lirra::ui {
 namespace {
 
@@ -24,6 +26,42 @@ Rect ScaleRect(const Rect& rect, int dpi) {
   const int left = ScaleLength(rect.x, dpi);
   const int top = ScaleLength(rect.y, dpi);
   return {left, top, ScaleLength(rect.x + rect.cx, dpi) - left, ScaleLength(rect.y + rect.cy, dpi) - top};
+}
+
+}  // namespace lirra::ui
+
+namespace lirra::ui {
+namespace {
+
+constexpr int kVariantPercents[] = {150, 200};
+
+std::wstring VariantPath(const std::wstring& path, int percent) {
+  const std::wstring suffix = percent == 150 ? L"@1.5x" : L"@2x";
+  const size_t dot = path.find_last_of(L'.');
+  const size_t sep = path.find_last_of(L"\\/");
+  if (dot == std::wstring::npos || (sep != std::wstring::npos && dot < sep)) return path + suffix;
+  return path.substr(0, dot) + suffix + path.substr(dot);
+}
+
+}  // namespace
+
+std::vector<PictureVariant> PictureVariants(const std::wstring& path, int dpi) {
+  dpi = SaneDpi(dpi);
+  std::vector<PictureVariant> variants;
+  if (dpi > kDesignDpi) {
+    const int needed = (dpi * 100 + kDesignDpi - 1) / kDesignDpi;
+    for (int percent : kVariantPercents)
+      if (percent >= needed) variants.push_back({VariantPath(path, percent), percent});
+    for (auto it = std::rbegin(kVariantPercents); it != std::rend(kVariantPercents); ++it)
+      if (*it < needed) variants.push_back({VariantPath(path, *it), *it});
+  }
+  variants.push_back({path, 100});
+  return variants;
+}
+
+int DesignLength(int pixels, int percent) {
+  if (percent <= 0) return pixels;
+  return static_cast<int>((static_cast<long long>(pixels) * 100 + percent / 2) / percent);
 }
 
 }  // namespace lirra::ui

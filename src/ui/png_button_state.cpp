@@ -20,6 +20,10 @@ ButtonPicture PictureAfter(ButtonEvent event, ButtonPicture shown) {
 
 int LabelFontHeight(int size) { return size + size / 8 + size / 3; }
 
+int CentredLabelX(int buttonWidth, int textWidth) {
+  return textWidth >= buttonWidth ? 0 : (buttonWidth - textWidth) / 2;
+}
+
 LabelOrigin LabelPosition(LabelOrigin label, bool held) {
   if (held) return {label.x + 1, label.y + 1};
   return label;

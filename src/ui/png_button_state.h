@@ -25,6 +25,9 @@ struct LabelOrigin {
   int y = 0;
 };
 
+// Where a label centred on a button starts: the middle, or the left edge when it is wider.
+int CentredLabelX(int buttonWidth, int textWidth);
+
 // Where the label starts; one pixel right and down while the button is held.
 LabelOrigin LabelPosition(LabelOrigin label, bool held);
 

@@ -36,4 +36,29 @@ std::vector<ControlPlace> MessageBoxPlaces(Size window, int dpi) {
   return places;
 }
 
+Rect MessageBoxIconPlace(Size window, int dpi) {
+  const Size icon = ScaleSize(kMessageBoxIcon, dpi);
+  return {(window.cx - icon.cx) / 2, ScaleLength(kMessageBoxIconTop, dpi), icon.cx, icon.cy};
+}
+
+AboutLayout AboutPlaces(int dpi) {
+  auto centred = [dpi](int y, int cx, int cy) { return ScaleRect({(kAboutWindow.cx - cx) / 2, y, cx, cy}, dpi); };
+  const Size close = ScaleSize(kCloseButton, dpi);
+  return {centred(26, 110, 28),
+          centred(66, 32, 32),
+          centred(110, 220, 28),
+          {ScaleLength(kAboutWindow.cx, dpi) - ScaleLength(kAboutCloseRight, dpi), ScaleLength(kCloseTop, dpi),
+           close.cx, close.cy}};
+}
+
+Rect CentredOn(const Rect& owner, Size size, const Rect& work) {
+  auto fit = [](int start, int length, int low, int room) {
+    if (start + length > low + room) start = low + room - length;
+    return start < low ? low : start;
+  };
+  const int x = owner.x + (owner.cx - size.cx) / 2;
+  const int y = owner.y + (owner.cy - size.cy) / 2;
+  return {fit(x, size.cx, work.x, work.cx), fit(y, size.cy, work.y, work.cy), size.cx, size.cy};
+}
+
 }  // namespace lirra::ui

@@ -31,6 +31,10 @@ inline constexpr int kMessageBoxCloseRight = 49;
 inline constexpr int kCloseTop = 8;
 inline constexpr Size kCloseButton{39, 39};
 
+// The message box's icon, below the accent edge and above the title.
+inline constexpr Size kMessageBoxIcon{32, 32};
+inline constexpr int kMessageBoxIconTop = 7;
+
 // Button labels of the message box.
 inline constexpr int kMessageBoxLabelX = 28;
 inline constexpr int kMessageBoxLabelY = 7;
@@ -56,6 +60,28 @@ struct ControlPlace {
 // controls keep their proportions whatever the dialog font's metrics are. The close button is
 // placed at (window width - 49, 8), both lengths scaled to `dpi`.
 std::vector<ControlPlace> MessageBoxPlaces(Size window, int dpi = kDesignDpi);
+
+// The message box's icon (a question or a warning), 32 pixels square at 96 DPI, centred above
+// the title.
+Rect MessageBoxIconPlace(Size window, int dpi = kDesignDpi);
+
+// The About box in pixels at 96 DPI: as tall as its heading, icon and version line need, each
+// centred across it, the close button in the corner. The icon keeps its own size and is
+// centred on its place.
+inline constexpr Size kAboutWindow{284, 168};
+inline constexpr int kAboutCloseRight = 47;
+struct AboutLayout {
+  Rect heading;
+  Rect icon;
+  Rect version;
+  Rect close;
+};
+AboutLayout AboutPlaces(int dpi = kDesignDpi);
+
+// A window of `size` centred on `owner` (its owner window, or the work area when it has none),
+// then moved as little as needed to lie inside `work`: an owner near a screen edge never pushes
+// the window off the screen.
+Rect CentredOn(const Rect& owner, Size size, const Rect& work);
 
 // A rectangle in template units stretched from `templ` to `window`.
 Rect StretchTemplateRect(const Rect& units, Size templ, Size window);

@@ -107,6 +107,30 @@ TEST(TitleStrip, MaximisePicturesFollowTheEnlargement) {
   }
 }
 
+// Every icon of the strip names its command, the close button included; the maximise button
+// says what a click will do.
+TEST(TitleStrip, EveryIconButtonHasItsCommandAsTip) {
+  for (bool enlarged : {false, true}) {
+    std::map<int, std::wstring> tips;
+    for (const auto& [id, tip] : TitleStripTips(enlarged)) EXPECT_TRUE(tips.emplace(id, tip).second) << id;
+    for (const auto& [id, pictures] : TitleStripPictures()) {
+      if (id == IDC_BROWSER_ABOUT) continue;
+      EXPECT_FALSE(tips[id].empty()) << id;
+    }
+    EXPECT_EQ(enlarged ? L"还原" : L"最大化", tips[IDC_BROWSER_MAX]);
+    EXPECT_EQ(L"驱动设置", tips[IDC_BROWSER_DRIVER]);
+  }
+}
+
+// The strip's close button is drawn like its neighbours, not like the dialogs' light disc.
+TEST(TitleStrip, CloseButtonIsTheStripsOwn) {
+  for (const auto& [id, pictures] : TitleStripPictures()) {
+    if (id == IDC_BROWSER_CLOSE) {
+      EXPECT_EQ(std::wstring(ui::kSkinStripClose.normal), pictures.normal);
+    }
+  }
+}
+
 struct StripCase {
   int dpi;
   int strip;       // the strip's height and each button's side

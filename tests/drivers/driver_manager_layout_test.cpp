@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "resource.h"
 #include "ui/dpi_scale.h"
 
@@ -73,6 +75,33 @@ TEST(DriverManagerLayout, BottomButtonsInTheFooterAndCloseInTheCorner) {
       }
     }
   }
+}
+
+TEST(VendorLooks, InstalledWinsOverTheTick) {
+  EXPECT_EQ(VendorState::kInstalled, VendorStateOf(true, true));
+  EXPECT_EQ(VendorState::kInstalled, VendorStateOf(true, false));
+  EXPECT_EQ(VendorState::kSelected, VendorStateOf(false, true));
+  EXPECT_EQ(VendorState::kNotSelected, VendorStateOf(false, false));
+}
+
+TEST(VendorLooks, EveryStateHasItsOwnPictureAndLabelColour) {
+  const VendorState states[] = {VendorState::kNotSelected, VendorState::kSelected, VendorState::kInstalled};
+  for (VendorState a : states) {
+    for (VendorState b : states) {
+      if (a == b) continue;
+      EXPECT_NE(std::wstring(VendorLookOf(a).pictures.normal), VendorLookOf(b).pictures.normal);
+      EXPECT_NE(VendorLookOf(a).labelRgb, VendorLookOf(b).labelRgb);
+    }
+  }
+}
+
+// An installed vendor's button is disabled (it can't be deselected); it keeps its own picture
+// instead of the greyed one, which would read as "not available".
+TEST(VendorLooks, OnlyTheInstalledLookBringsItsOwnDisabledPicture) {
+  const ui::ButtonPictures installed = VendorLookOf(VendorState::kInstalled).pictures;
+  ASSERT_NE(nullptr, installed.disabled);
+  EXPECT_EQ(std::wstring(installed.normal), installed.disabled);
+  EXPECT_EQ(nullptr, VendorLookOf(VendorState::kSelected).pictures.disabled);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <string>
+#include <vector>
 
 #include "resource.h"
 
@@ -78,6 +80,42 @@ TEST(MessageBoxAtDpi, ControlsScaleWithTheWindowAndTheCloseButtonWithTheScreen) 
   for (const ControlPlace& place : MessageBoxPlaces({627, 387}, 144)) at144[place.id] = place.rect;
   EXPECT_EQ((Rect{553, 12, 59, 59}), at144.at(IDC_MSGBOX_CLOSE));
   EXPECT_EQ((Rect{57, 125, 542, 128}), at144.at(IDC_MSGBOX_TEXT));
+}
+
+struct VariantCase {
+  int dpi;
+  std::vector<std::wstring> tried;
+};
+
+class Variants : public testing::TestWithParam<VariantCase> {};
+
+TEST_P(Variants, SmallestLargeEnoughFirstAndTheDesignPictureLast) {
+  std::vector<std::wstring> tried;
+  for (const PictureVariant& variant : PictureVariants(L"res\\close.png", GetParam().dpi))
+    tried.push_back(variant.path);
+  EXPECT_EQ(GetParam().tried, tried);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Screens, Variants,
+    testing::Values(VariantCase{96, {L"res\\close.png"}}, VariantCase{0, {L"res\\close.png"}},
+                    VariantCase{120, {L"res\\close@1.5x.png", L"res\\close@2x.png", L"res\\close.png"}},
+                    VariantCase{144, {L"res\\close@1.5x.png", L"res\\close@2x.png", L"res\\close.png"}},
+                    // 145 DPI needs more than one and a half times: the 2x picture shrunk.
+                    VariantCase{145, {L"res\\close@2x.png", L"res\\close@1.5x.png", L"res\\close.png"}},
+                    VariantCase{288, {L"res\\close@2x.png", L"res\\close@1.5x.png", L"res\\close.png"}}));
+
+TEST(Variants, SuffixGoesBeforeTheExtensionOfTheFileNotOfAFolder) {
+  EXPECT_EQ(L"res.d\\bg@2x.png", PictureVariants(L"res.d\\bg.png", 192).front().path);
+  EXPECT_EQ(L"res.d\\bg@2x", PictureVariants(L"res.d\\bg", 192).front().path);
+}
+
+TEST(Variants, DesignLengthUndoesEveryScaleOfTheSkin) {
+  for (int pixels = 1; pixels <= 600; ++pixels) {
+    EXPECT_EQ(pixels, DesignLength(ScaleLength(pixels, 144), 150)) << pixels;
+    EXPECT_EQ(pixels, DesignLength(ScaleLength(pixels, 192), 200)) << pixels;
+    EXPECT_EQ(pixels, DesignLength(pixels, 100)) << pixels;
+  }
 }
 
 }  // namespace

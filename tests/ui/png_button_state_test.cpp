@@ -33,6 +33,15 @@ std::vector<ButtonPicture> Walk(const std::vector<ButtonEvent>& events) {
   return shown;
 }
 
+// The vendor buttons are 134 pixels wide at 96 DPI; a label wider than its button starts at the
+// edge rather than before it.
+TEST(LabelFont, CentredLabelSitsInTheMiddleOrAtTheEdge) {
+  EXPECT_EQ(47, CentredLabelX(134, 40));
+  EXPECT_EQ(17, CentredLabelX(134, 100));
+  EXPECT_EQ(0, CentredLabelX(134, 134));
+  EXPECT_EQ(0, CentredLabelX(134, 150));
+}
+
 TEST(ButtonPictures, ClickOnTheButton) {
   using E = ButtonEvent;
   using P = ButtonPicture;

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/dpi_scale.h"
+
 namespace lirra::ui {
 namespace {
 
@@ -25,6 +27,8 @@ std::vector<NamedPicture> AllPictures() {
       {"driver manager background", kSkinDriverManagerBackground},
       {"title strip background", kSkinTitleStripBackground},
       {"static brush", kSkinStaticBrush},
+      {"question icon", kSkinQuestionIcon},
+      {"warning icon", kSkinWarningIcon},
   };
   const std::pair<const char*, ButtonPictures> buttons[] = {
       {"close", kSkinClose},
@@ -32,6 +36,8 @@ std::vector<NamedPicture> AllPictures() {
       {"cancel", kSkinCancel},
       {"vendor", kSkinVendor},
       {"vendor selected", kSkinVendorSelected},
+      {"vendor installed", kSkinVendorInstalled},
+      {"title strip close", kSkinStripClose},
       {"wide button", kSkinWideButton},
       {"maximise", kSkinMaximize},
       {"restore", kSkinRestore},
@@ -44,7 +50,8 @@ std::vector<NamedPicture> AllPictures() {
       {"about pop-up", kSkinAboutPopup},
   };
   for (const auto& [what, pictures] : buttons) {
-    for (const wchar_t* file : {pictures.normal, pictures.hover, pictures.pressed}) all.push_back({what, file});
+    for (const wchar_t* file : {pictures.normal, pictures.hover, pictures.pressed, pictures.disabled})
+      if (file) all.push_back({what, file});
   }
   return all;
 }
@@ -67,6 +74,29 @@ TEST(SkinFiles, EveryNamedPictureIsAPngInRes) {
     std::string head(kPngSignature.size(), '\0');
     in.read(&head[0], static_cast<std::streamsize>(head.size()));
     EXPECT_EQ(kPngSignature, head) << picture.what << ": " << path;
+  }
+}
+
+// Width and height from a PNG's header chunk; 0 x 0 when the file can't be read.
+Size PngSize(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  unsigned char head[24] = {};
+  if (!in.read(reinterpret_cast<char*>(head), sizeof(head))) return {};
+  auto big = [&](int at) { return (head[at] << 24) | (head[at + 1] << 16) | (head[at + 2] << 8) | head[at + 3]; };
+  return {big(16), big(20)};
+}
+
+// The windows take a larger screen's picture by its name and expect it at exactly the scaled
+// size of the 96-DPI one, so layouts and cut outlines match whichever picture was found.
+TEST(SkinFiles, EveryPictureIsDrawnForLargerScreensAtItsScaledSize) {
+  for (const NamedPicture& picture : AllPictures()) {
+    const Size design = PngSize(InSourceTree(picture.file));
+    ASSERT_GT(design.cx, 0) << picture.what;
+    for (int dpi : {144, 192}) {
+      const PictureVariant variant = PictureVariants(picture.file, dpi).front();
+      const std::string path = InSourceTree(variant.path.c_str());
+      EXPECT_EQ(ScaleSize(design, dpi), PngSize(path)) << picture.what << ": " << path;
+    }
   }
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "browser/navigation_policy.h"
+#include "platform/utf8.h"
 #include "resource.h"
 #include "win32_test_util.h"
 #include "window_driver.h"
@@ -204,6 +205,75 @@ TEST_F(BrowserWindow, CloseAndMinimiseHideInTheTrayAndADoubleClickBringsItBack) 
   EXPECT_EQ(0, SendBounded(window_, kTrayNotify, 128, WM_LBUTTONDBLCLK));
   ASSERT_TRUE(WaitUntil([&] { return Visible(window_); }, 5000));
   EXPECT_FALSE(Visible(about)) << "the minimise button hides the pop-up";
+
+  // The tray menu's "打开" does what the double-click does.
+  Click(IDC_BROWSER_CLOSE);
+  ASSERT_TRUE(WaitUntil([&] { return !Visible(window_); }, 5000));
+  PostMessageW(window_, WM_COMMAND, ID_TRAY_OPEN, 0);
+  ASSERT_TRUE(WaitUntil([&] { return Visible(window_); }, 5000)) << "打开 did not bring it back";
+  GetWindowRect(window_, &after);
+  EXPECT_TRUE(EqualRect(&before, &after));
+}
+
+// The tray menu opens with "打开" first, above the specified "关于" and "退出".
+TEST(TrayMenu, OpenComesFirst) {
+  // The menu as the client's resources hold it (the host carries them).
+  HMODULE host = LoadLibraryExW(BesideTest(L"browser_host.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(nullptr, host);
+  lirra::win::ScopedMenu menu(LoadMenuW(host, MAKEINTRESOURCEW(IDR_TRAY_MENU)));
+  FreeLibrary(host);
+  ASSERT_NE(nullptr, menu.Get());
+  HMENU popup = GetSubMenu(menu.Get(), 0);
+  ASSERT_NE(nullptr, popup);
+  std::vector<std::pair<UINT, std::wstring>> entries;
+  for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+    wchar_t text[32] = {};
+    GetMenuStringW(popup, i, text, 32, MF_BYPOSITION);
+    if (GetMenuItemID(popup, i) != 0) entries.emplace_back(GetMenuItemID(popup, i), text);
+  }
+  const std::vector<std::pair<UINT, std::wstring>> expected = {
+      {ID_TRAY_OPEN, L"打开"}, {ID_TRAY_ABOUT, L"关于"}, {ID_TRAY_EXIT, L"退出"}};
+  EXPECT_EQ(expected, entries);
+}
+
+// Back and forward without history are disabled by the control's events (as they may already
+// be here); they must look it, and look as before once enabled again.
+TEST_F(BrowserWindow, DisabledStripButtonsLookDisabled) {
+  for (int id : {IDC_BROWSER_BACK, IDC_BROWSER_FORWARD}) {
+    HWND button = Item(id);
+    // Sent to the window's thread, which repaints before the call returns.
+    EnableWindow(button, TRUE);
+    const std::vector<BYTE> enabled = ScreenPixels(button);
+    EnableWindow(button, FALSE);
+    EXPECT_TRUE(WaitUntil([&] { return ScreenPixels(button) != enabled; }, 5000)) << id << " looks enabled";
+    EnableWindow(button, TRUE);
+    EXPECT_TRUE(WaitUntil([&] { return ScreenPixels(button) == enabled; }, 5000)) << id << " kept the disabled look";
+  }
+}
+
+BOOL CALLBACK FindTooltips(HWND hwnd, LPARAM found) {
+  wchar_t name[64] = {};
+  GetClassNameW(hwnd, name, 64);
+  if (lstrcmpiW(name, TOOLTIPS_CLASSW) != 0) return TRUE;
+  *reinterpret_cast<HWND*>(found) = hwnd;
+  return FALSE;
+}
+
+// Every icon of the title strip shows its command when the pointer rests on it.
+TEST_F(BrowserWindow, StripIconsShowTheirCommandsAsTips) {
+  HWND tips = nullptr;
+  EnumThreadWindows(GetWindowThreadProcessId(window_, nullptr), &FindTooltips, reinterpret_cast<LPARAM>(&tips));
+  ASSERT_NE(nullptr, tips) << "no tooltip control";
+  EXPECT_EQ(window_, GetWindow(tips, GW_OWNER));
+  EXPECT_EQ(8, SendBounded(tips, TTM_GETTOOLCOUNT, 0, 0));
+  const std::pair<int, std::wstring> shown[] = {{IDC_BROWSER_DRIVER, L"驱动设置"}, {IDC_BROWSER_CLOSE, L"关闭"}};
+  for (const auto& [id, tip] : shown) {
+    RECT rc;
+    GetWindowRect(Item(id), &rc);
+    SetCursorPos((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    EXPECT_TRUE(WaitUntil([&, tip = tip] { return IsWindowVisible(tips) && TextOf(tips) == tip; }, 10000))
+        << "tip over " << id << ": " << lirra::WideToUtf8(TextOf(tips));
+  }
 }
 
 TEST_F(BrowserWindow, DriverSettingsAndAboutOpenTheirDialogsOverTheWindow) {
@@ -226,7 +296,7 @@ TEST_F(BrowserWindow, DriverSettingsAndAboutOpenTheirDialogsOverTheWindow) {
   // The About box names the version that the program's version resource carries.
   const std::wstring version = ProductVersionOf(BesideTest(L"browser_host.exe"));
   ASSERT_EQ(std::wstring::npos, version.find(L'<')) << version;
-  EXPECT_EQ(L"Lirra·商户" + version + L" 版", TextOf(GetDlgItem(about, IDC_ABOUT_VERSION)));
+  EXPECT_EQ(L"Lirra·商户 " + version + L" 版", TextOf(GetDlgItem(about, IDC_ABOUT_VERSION)));
   EXPECT_FALSE(Visible(Item(IDC_BROWSER_ABOUT)));
   PostMessageW(GetDlgItem(about, IDC_ABOUT_CLOSE), BM_CLICK, 0, 0);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }, 10000));

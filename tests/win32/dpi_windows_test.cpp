@@ -142,7 +142,7 @@ void ExpectWindowSize(HWND window, lirra::ui::Size design, int dpi) {
 constexpr lirra::ui::Size kLoadingWindow{476, 89};  // its template, 317 x 55 dialog units of 8-point MS Shell Dlg
 constexpr lirra::ui::Size kMessageBoxWindow{418, 258};
 constexpr lirra::ui::Size kDriverManagerWindow{578, 338};
-constexpr lirra::ui::Size kAboutWindow{284, 318};
+constexpr lirra::ui::Size kAboutWindow{284, 168};
 constexpr int kTitleTenths = 130;    // the message box's title and the driver manager's heading
 constexpr int kMessageTenths = 95;   // the message box's message
 constexpr int kAboutTenths = 120;    // the About box's texts

@@ -10,6 +10,7 @@
 #include <commctrl.h>
 #include <tlhelp32.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -42,6 +43,23 @@ using lirra::test::WindowHost;
 
 constexpr int kLockedIds[] = {IDC_DRV_INSTALL, IDC_DRV_REINSTALL};
 constexpr int kWayOutIds[] = {IDC_DRV_USE, IDC_DRV_CLOSE};
+
+// The skin's accent and the tint of a selected vendor (scripts/make-skin.sh).
+constexpr COLORREF kAccent = RGB(0x2F, 0x6F, 0xDE);
+constexpr COLORREF kAccentTint = RGB(0xE6, 0xEF, 0xFD);
+
+// The share of a control's pixels on the screen that show `colour` (within a few levels, for
+// the blending at the edges).
+double ShareOf(HWND control, COLORREF colour) {
+  const std::vector<BYTE> pixels = lirra::test::ScreenPixels(control);
+  if (pixels.empty()) return 0;
+  size_t matching = 0;
+  for (size_t i = 0; i + 3 < pixels.size(); i += 4) {
+    matching += std::abs(pixels[i] - GetBValue(colour)) <= 6 && std::abs(pixels[i + 1] - GetGValue(colour)) <= 6 &&
+                std::abs(pixels[i + 2] - GetRValue(colour)) <= 6;
+  }
+  return static_cast<double>(matching) / (pixels.size() / 4);
+}
 
 struct BoxCount {
   DWORD pid;
@@ -146,6 +164,17 @@ TEST_F(DriverWindows, RunSeesTheSelectionAndNoSecondRunStartsUntilItEnds) {
   const RECT lineRect = RectInDialog(manager, line);
   EXPECT_GE(RectInDialog(manager, bar).top, statusRect.bottom) << "under the status line";
   EXPECT_LE(lineRect.bottom, RectInDialog(manager, GetDlgItem(manager, IDC_DRV_INSTALL)).top) << "above the buttons";
+
+  // Installed (HID), selected (WHJL) and not selected (NJYS) each look their own; the buttons
+  // locked for the run look off, the ways out as before.
+  auto item = [&](int id) { return GetDlgItem(manager, id); };
+  EXPECT_TRUE(WaitUntil([&] { return ShareOf(item(IDC_DRV_INSTALL), kAccent) < 0.01; }, 5000)) << "安装 looks enabled";
+  EXPECT_GT(ShareOf(item(IDC_DRV_HID), kAccent), 0.5) << "installed: the accent fill";
+  EXPECT_GT(ShareOf(item(IDC_DRV_WHJL), kAccentTint), 0.5) << "selected: the accent tint";
+  EXPECT_LT(ShareOf(item(IDC_DRV_WHJL), kAccent), 0.3);
+  EXPECT_LT(ShareOf(item(IDC_DRV_NJYS), kAccent) + ShareOf(item(IDC_DRV_NJYS), kAccentTint), 0.05);
+  EXPECT_LT(ShareOf(item(IDC_DRV_REINSTALL), kAccent), 0.01);
+  EXPECT_GT(ShareOf(item(IDC_DRV_USE), kAccent), 0.5);
   SaveScreenshot(manager, L"driver-manager-selected");
 
   // The installer: the line says which program the run waits for, and counts the seconds.
@@ -157,11 +186,18 @@ TEST_F(DriverWindows, RunSeesTheSelectionAndNoSecondRunStartsUntilItEnds) {
   SaveScreenshot(manager, L"driver-manager-waiting");
 
   // The run's question comes in the skinned message box on the run's own thread, owned by the
-  // manager so that it stays in front of it.
+  // manager so that it stays in front of it, and over its middle wherever the manager was moved.
+  SetWindowPos(manager, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT moved = {};
+  ASSERT_TRUE(WaitUntil([&] { return GetWindowRect(manager, &moved) && moved.left == 0 && moved.top == 0; }, 5000));
   signals_.Signal(12);
   HWND box = host->FindDialogWith(IDC_MSGBOX_TITLE, 20000);
   ASSERT_NE(nullptr, box) << "the run's question did not appear";
   EXPECT_EQ(manager, GetWindow(box, GW_OWNER));
+  RECT boxRect = {};
+  GetWindowRect(box, &boxRect);
+  EXPECT_NEAR((moved.left + moved.right) / 2, (boxRect.left + boxRect.right) / 2, 1) << "not over the manager";
+  EXPECT_NEAR((moved.top + moved.bottom) / 2, (boxRect.top + boxRect.bottom) / 2, 1) << "not over the manager";
   EXPECT_EQ(L"安装提醒", WaitForText(GetDlgItem(box, IDC_MSGBOX_TITLE), L"安装提醒", 5000));
   EXPECT_EQ(L"南京亿数和山东神思在部分机型上会冲突，\r\n继续安装？", TextOf(GetDlgItem(box, IDC_MSGBOX_TEXT)));
   SaveScreenshot(box, L"driver-manager-question");
@@ -333,12 +369,13 @@ TEST_F(DriverWindows, AboutBoxFromTheSystemMenu) {
     PostMessageW(manager, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
     HWND about = host->FindDialogWith(IDC_ABOUT_VERSION, 20000);
     ASSERT_NE(nullptr, about) << "About box did not appear";
-    EXPECT_EQ(L"Lirra·商户" + version + L" 版", TextOf(GetDlgItem(about, IDC_ABOUT_VERSION)));
+    EXPECT_EQ(L"Lirra·商户 " + version + L" 版", TextOf(GetDlgItem(about, IDC_ABOUT_VERSION)));
     EXPECT_EQ(L"关于", TextOf(GetDlgItem(about, IDC_ABOUT_HEADING)));
     RECT window;
     GetWindowRect(about, &window);
     EXPECT_EQ(284, window.right - window.left);
-    EXPECT_EQ(318, window.bottom - window.top);
+    // As tall as its content, not the 318 pixels of old with 40 % empty.
+    EXPECT_EQ(168, window.bottom - window.top);
     RECT client;
     GetClientRect(about, &client);
     const RECT close = RectInDialog(about, GetDlgItem(about, IDC_ABOUT_CLOSE));
@@ -347,7 +384,8 @@ TEST_F(DriverWindows, AboutBoxFromTheSystemMenu) {
     lirra::win::ScopedRegion region(CreateRectRgn(0, 0, 0, 0));
     ASSERT_NE(ERROR, GetWindowRgn(about, region.Get()));
     EXPECT_FALSE(PtInRegion(region.Get(), 0, 0));
-    EXPECT_TRUE(PtInRegion(region.Get(), 142, 159));
+    EXPECT_TRUE(PtInRegion(region.Get(), 142, 84));
+    EXPECT_FALSE(PtInRegion(region.Get(), 0, 167));
     if (opening == 0) SaveScreenshot(about, L"about-box");
     Click(about, IDC_ABOUT_CLOSE);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }, 10000));

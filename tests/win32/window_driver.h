@@ -314,15 +314,8 @@ inline std::vector<BYTE> ScreenPixels(HWND hwnd) {
   return pixels;
 }
 
-// Saves the screen area of the window as a PNG in the build tree.
-inline void SaveScreenshot(HWND hwnd, const std::wstring& name) {
-  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  Sleep(700);  // let the window's own thread finish painting
-  SIZE size = {};
-  win::ScopedBitmap bitmap = CaptureScreenArea(hwnd, size);
-  const std::wstring folder = EnvWinePath("LIRRA_BINARY_DIR", L"\\tests\\win32\\screenshots");
-  CreateDirectoryW(folder.c_str(), nullptr);
-  Gdiplus::Bitmap picture(bitmap.Get(), nullptr);
+// GDI+'s PNG encoder (all zeros when there is none).
+inline CLSID PngEncoder() {
   CLSID png = {};
   UINT count = 0;
   UINT bytes = 0;
@@ -332,6 +325,19 @@ inline void SaveScreenshot(HWND hwnd, const std::wstring& name) {
   Gdiplus::GetImageEncoders(count, bytes, encoders);
   for (UINT i = 0; i < count; ++i)
     if (std::wstring(encoders[i].MimeType) == L"image/png") png = encoders[i].Clsid;
+  return png;
+}
+
+// Saves the screen area of the window as a PNG in the build tree.
+inline void SaveScreenshot(HWND hwnd, const std::wstring& name) {
+  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  Sleep(700);  // let the window's own thread finish painting
+  SIZE size = {};
+  win::ScopedBitmap bitmap = CaptureScreenArea(hwnd, size);
+  const std::wstring folder = EnvWinePath("LIRRA_BINARY_DIR", L"\\tests\\win32\\screenshots");
+  CreateDirectoryW(folder.c_str(), nullptr);
+  Gdiplus::Bitmap picture(bitmap.Get(), nullptr);
+  const CLSID png = PngEncoder();
   EXPECT_EQ(Gdiplus::Ok, picture.Save((folder + L"\\" + name + L".png").c_str(), &png, nullptr)) << "screenshot";
 }
 

@@ -3,6 +3,8 @@
 // IsDialogMessage, so the page gets its keys before the dialog manager does.
 #include "browser/win32/mervo_web_brower.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 // after windows.h
@@ -90,6 +92,7 @@ BOOL CMervoWebBrower::OnInitDialog() {
   for (int id : {IDC_BROWSER_CLOSE, IDC_BROWSER_MAX, IDC_BROWSER_MIN, IDC_BROWSER_DRIVER, IDC_BROWSER_REFRESH,
                  IDC_BROWSER_FORWARD, IDC_BROWSER_BACK, IDC_BROWSER_LOGO, IDC_BROWSER_ABOUT})
     Button(id)->Attach(GetDlgItem(id));
+  CreateTips();
   if (m_browser.Attach(GetDlgItem(IDC_BROWSER_CONTROL))) {
     m_events = ComPtr<CWebBrowserEvents>(new CWebBrowserEvents(m_policy, &m_browser));
     m_browser.ConnectEvents(m_events.Get());
@@ -161,6 +164,39 @@ void CMervoWebBrower::OnFirstShow() {
   SetAppTitle(m_hWnd);
 }
 
+// One tooltip control names the command of every icon of the strip.
+void CMervoWebBrower::CreateTips() {
+  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES};
+  InitCommonControlsEx(&controls);
+  m_hTips =
+      CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (!m_hTips) return;
+  for (const auto& [id, tip] : browser::TitleStripTips(false)) {
+    TTTOOLINFOW tool = {};
+    // The size every comctl32 since Windows 2000 knows, with or without the version 6 manifest.
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = m_hWnd;
+    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(id));
+    tool.lpszText = const_cast<wchar_t*>(tip);
+    SendMessageW(m_hTips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
+void CMervoWebBrower::UpdateMaximizeTip() {
+  if (!m_hTips) return;
+  for (const auto& [id, tip] : browser::TitleStripTips(m_bMaximized)) {
+    if (id != IDC_BROWSER_MAX) continue;
+    TTTOOLINFOW tool = {};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.hwnd = m_hWnd;
+    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(id));
+    tool.lpszText = const_cast<wchar_t*>(tip);
+    SendMessageW(m_hTips, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
 void CMervoWebBrower::Place(const ui::ControlPlace& place) {
   // A minimised window reports a zero client size; nothing gets a negative one.
   SetWindowPos(GetDlgItem(place.id), nullptr, place.rect.x, place.rect.y, std::max(0, place.rect.cx),
@@ -200,6 +236,7 @@ void CMervoWebBrower::SetMaximizePictures() {
   if (m_bMaxPicturesEnlarged == m_bMaximized) return;
   m_bMaxPicturesEnlarged = m_bMaximized;
   m_btnMax.SetImages(browser::MaximizePictures(m_bMaximized));
+  UpdateMaximizeTip();
   // New pictures are not drawn by themselves; the strip under the button goes first.
   RECT rc;
   GetWindowRect(m_btnMax.GetSafeHwnd(), &rc);
@@ -302,6 +339,9 @@ bool CMervoWebBrower::OnCommand(int id, int code, HWND control) {
     case IDC_BROWSER_ABOUT:
       HideAboutPopup();
       OpenAboutBox();
+      return true;
+    case ID_TRAY_OPEN:
+      RestoreFromTray();
       return true;
     case ID_TRAY_ABOUT:
       OpenAboutBox();
@@ -415,8 +455,7 @@ LRESULT CMervoWebBrower::OnTrayNotify(UINT iconId, UINT mouseMessage) {
     case browser::TrayAction::kNotOurs:
       return 1;
     case browser::TrayAction::kRestore:
-      ShowWindow(m_hWnd, SW_SHOWNORMAL);
-      RemoveTrayIcon();
+      RestoreFromTray();
       return 0;
     case browser::TrayAction::kShowMenu:
       ShowTrayMenu();
@@ -427,12 +466,21 @@ LRESULT CMervoWebBrower::OnTrayNotify(UINT iconId, UINT mouseMessage) {
   return 0;
 }
 
+void CMervoWebBrower::RestoreFromTray() {
+  ShowWindow(m_hWnd, SW_SHOWNORMAL);
+  RemoveTrayIcon();
+  // Opened from the menu, the window would otherwise stay behind the one the user came from.
+  BringForward(m_hWnd);
+}
+
 void CMervoWebBrower::ShowTrayMenu() {
   POINT cursor = {};
   GetCursorPos(&cursor);
   ScopedMenu menu(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_TRAY_MENU)));
   HMENU popup = menu.Get() ? GetSubMenu(menu.Get(), 0) : nullptr;
   if (!popup) return;
+  // Bold, as the double-click's own entry.
+  SetMenuDefaultItem(popup, ID_TRAY_OPEN, FALSE);
   // Our window must be foreground or the menu will not close when the user clicks away.
   SetForegroundWindow(m_hWnd);
   TrackPopupMenu(popup, 0, cursor.x, cursor.y, 0, m_hWnd, nullptr);
@@ -471,7 +519,8 @@ HBRUSH CMervoWebBrower::OnCtlColor(HDC dc, HWND control, UINT message) {
   if (control == m_hWnd || message == WM_CTLCOLORDLG) return m_brBackground.Get();
   if (message != WM_CTLCOLORSTATIC) return nullptr;
   if (GetDlgCtrlID(control) == IDC_BROWSER_TITLE) {
-    SetTextColor(dc, RGB(0, 0, 0));
+    const unsigned glyph = browser::kTitleStripGlyphRgb;
+    SetTextColor(dc, RGB((glyph >> 16) & 0xFF, (glyph >> 8) & 0xFF, glyph & 0xFF));
     SelectObject(dc, m_fontTitle.Get());
   }
   SetBkMode(dc, TRANSPARENT);

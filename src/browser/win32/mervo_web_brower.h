@@ -62,6 +62,9 @@ class CMervoWebBrower : public CSkinDialog, private browser::IBrowserHost {
   void OnSize(UINT type, int cx, int cy);
   LRESULT OnTrayNotify(UINT iconId, UINT mouseMessage);
   void ShowTrayMenu();
+  void RestoreFromTray();
+  void CreateTips();
+  void UpdateMaximizeTip();
   void MinimizeToTray();
   // True when the icon is in the tray (added now or before).
   bool AddTrayIcon();
@@ -93,6 +96,7 @@ class CMervoWebBrower : public CSkinDialog, private browser::IBrowserHost {
   CPngButton m_btnLogo;
   CPngButton m_btnAbout;
   ScopedFont m_fontTitle;
+  HWND m_hTips = nullptr;  // owned by this window: destroyed with it
   // The first show's work (settings, placement, start page) runs once: later shows come back
   // from the tray.
   bool m_bFirstShowDone = false;

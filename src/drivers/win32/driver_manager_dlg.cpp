@@ -33,7 +33,6 @@ constexpr UINT WM_INSTALL_REPORT = WM_APP + 2;
 constexpr UINT_PTR kWaitTimer = 1;
 constexpr UINT kWaitTimerMs = 1000;
 
-constexpr COLORREF kSelectedLabel = RGB(117, 219, 33);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 
@@ -189,6 +188,7 @@ void CmervoDrviceManageDlg::PreselectInstalled() {
   for (Vendor vendor : kVendorsInRunOrder) {
     if (!flags.Installed(vendor)) continue;
     SelectionOf(vendor) = true;
+    m_bInstalled[static_cast<int>(vendor)] = true;
     EnableWindow(ButtonOf(vendor).GetSafeHwnd(), FALSE);
   }
 }
@@ -336,8 +336,9 @@ void CmervoDrviceManageDlg::OnShowWindow(bool show) {
 
 void CmervoDrviceManageDlg::DecorateButtons() {
   for (Vendor vendor : kVendorsInRunOrder) {
-    ButtonOf(vendor).SetLabel(VendorOf(vendor).label, VendorOf(vendor).labelX, drivers::kLabelY,
-                              drivers::kVendorLabelSize, kBlack, ui::kLabelFontFace);
+    // Centred: the names differ in length and the label font in width from PC to PC.
+    ButtonOf(vendor).SetCentredLabel(VendorOf(vendor).label, drivers::kLabelY, drivers::kVendorLabelSize, kBlack,
+                                     ui::kLabelFontFace);
     SetVendorLook(vendor, SelectionOf(vendor));
   }
   for (CPngButton* button : {&m_btnUse, &m_btnInstall, &m_btnReinstall}) button->SetImages(ui::kSkinWideButton);
@@ -352,8 +353,10 @@ void CmervoDrviceManageDlg::DecorateButtons() {
 
 void CmervoDrviceManageDlg::SetVendorLook(Vendor vendor, bool selected) {
   CPngButton& button = ButtonOf(vendor);
-  button.m_clrLabel = selected ? kSelectedLabel : kBlack;
-  button.SetImages(selected ? ui::kSkinVendorSelected : ui::kSkinVendor);
+  const drivers::VendorLook look =
+      drivers::VendorLookOf(drivers::VendorStateOf(m_bInstalled[static_cast<int>(vendor)], selected));
+  button.m_clrLabel = RGB((look.labelRgb >> 16) & 0xFF, (look.labelRgb >> 8) & 0xFF, look.labelRgb & 0xFF);
+  button.SetImages(look.pictures);
   InvalidateRect(button.GetSafeHwnd(), nullptr, TRUE);
 }
 

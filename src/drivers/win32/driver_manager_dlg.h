@@ -77,6 +77,7 @@ class CmervoDrviceManageDlg : public CSkinDialog {
   HICON m_hIconSmall = nullptr;
   bool m_bBusy = false;                         // a run is in progress and reports here
   std::atomic<bool> m_bSel[kVendorCount] = {};  // by vendor; read by the run's thread
+  bool m_bInstalled[kVendorCount] = {};         // installed when the dialog opened: locked
   bool m_bReinstall = false;
   CLeaveQuestion m_leaveQuestion;
   ScopedFont m_fontTitle;

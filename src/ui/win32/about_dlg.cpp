@@ -12,18 +12,6 @@ namespace lirra::win {
 namespace {
 
 constexpr int kTitleFontTenths = 120;
-constexpr ui::Size kTemplate{139, 173};
-constexpr ui::Size kWindow{284, 318};
-// The close button keeps this distance from the right edge of the client area.
-constexpr int kCloseRight = 47;
-
-// The texts and the icon as the template places them, in dialog units. They are stretched
-// with the window, so they sit the same whatever the dialog font's metrics are.
-constexpr ui::ControlPlace kTemplatePlaces[] = {
-    {IDC_ABOUT_VERSION, {20, 88, 93, 16}},
-    {IDC_ABOUT_HEADING, {40, 20, 54, 13}},
-};
-constexpr ui::Rect kIconPlace{57, 52, 16, 16};
 
 }  // namespace
 
@@ -37,7 +25,7 @@ BOOL CAboutDlg::OnInitDialog() {
     SendDlgItemMessageW(m_hWnd, id, WM_SETFONT, reinterpret_cast<WPARAM>(m_fontTitle.Get()), FALSE);
   m_btnClose.Attach(GetDlgItem(IDC_ABOUT_CLOSE));
   // The number comes from the build's one version, the same as the version resource's.
-  const std::wstring version = std::wstring(ui::kAppTitle) + LIRRA_VERSION_WTEXT + L" 版";
+  const std::wstring version = std::wstring(ui::kAppTitle) + L" " + LIRRA_VERSION_WTEXT + L" 版";
   SetDlgItemTextW(m_hWnd, IDC_ABOUT_VERSION, version.c_str());
   SetWindowTextW(m_hWnd, ui::kAppTitle);
   return TRUE;
@@ -60,33 +48,23 @@ void CAboutDlg::OnShowWindow(bool show) {
 }
 
 void CAboutDlg::PlaceWindowAndControls() {
+  const ui::Size window = ui::ScaleSize(ui::kAboutWindow, m_nDpi);
   // Over the window that opened it, or in the middle of the screen.
-  RECT area;
-  HWND owner = GetWindow(m_hWnd, GW_OWNER);
-  if (!owner || !IsWindowVisible(owner) || !GetWindowRect(owner, &area)) area = WorkArea();
-  const ui::Size window = ui::ScaleSize(kWindow, m_nDpi);
-  CenterIn(area, window.cx, window.cy);
-
-  RECT client;
-  GetClientRect(m_hWnd, &client);
-  const ui::Size size{client.right, client.bottom};
-  // Everything is centred across the window; the template's columns are only nearly so.
-  for (const ui::ControlPlace& place : kTemplatePlaces) {
-    const ui::Rect r = ui::StretchTemplateRect(place.rect, kTemplate, size);
-    SetWindowPos(GetDlgItem(place.id), nullptr, (size.cx - r.cx) / 2, r.y, r.cx, r.cy, SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  CenterOnOwner(window.cx, window.cy);
+  const ui::AboutLayout places = ui::AboutPlaces(m_nDpi);
+  auto place = [](HWND control, const ui::Rect& r) {
+    SetWindowPos(control, nullptr, r.x, r.y, r.cx, r.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  };
+  place(GetDlgItem(IDC_ABOUT_HEADING), places.heading);
+  place(GetDlgItem(IDC_ABOUT_VERSION), places.version);
+  place(m_btnClose.GetSafeHwnd(), places.close);
   // The icon keeps its own size.
   HWND icon = GetWindow(m_hWnd, GW_CHILD);  // the template's first control
-  const ui::Rect r = ui::StretchTemplateRect(kIconPlace, kTemplate, size);
   RECT own;
   GetWindowRect(icon, &own);
-  const int w = own.right - own.left;
-  const int h = own.bottom - own.top;
-  SetWindowPos(icon, nullptr, (size.cx - w) / 2, r.y + (r.cy - h) / 2, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  const ui::Size close = ui::ScaleSize(ui::kCloseButton, m_nDpi);
-  SetWindowPos(m_btnClose.GetSafeHwnd(), nullptr, client.right - ui::ScaleLength(kCloseRight, m_nDpi),
-               ui::ScaleLength(ui::kCloseTop, m_nDpi), close.cx, close.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  const ui::Rect& r = places.icon;
+  SetWindowPos(icon, nullptr, r.x + (r.cx - (own.right - own.left)) / 2, r.y + (r.cy - (own.bottom - own.top)) / 2, 0,
+               0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 HBRUSH CAboutDlg::OnCtlColor(HDC dc, HWND control, UINT message) {

@@ -29,9 +29,7 @@ int ScreenDpi() {
   return ui::SaneDpi(screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : ui::kDesignDpi);
 }
 
-std::unique_ptr<Gdiplus::Bitmap> ScalePicture(Gdiplus::Bitmap& picture, int dpi, bool nearestNeighbour) {
-  const int width = ui::ScaleLength(static_cast<int>(picture.GetWidth()), dpi);
-  const int height = ui::ScaleLength(static_cast<int>(picture.GetHeight()), dpi);
+std::unique_ptr<Gdiplus::Bitmap> ScalePicture(Gdiplus::Bitmap& picture, int width, int height, bool nearestNeighbour) {
   if (width <= 0 || height <= 0) return nullptr;
   auto scaled = std::make_unique<Gdiplus::Bitmap>(width, height, PixelFormat32bppARGB);
   if (scaled->GetLastStatus() != Gdiplus::Ok) return nullptr;
@@ -49,13 +47,24 @@ std::unique_ptr<Gdiplus::Bitmap> ScalePicture(Gdiplus::Bitmap& picture, int dpi,
   return scaled;
 }
 
+std::unique_ptr<Gdiplus::Bitmap> LoadSkinPicture(const std::wstring& path, int dpi, bool nearestNeighbour) {
+  for (const ui::PictureVariant& variant : ui::PictureVariants(path, dpi)) {
+    std::unique_ptr<Gdiplus::Bitmap> picture = LoadPicture(variant.path);
+    if (!picture) continue;
+    const int width = static_cast<int>(picture->GetWidth());
+    const int height = static_cast<int>(picture->GetHeight());
+    const int wanted = ui::ScaleLength(ui::DesignLength(width, variant.percent), dpi);
+    const int wantedHeight = ui::ScaleLength(ui::DesignLength(height, variant.percent), dpi);
+    if (wanted == width && wantedHeight == height) return picture;
+    return ScalePicture(*picture, wanted, wantedHeight, nearestNeighbour);
+  }
+  return nullptr;
+}
+
 HBITMAP LoadPictureBitmap(const std::wstring& path, int dpi) {
-  if (ui::SaneDpi(dpi) == ui::kDesignDpi) return LoadPictureBitmap(path);
-  std::unique_ptr<Gdiplus::Bitmap> picture = LoadPicture(path);
-  if (!picture) return nullptr;
-  std::unique_ptr<Gdiplus::Bitmap> scaled = ScalePicture(*picture, dpi, true);
+  std::unique_ptr<Gdiplus::Bitmap> picture = LoadSkinPicture(path, dpi, true);
   HBITMAP bitmap = nullptr;
-  if (!scaled || scaled->GetHBITMAP(Gdiplus::Color(255, 255, 255, 255), &bitmap) != Gdiplus::Ok) return nullptr;
+  if (!picture || picture->GetHBITMAP(Gdiplus::Color(255, 255, 255, 255), &bitmap) != Gdiplus::Ok) return nullptr;
   return bitmap;
 }
 

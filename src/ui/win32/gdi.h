@@ -46,12 +46,17 @@ HBITMAP LoadPictureBitmap(const std::wstring& path);
 // when it can't be read.
 int ScreenDpi();
 
-// A copy of a 96-DPI picture at `dpi`. Nearest-neighbour keeps every pixel's exact colour (so a
-// background's key colour stays the key colour); otherwise it is smoothed. Null on failure.
-std::unique_ptr<Gdiplus::Bitmap> ScalePicture(Gdiplus::Bitmap& picture, int dpi, bool nearestNeighbour);
+// A copy of a picture at `width` x `height`. Nearest-neighbour keeps every pixel's exact colour
+// (so a background's key colour stays the key colour); otherwise it is smoothed. Null on failure.
+std::unique_ptr<Gdiplus::Bitmap> ScalePicture(Gdiplus::Bitmap& picture, int width, int height, bool nearestNeighbour);
 
-// Decodes a picture drawn for 96 DPI into a 32-bit GDI bitmap of its size at `dpi`
-// (nearest-neighbour); null when it can't be decoded.
+// A skin picture named by its 96-DPI path at its size for `dpi`: the picture drawn for the
+// nearest larger screen when the skin has one (res\name@1.5x.png, res\name@2x.png), otherwise
+// the 96-DPI one, scaled to fit when needed (see ScalePicture for `nearestNeighbour`). Null when
+// no picture of the name can be decoded.
+std::unique_ptr<Gdiplus::Bitmap> LoadSkinPicture(const std::wstring& path, int dpi, bool nearestNeighbour);
+
+// LoadSkinPicture as a 32-bit GDI bitmap (nearest-neighbour); null when it can't be decoded.
 HBITMAP LoadPictureBitmap(const std::wstring& path, int dpi);
 
 // Pattern brush from a picture file, scaled to `dpi`; null when it can't be decoded.

@@ -38,6 +38,7 @@ BOOL CMyMessageBox::OnInitDialog() {
   m_btnCancel.Attach(GetDlgItem(IDC_MSGBOX_CANCEL));
   m_btnClose.Attach(GetDlgItem(IDC_MSGBOX_CLOSE));
   SetWindowTextW(m_hWnd, m_strTitle.empty() ? ui::kAppTitle : m_strTitle.c_str());
+  m_pIcon = LoadSkinPicture(m_bOneButton ? ui::kSkinWarningIcon : ui::kSkinQuestionIcon, m_nDpi, false);
   return TRUE;
 }
 
@@ -85,7 +86,8 @@ void CMyMessageBox::OnShowWindow(bool show) {
 
 void CMyMessageBox::PlaceWindowAndControls() {
   const ui::Size size = ui::ScaleSize(ui::kMessageBoxWindow, m_nDpi);
-  CenterIn(WorkArea(), size.cx, size.cy);
+  // Over the window that asks, so the user sees which one; a worker's question has none.
+  CenterOnOwner(size.cx, size.cy);
   RECT client;
   GetClientRect(m_hWnd, &client);
   for (const ui::ControlPlace& place : ui::MessageBoxPlaces({client.right, client.bottom}, m_nDpi)) {
@@ -125,6 +127,18 @@ void CMyMessageBox::DecorateButtons() {
   m_btnConfirm.SetImages(ui::kSkinConfirm);
   m_btnCancel.SetImages(ui::kSkinCancel);
   m_btnClose.SetImages(ui::kSkinClose);
+}
+
+bool CMyMessageBox::OnEraseBkgnd(HDC dc) {
+  if (!CSkinDialog::OnEraseBkgnd(dc)) return false;
+  if (!m_pIcon) return true;
+  RECT client;
+  GetClientRect(m_hWnd, &client);
+  const ui::Rect place = ui::MessageBoxIconPlace({client.right, client.bottom}, m_nDpi);
+  Gdiplus::Graphics graphics(dc);
+  graphics.DrawImage(m_pIcon.get(), Gdiplus::Rect(place.x, place.y, place.cx, place.cy), 0, 0,
+                     static_cast<INT>(m_pIcon->GetWidth()), static_cast<INT>(m_pIcon->GetHeight()), Gdiplus::UnitPixel);
+  return true;
 }
 
 HBRUSH CMyMessageBox::OnCtlColor(HDC dc, HWND control, UINT message) {

@@ -2,6 +2,7 @@
 // and cancel. Construct, set the texts, DoModal, read m_bConfirmed.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "ui/win32/png_button.h"
@@ -25,6 +26,8 @@ class CMyMessageBox : public CSkinDialog {
   bool OnCommand(int id, int code, HWND control) override;
   void OnShowWindow(bool show) override;
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT message) override;
+  // The background, then the icon on it.
+  bool OnEraseBkgnd(HDC dc) override;
 
  private:
   void PlaceWindowAndControls();
@@ -41,6 +44,8 @@ class CMyMessageBox : public CSkinDialog {
   ScopedFont m_fontTitle;
   ScopedFont m_fontText;
   bool m_bOneButton = false;
+  // A question with two buttons, a warning with one; at the screen's DPI.
+  std::unique_ptr<Gdiplus::Bitmap> m_pIcon;
 };
 
 }  // namespace lirra::win

@@ -8,6 +8,14 @@ namespace lirra::win {
 namespace {
 
 const wchar_t kButtonProperty[] = L"lirra.pngbutton";
+constexpr Gdiplus::REAL kDisabledOpacity = 0.5f;
+
+// A label on a greyed picture: dark labels lighten, light ones stay light.
+COLORREF DisabledLabelColour(COLORREF colour) {
+  const int grey = (GetRValue(colour) * 299 + GetGValue(colour) * 587 + GetBValue(colour) * 114) / 1000;
+  const int shown = grey > 160 ? 255 : 150;
+  return RGB(shown, shown, shown);
+}
 
 }  // namespace
 
@@ -33,10 +41,12 @@ void CPngButton::Detach() {
   m_hWnd = nullptr;
 }
 
-void CPngButton::SetImages(const std::wstring& normal, const std::wstring& hover, const std::wstring& pressed) {
+void CPngButton::SetImages(const std::wstring& normal, const std::wstring& hover, const std::wstring& pressed,
+                           const std::wstring& disabled) {
   m_strNormal = normal;
   m_strHover = hover;
   m_strPressed = pressed;
+  m_strDisabled = disabled;
   m_cache.clear();
   m_pImage = nullptr;
   m_strCurrent.clear();
@@ -50,6 +60,12 @@ void CPngButton::SetLabel(const std::wstring& text, int x, int y, int size, COLO
   m_clrLabel = colour;
   m_strFace = face;
   m_bHasLabel = true;
+  m_bLabelCentred = false;
+}
+
+void CPngButton::SetCentredLabel(const std::wstring& text, int y, int size, COLORREF colour, const std::wstring& face) {
+  SetLabel(text, 0, y, size, colour, face);
+  m_bLabelCentred = true;
 }
 
 void CPngButton::Show(ui::ButtonEvent event) {
@@ -70,10 +86,8 @@ void CPngButton::Show(ui::ButtonEvent event) {
 Gdiplus::Bitmap* CPngButton::Picture(const std::wstring& path) {
   auto found = m_cache.find(path);
   if (found == m_cache.end()) {
-    std::unique_ptr<Gdiplus::Bitmap> picture = LoadPicture(path);
-    // Scaled once here, smoothly, rather than at every paint.
-    if (picture && m_nDpi != ui::kDesignDpi) picture = ScalePicture(*picture, m_nDpi, false);
-    found = m_cache.emplace(path, std::move(picture)).first;
+    // At the screen's DPI once here, smoothly, rather than at every paint.
+    found = m_cache.emplace(path, LoadSkinPicture(path, m_nDpi, false)).first;
   }
   return found->second.get();
 }
@@ -149,6 +163,11 @@ LRESULT CPngButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_ERASEBKGND:
       return TRUE;
+    case WM_ENABLE:
+      // The other look is blended over the parent's background too.
+      CallWindowProcW(m_pfnPrevious, m_hWnd, message, wParam, lParam);
+      if (m_pImage) RepaintWithParent();
+      return 0;
     case WM_GETDLGCODE:
       // Never a default push button: Enter in a dialog always means the dialog's OK.
       return DLGC_BUTTON;
@@ -163,26 +182,57 @@ LRESULT CPngButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void CPngButton::DrawItem(const DRAWITEMSTRUCT& item) {
   if (!m_pImage) return;
+  const bool disabled = (item.itemState & ODS_DISABLED) != 0;
   {
     Gdiplus::Graphics graphics(item.hDC);
-    graphics.DrawImage(m_pImage, Gdiplus::Rect(0, 0, m_nWidth, m_nHeight), 0, 0, m_nWidth, m_nHeight,
-                       Gdiplus::UnitPixel);
+    if (disabled) {
+      DrawDisabled(graphics);
+    } else {
+      graphics.DrawImage(m_pImage, Gdiplus::Rect(0, 0, m_nWidth, m_nHeight), 0, 0, m_nWidth, m_nHeight,
+                         Gdiplus::UnitPixel);
+    }
   }
-  if (m_bHasLabel && !m_strLabel.empty()) DrawLabel(item.hDC, (item.itemState & ODS_SELECTED) != 0);
+  if (m_bHasLabel && !m_strLabel.empty()) DrawLabel(item.hDC, (item.itemState & ODS_SELECTED) != 0, disabled);
 }
 
-void CPngButton::DrawLabel(HDC dc, bool held) {
+void CPngButton::DrawDisabled(Gdiplus::Graphics& graphics) {
+  Gdiplus::Bitmap* own = m_strDisabled.empty() ? nullptr : Picture(m_strDisabled);
+  Gdiplus::Bitmap* picture = own ? own : Picture(m_strNormal);
+  if (!picture) return;
+  const INT width = static_cast<INT>(picture->GetWidth());
+  const INT height = static_cast<INT>(picture->GetHeight());
+  if (own) {
+    graphics.DrawImage(own, Gdiplus::Rect(0, 0, width, height), 0, 0, width, height, Gdiplus::UnitPixel);
+    return;
+  }
+  // Grey by luminance, at half strength over the background: the look of a control that is off.
+  const Gdiplus::REAL lr = 0.299f, lg = 0.587f, lb = 0.114f;
+  Gdiplus::ColorMatrix grey = {{{lr, lr, lr, 0, 0},
+                                {lg, lg, lg, 0, 0},
+                                {lb, lb, lb, 0, 0},
+                                {0, 0, 0, kDisabledOpacity, 0},
+                                {0.12f, 0.12f, 0.12f, 0, 1}}};
+  Gdiplus::ImageAttributes attributes;
+  attributes.SetColorMatrix(&grey);
+  graphics.DrawImage(picture, Gdiplus::Rect(0, 0, width, height), 0, 0, width, height, Gdiplus::UnitPixel, &attributes);
+}
+
+void CPngButton::DrawLabel(HDC dc, bool held, bool disabled) {
   const int size = m_nLabelSize;
   const int height = ui::ScaleLength(ui::LabelFontHeight(size), m_nDpi);
   const int width = ui::ScaleLength(size, m_nDpi);
   ScopedFont font(CreateFontW(height, width, 0, 0, size, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS,
                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, m_strFace.c_str()));
-  const ui::LabelOrigin origin = ui::LabelPosition(
-      {ui::ScaleLength(static_cast<int>(m_ptLabel.x), m_nDpi), ui::ScaleLength(static_cast<int>(m_ptLabel.y), m_nDpi)},
-      held);
   ScopedSelect select(dc, font.Get());
+  int x = ui::ScaleLength(static_cast<int>(m_ptLabel.x), m_nDpi);
+  if (m_bLabelCentred) {
+    SIZE extent = {};
+    GetTextExtentPoint32W(dc, m_strLabel.c_str(), static_cast<int>(m_strLabel.size()), &extent);
+    x = ui::CentredLabelX(m_nWidth, extent.cx);
+  }
+  const ui::LabelOrigin origin = ui::LabelPosition({x, ui::ScaleLength(static_cast<int>(m_ptLabel.y), m_nDpi)}, held);
   const int previousMode = SetBkMode(dc, TRANSPARENT);
-  const COLORREF previousColour = SetTextColor(dc, m_clrLabel);
+  const COLORREF previousColour = SetTextColor(dc, disabled ? DisabledLabelColour(m_clrLabel) : m_clrLabel);
   TextOutW(dc, origin.x, origin.y, m_strLabel.c_str(), static_cast<int>(m_strLabel.size()));
   SetTextColor(dc, previousColour);
   SetBkMode(dc, previousMode);

@@ -25,11 +25,17 @@ class CPngButton {
   void Attach(HWND button);
   HWND GetSafeHwnd() const { return m_hWnd; }
 
-  void SetImages(const std::wstring& normal, const std::wstring& hover, const std::wstring& pressed);
-  void SetImages(const ui::ButtonPictures& pictures) { SetImages(pictures.normal, pictures.hover, pictures.pressed); }
+  // A disabled button shows `disabled`, or without one the normal picture greyed and faded.
+  void SetImages(const std::wstring& normal, const std::wstring& hover, const std::wstring& pressed,
+                 const std::wstring& disabled = {});
+  void SetImages(const ui::ButtonPictures& pictures) {
+    SetImages(pictures.normal, pictures.hover, pictures.pressed, pictures.disabled ? pictures.disabled : L"");
+  }
   // Stores the label; it shows at the next repaint. Position and size are those of the 96-DPI
   // skin, like the pictures: both are scaled to the screen's DPI.
   void SetLabel(const std::wstring& text, int x, int y, int size, COLORREF colour, const std::wstring& face);
+  // The same, centred across the button as drawn.
+  void SetCentredLabel(const std::wstring& text, int y, int size, COLORREF colour, const std::wstring& face);
 
   COLORREF m_clrLabel = RGB(0, 0, 0);
 
@@ -41,7 +47,8 @@ class CPngButton {
   Gdiplus::Bitmap* Picture(const std::wstring& path);
   void RepaintWithParent();
   void DrawItem(const DRAWITEMSTRUCT& item);
-  void DrawLabel(HDC dc, bool held);
+  void DrawDisabled(Gdiplus::Graphics& graphics);
+  void DrawLabel(HDC dc, bool held, bool disabled);
   void Detach();
 
   HWND m_hWnd = nullptr;
@@ -54,8 +61,9 @@ class CPngButton {
   int m_nHeight = 0;
   bool m_bTracking = false;
   bool m_bHasLabel = false;
+  bool m_bLabelCentred = false;
   std::wstring m_strCurrent;
-  std::wstring m_strNormal, m_strHover, m_strPressed;
+  std::wstring m_strNormal, m_strHover, m_strPressed, m_strDisabled;
   std::wstring m_strLabel;
   std::wstring m_strFace;
   int m_nLabelSize = 0;

@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "ui/dpi_scale.h"
 #include "ui/region_runs.h"
 #include "ui/skin_files.h"
 #include "ui/skin_layout.h"
@@ -30,7 +29,7 @@ std::vector<std::uint8_t> ReadPixels(HDC dc, HBITMAP bitmap, int& width, int& he
 
 }  // namespace
 
-void BuildRegionFromBitmap(HDC reference, HBITMAP bitmap, HWND hwnd, int dpi) {
+void BuildRegionFromBitmap(HDC reference, HBITMAP bitmap, HWND hwnd) {
   if (!bitmap || !hwnd) return;
   ScopedMemoryDc memory(reference);
   int width = 0;
@@ -39,8 +38,7 @@ void BuildRegionFromBitmap(HDC reference, HBITMAP bitmap, HWND hwnd, int dpi) {
   if (pixels.empty()) return;
   ScopedRegion region(CreateRectRgn(0, 0, 0, 0));
   for (const ui::RegionRun& run : ui::FindRegionRuns(pixels.data(), width, height, width * 4)) {
-    const ui::Rect r = ui::ScaleRect({run.left, run.y, run.right - run.left, 1}, dpi);
-    ScopedRegion line(CreateRectRgn(r.x, r.y, r.x + r.cx, r.y + r.cy));
+    ScopedRegion line(CreateRectRgn(run.left, run.y, run.right, run.y + 1));
     CombineRgn(region.Get(), region.Get(), line.Get(), RGN_OR);
   }
   // The window owns the region once it is set.
@@ -54,22 +52,16 @@ void SetAppTitle(HWND fallback) {
 }
 
 void CSkinDialog::LoadBackground(const std::wstring& path) {
-  m_bmpBackground.Reset(LoadPictureBitmap(path));
-  if (!m_bmpBackground) {
-    m_brBackground.Reset();
-  } else if (m_nDpi == ui::kDesignDpi) {
-    m_brBackground.Reset(CreatePatternBrush(m_bmpBackground.Get()));
-  } else {
-    // The pattern at the screen's DPI, pixel for pixel (the key colour stays exact at the edges).
-    m_brBackground.Reset(LoadPatternBrush(path, m_nDpi));
-  }
+  // At the screen's DPI, pixel for pixel (the key colour stays exact at the edges).
+  m_bmpBackground.Reset(LoadPictureBitmap(path, m_nDpi));
+  m_brBackground.Reset(m_bmpBackground ? CreatePatternBrush(m_bmpBackground.Get()) : nullptr);
 }
 
 void CSkinDialog::LoadStaticBrush(const std::wstring& path) { m_brStatic.Reset(LoadPatternBrush(path, m_nDpi)); }
 
 void CSkinDialog::CutRegion() {
   ScopedWindowDc dc(m_hWnd);
-  BuildRegionFromBitmap(dc.Get(), m_bmpBackground.Get(), m_hWnd, m_nDpi);
+  BuildRegionFromBitmap(dc.Get(), m_bmpBackground.Get(), m_hWnd);
 }
 
 void CSkinDialog::AlignBrushToDialog(HDC dc, HWND control) const {
@@ -105,6 +97,16 @@ RECT WorkArea() {
 void CSkinDialog::CenterIn(const RECT& area, int cx, int cy) {
   SetWindowPos(m_hWnd, nullptr, area.left + (area.right - area.left - cx) / 2,
                area.top + (area.bottom - area.top - cy) / 2, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CSkinDialog::CenterOnOwner(int cx, int cy) {
+  const RECT work = WorkArea();
+  RECT area = work;
+  HWND owner = GetWindow(m_hWnd, GW_OWNER);
+  if (owner && IsWindowVisible(owner) && !IsIconic(owner)) GetWindowRect(owner, &area);
+  auto rect = [](const RECT& r) { return ui::Rect{r.left, r.top, r.right - r.left, r.bottom - r.top}; };
+  const ui::Rect place = ui::CentredOn(rect(area), {cx, cy}, rect(work));
+  SetWindowPos(m_hWnd, nullptr, place.x, place.y, place.cx, place.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace lirra::win

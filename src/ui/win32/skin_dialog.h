@@ -12,10 +12,9 @@
 
 namespace lirra::win {
 
-// Replaces the window's region by the runs of `bitmap` that are not the key colour; leaves it
-// alone when there is no bitmap. The runs of a 96-DPI picture are scaled to `dpi`, so the
-// outline follows the picture drawn at that DPI.
-void BuildRegionFromBitmap(HDC reference, HBITMAP bitmap, HWND hwnd, int dpi = 96);
+// Replaces the window's region by the runs of `bitmap` (already at the screen's DPI) that are
+// not the key colour; leaves it alone when there is no bitmap.
+void BuildRegionFromBitmap(HDC reference, HBITMAP bitmap, HWND hwnd);
 
 // Titles the window that stands for the application: the thread's active window, or `fallback`.
 void SetAppTitle(HWND fallback);
@@ -34,6 +33,9 @@ class CSkinDialog : public CDialogBase {
   void CutRegion();
   // Sizes the window to cx by cy and puts it in the middle of `area` (screen coordinates).
   void CenterIn(const RECT& area, int cx, int cy);
+  // Sizes the window to cx by cy over the middle of its owner when it has a visible one (of the
+  // work area otherwise), inside the work area.
+  void CenterOnOwner(int cx, int cy);
   // Lines a pattern brush up with the dialog's own background under a child control.
   void AlignBrushToDialog(HDC dc, HWND control) const;
 
