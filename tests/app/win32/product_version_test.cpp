@@ -30,8 +30,8 @@ TEST(ProductVersionWin32Test, ReadFromAnotherProgramWhereverItLies) {
   ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
   const std::wstring folder = std::wstring(temp) + L"版本 ✓ " + std::to_wstring(GetCurrentProcessId());
   ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-  const std::wstring copy = folder + L"\安装程序.exe";
-  const std::wstring plain = folder + L"\setup.exe";
+  const std::wstring copy = folder + L"\\安装程序.exe";
+  const std::wstring plain = folder + L"\\setup.exe";
   ASSERT_TRUE(CopyFileW(self.c_str(), copy.c_str(), FALSE));
   HANDLE file = CreateFileW(plain.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   ASSERT_NE(INVALID_HANDLE_VALUE, file);
@@ -41,7 +41,7 @@ TEST(ProductVersionWin32Test, ReadFromAnotherProgramWhereverItLies) {
 
   EXPECT_EQ(NativePlatform().FileProductVersion(copy), LIRRA_VERSION_WTEXT);
   EXPECT_EQ(NativePlatform().FileProductVersion(plain), L"");
-  EXPECT_EQ(NativePlatform().FileProductVersion(folder + L"\missing.exe"), L"");
+  EXPECT_EQ(NativePlatform().FileProductVersion(folder + L"\\missing.exe"), L"");
   DeleteFileW(copy.c_str());
   DeleteFileW(plain.c_str());
   RemoveDirectoryW(folder.c_str());
