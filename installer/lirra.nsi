@@ -23,6 +23,7 @@ ManifestDPIAware true
 
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
+!include "FileFunc.nsh"
 
 !macro REQUIRE name
   !ifndef ${name}
@@ -162,8 +163,50 @@ Function StartClient
   Exec '"$INSTDIR\lirra.exe"'
 FunctionEnd
 
+; An update in place: the client that downloaded this setup starts it with /WAITPID=its process id
+; and ends itself. Its files are replaced only once it is gone: waited for (bounded), then ended
+; as a silent upgrade ends a client, so lirra.exe is never left half replaced or skipped.
+Function WaitForUpdatingClient
+  Push $0
+  Push $1
+  Push $2
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/WAITPID=" $1
+  ${IfNot} ${Errors}
+    ; PROCESS_TERMINATE | SYNCHRONIZE; a process already gone opens nothing.
+    System::Call "kernel32::OpenProcess(i 0x100001, i 0, i $1) p .r2"
+    ${If} $2 <> 0
+      System::Call "kernel32::WaitForSingleObject(p r2, i 30000) i .r1"
+      ${If} $1 <> 0
+        System::Call "kernel32::TerminateProcess(p r2, i 0)"
+        System::Call "kernel32::WaitForSingleObject(p r2, i 5000)"
+      ${EndIf}
+      System::Call "kernel32::CloseHandle(p r2)"
+    ${EndIf}
+  ${EndIf}
+  Pop $2
+  Pop $1
+  Pop $0
+FunctionEnd
+
+; /RUN starts the client once the install is done (the update in place asks for it).
+Function StartClientWhenAsked
+  Push $0
+  Push $1
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/RUN" $1
+  ${IfNot} ${Errors}
+    Call StartClient
+  ${EndIf}
+  Pop $1
+  Pop $0
+FunctionEnd
+
 Section "Lirra" SecClient
   SectionIn RO
+  Call WaitForUpdatingClient
   Call CloseRunningClient
 
   SetOutPath "$INSTDIR"
@@ -191,6 +234,8 @@ Section "Lirra" SecClient
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" ${SIZE_KB}
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+
+  Call StartClientWhenAsked
 SectionEnd
 
 !macro DELETE_LEFTOVERS folder
@@ -213,6 +258,8 @@ Section "Uninstall"
     ExecWait '"$SYSDIR\regsvr32.exe" /s /u "$INSTDIR\CardX.ocx"'
   ${EndIf}
   Delete "$INSTDIR\lirra.exe"
+  ; The setup of the last update in place, downloaded beside the client.
+  Delete "$INSTDIR\lirra-update.exe"
   Delete "$INSTDIR\CardX.ocx"
   RMDir /r "$INSTDIR\res"
   Delete "$INSTDIR\lirra.log"

@@ -6,7 +6,9 @@
 # The client comes from the release build (build/release, configured first with
 # `cmake --preset release -D...`; see the README); LIRRA_BUILD_DIR names another configured build
 # (the tests pack their own), whose lirra.exe is then stripped here. LIRRA_PACKAGE_DIR puts the
-# package elsewhere. The version is the build's, from project(VERSION).
+# package elsewhere. The version is the build's, from project(VERSION). The tests of the update in
+# place pack other clients of that build: LIRRA_PACKAGE_CLIENT names the lirra.exe to pack and
+# LIRRA_PACKAGE_VERSION the version the package then carries.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -26,8 +28,8 @@ fail() {
 command -v makensis >/dev/null || "$here/scripts/setup.sh" --packages-only
 
 cmake --build "$build" --target lirra >/dev/null
-version=$(cat "$build/lirra-version.txt")
-client="$build/src/app/lirra.exe"
+version=${LIRRA_PACKAGE_VERSION:-$(cat "$build/lirra-version.txt")}
+client=${LIRRA_PACKAGE_CLIENT:-$build/src/app/lirra.exe}
 [ -f "$client" ] || fail "no lirra.exe in $build (is it a Windows build?)"
 
 stage="$out/stage"

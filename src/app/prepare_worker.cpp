@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "app/self_update.h"
 #include "drivers/installer_steps.h"
 #include "net/download_progress.h"
 #include "net/web_url.h"
@@ -72,12 +73,6 @@ std::wstring WithoutLeadingBlanks(const std::wstring& page) {
   return first == std::wstring::npos ? std::wstring() : page.substr(first);
 }
 
-// A fixed-size text of the update record, which a bad answer may have left unterminated.
-std::string FieldText(const char* field, std::size_t size) {
-  const void* end = std::memchr(field, '\0', size);
-  return std::string(field, end ? static_cast<const char*>(end) - field : size);
-}
-
 class Preparation {
  public:
   Preparation(PrepareUi& ui, PrepareNetwork& network) : ui_(ui), network_(network) {}
@@ -90,6 +85,7 @@ class Preparation {
   void ProbePlugins();
   bool IsUpdateAvailable(UpdateInfo* info);
   void OfferUpdate(const UpdateInfo& info);
+  bool UpdateInPlace(const UpdateInfo& info);
   void InstallIe8();
   bool AcceptIeVersion();
   bool IsHidDriverMissing() const;
@@ -118,7 +114,10 @@ PrepareResult Preparation::Run() {
   ProbePlugins();
 
   UpdateInfo info{};
-  if (IsUpdateAvailable(&info)) OfferUpdate(info);
+  if (IsUpdateAvailable(&info) && UpdateInPlace(info)) {
+    ui_.ExitProcess(0);
+    return PrepareResult::kUpdating;
+  }
 
   if (osName_ == L"XP" && CIEHelper::GetIEMajorVersion() < kLowestIeVersion) InstallIe8();
   if (!AcceptIeVersion()) {
@@ -141,10 +140,13 @@ void Preparation::StartServices() {
 }
 
 // Temporary files of transfers that an ended client left behind (a crash, a shutdown), in the
-// folders that downloads go to: the client's own (the lists, IE8) and the packages' folders.
+// folders that downloads go to: the client's own (the lists, IE8) and the packages' folders; and
+// the setup of the last update in place.
 void Preparation::RemoveDownloadLeftovers() {
   const std::wstring moduleDir = CSystemProbe::GetModuleDir();
   RemoveLeftoverTempFiles(OS().WideToAnsi(moduleDir));
+  // The setup of an update in place, once it has ended (a running one can't be removed).
+  std::remove(OS().WideToAnsi(moduleDir + kPathSep + kSetupFileName).c_str());
   for (Vendor vendor : kVendorsInRunOrder)
     RemoveLeftoverTempFiles(OS().WideToAnsi(moduleDir + kPathSep + Utf8ToWide(VendorOf(vendor).key)));
 }
@@ -180,10 +182,27 @@ bool Preparation::IsUpdateAvailable(UpdateInfo* info) {
 // A page that could not be opened asks nothing: the user would agree to an update that never
 // comes.
 void Preparation::OfferUpdate(const UpdateInfo& info) {
-  const std::wstring page = OS().AnsiToWide(FieldText(info.szDownloadPage, sizeof info.szDownloadPage));
+  const std::wstring page = OS().AnsiToWide(FieldText(info.szDownloadPage));
   if (!IsOpenableInIE(page)) return;
   if (!ui_.AskTwoButtons(kTitleUpdate, kAskUpdate, kButtonUpdate, ui::kCancelText)) return;
   OpenInIE(page);
+}
+
+// With a manifest key, "更新" installs the signed setup that downloadUrl names; every check that
+// fails leaves one trace line and the download page, as without a key. True when the setup
+// started and the client must end.
+bool Preparation::UpdateInPlace(const UpdateInfo& info) {
+  std::string fetchUrl;
+  const UpdateRefusal refusal = CheckUpdateOffer(table_->m_ManifestKey, info, LIRRA_DOWNLOAD_HOST, &fetchUrl);
+  if (refusal != UpdateRefusal::kNone) {
+    TraceUpdateRefusal(refusal);
+    OfferUpdate(info);
+    return false;
+  }
+  if (!ui_.AskTwoButtons(kTitleUpdate, kAskUpdate, kButtonUpdate, ui::kCancelText)) return false;
+  if (InstallUpdate(ui_, network_, *table_, info, fetchUrl)) return true;
+  OpenInIE(OS().AnsiToWide(FieldText(info.szDownloadPage)));
+  return false;
 }
 
 void Preparation::InstallIe8() {

@@ -4,6 +4,7 @@
 // the servers through PrepareNetwork, so every branch runs in native tests.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -27,6 +28,12 @@ class PrepareNetwork {
   virtual bool EnsurePackage(const PackageRecord& record, const HttpProgress& progress, PackageFailure* failure,
                              HeldFilePtr* installer) = 0;
   virtual int GetLatestVersionInfo(UpdateInfo* info) = 0;
+  // An update's setup to path, which is replaced only by a whole body within SetupHttpLimits;
+  // on false `reason` says why.
+  virtual bool DownloadSetup(const std::string& url, const std::wstring& path, const HttpProgress& progress,
+                             std::string* reason) = 0;
+  // The setup's signature file, a line of text; nothing when it did not arrive (`reason` says why).
+  virtual std::optional<std::string> DownloadSignature(const std::string& url, std::string* reason) = 0;
 };
 
 // The real transfers: the manifest and installers as the package table names them, the
@@ -38,6 +45,9 @@ class HttpPrepareNetwork : public PrepareNetwork {
   bool EnsurePackage(const PackageRecord& record, const HttpProgress& progress, PackageFailure* failure,
                      HeldFilePtr* installer) override;
   int GetLatestVersionInfo(UpdateInfo* info) override;
+  bool DownloadSetup(const std::string& url, const std::wstring& path, const HttpProgress& progress,
+                     std::string* reason) override;
+  std::optional<std::string> DownloadSignature(const std::string& url, std::string* reason) override;
 
  private:
   std::wstring versionUrl_;
@@ -50,6 +60,7 @@ enum class PrepareResult {
   kDone,           // WM_LOADING_DONE posted
   kIeTooOld,       // the user chose to quit over an old Internet Explorer; end of process asked
   kPluginRefused,  // CardX.ocx could not be registered (not XP); end of process asked
+  kUpdating,       // the setup of a newer version started; end of process asked
 };
 
 // Runs every step on the calling thread; returns when the loading window has been told to

@@ -136,6 +136,11 @@ int ApplyVersionDocument(char* body, UpdateInfo* info) {
   return 0;
 }
 
+std::string FieldText(const char* field, std::size_t size) {
+  const void* end = std::memchr(field, '\0', size);
+  return std::string(field, end ? static_cast<const char*>(end) - field : size);
+}
+
 std::string Utf8ToAnsi(const char* utf8) { return utf8 ? OS().WideToAnsi(Utf8ToWide(utf8)) : std::string(); }
 
 int CompareVersions(const char* current, const char* candidate) {

@@ -43,6 +43,13 @@ int ApplyVersionDocument(char* body, UpdateInfo* info);
 // UTF-8 text in the system ANSI code page (UTF-8 stays UTF-8 where that is the ANSI text).
 std::string Utf8ToAnsi(const char* utf8);
 
+// A text field of the record up to its zero, or whole when a bad answer left it unterminated.
+std::string FieldText(const char* field, std::size_t size);
+template <std::size_t N>
+std::string FieldText(const char (&field)[N]) {
+  return FieldText(field, N);
+}
+
 // Compares two "a.b.c.d" versions: 1 when candidate is newer than current, 0 when not, -1
 // when either lacks four numbers.
 int CompareVersions(const char* current, const char* candidate);

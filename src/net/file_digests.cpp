@@ -30,4 +30,16 @@ std::optional<FileDigests> DigestHeldFile(HeldFile& file) {
   return FileDigests{Md5::ToHex(md5Digest), shaHex};
 }
 
+std::optional<std::string> ReadHeldFile(HeldFile& file, std::size_t maxBytes) {
+  std::string bytes;
+  std::vector<char> block(1 << 16);
+  for (;;) {
+    const long long n = file.Read(block.data(), block.size());
+    if (n < 0) return std::nullopt;
+    if (n == 0) return bytes;
+    if (bytes.size() + static_cast<std::size_t>(n) > maxBytes) return std::nullopt;
+    bytes.append(block.data(), static_cast<std::size_t>(n));
+  }
+}
+
 }  // namespace lirra

@@ -2,6 +2,7 @@
 // bytes that stay in place for as long as the hold lasts.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -17,5 +18,9 @@ struct FileDigests {
 // Reads the file from where it stands to its end; nullopt when a read fails (a digest that
 // decides what runs is never made of a file read in part).
 std::optional<FileDigests> DigestHeldFile(HeldFile& file);
+
+// The file's bytes from where it stands to its end; nullopt when a read fails or there are more
+// than maxBytes.
+std::optional<std::string> ReadHeldFile(HeldFile& file, std::size_t maxBytes);
 
 }  // namespace lirra

@@ -63,6 +63,9 @@ class Platform {
   // The running executable.
   virtual std::wstring ModulePath() = 0;      // full path, empty when unknown
   virtual std::wstring ProductVersion() = 0;  // "1.0.0.2" from the version resource or the build
+  // The "ProductVersion" of another program's version resource, in its first translation; empty
+  // when it has none or the system can't read one (POSIX).
+  virtual std::wstring FileProductVersion(const std::wstring& path) = 0;
 
   // The system folder (GetSystemDirectory, C:\Windows\system32, which WOW64 redirects for
   // a 32-bit process), where system programs are started from by full path; empty when unknown.

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/prepare_worker.h"
+#include "app/self_update.h"
 #include "net/crypto.h"
 #include "net/manifest_trust.h"
 #include "net/md5.h"
@@ -289,6 +290,27 @@ TEST(PrepareNetworkTest, APortalPageNeverReplacesTheManifest) {
   ASSERT_EQ(OS().AnsiToWide(path), table.m_strManifestPath);
   EXPECT_FALSE(HttpPrepareNetwork().DownloadManifest(table));
   EXPECT_EQ(ReadFile(path), "[NJYS]\r\npath=old.exe\r\n");
+}
+
+// An update's setup arrives whole and within its cap, or not at all; its signature arrives as
+// the text the server sent, and a missing one as nothing.
+TEST(PrepareNetworkTest, TheSetupArrivesWholeWithinItsCapAndItsSignatureAsText) {
+  TempDir dir;
+  const std::wstring path = Utf8ToWide(dir.File("lirra-update.exe"));
+  const std::string tooLong = "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(kSetupCap + 1) + "\r\n\r\nMZ";
+  LoopbackServer server({Answer{Response("200 OK", "MZ the setup")}, Answer{tooLong},
+                         Answer{"HTTP/1.1 200 OK\r\nContent-Length: 400\r\n\r\nMZ cut short"},
+                         Answer{Response("200 OK", "c2lnbmF0dXJl\n")}, Answer{Response("404 Not Found", "")}});
+  HttpPrepareNetwork network;
+  std::string reason;
+  ASSERT_TRUE(network.DownloadSetup(server.Url("/s.exe"), path, nullptr, &reason)) << reason;
+  EXPECT_EQ(ReadFile(dir.File("lirra-update.exe")), "MZ the setup");
+  EXPECT_FALSE(network.DownloadSetup(server.Url("/s.exe"), path, nullptr, &reason));
+  EXPECT_FALSE(reason.empty());
+  EXPECT_FALSE(network.DownloadSetup(server.Url("/s.exe"), path, nullptr, &reason));
+  EXPECT_EQ(ReadFile(dir.File("lirra-update.exe")), "MZ the setup") << "a refused download replaced the setup";
+  EXPECT_EQ(network.DownloadSignature(server.Url("/s.exe.sig"), &reason), std::optional<std::string>("c2lnbmF0dXJl\n"));
+  EXPECT_EQ(network.DownloadSignature(server.Url("/s.exe.sig"), &reason), std::nullopt);
 }
 
 }  // namespace

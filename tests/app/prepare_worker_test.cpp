@@ -9,10 +9,13 @@
 #include <cstdio>
 #include <deque>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "app/self_update.h"
+#include "net/crypto.h"
 #include "net/package_table.h"
 #include "pc/run_flags.h"
 #include "platform/file_io.h"
@@ -64,6 +67,10 @@ class ScriptedNetwork : public PrepareNetwork {
   int versionResult = -1;
   int needUpdate = 0;
   const char* downloadPage = "";
+  const char* downloadUrl = "";
+  const char* announced = "1.0.0.3";
+  std::optional<std::string> setup;      // the setup's bytes; nothing: its download fails
+  std::optional<std::string> signature;  // downloadUrl + ".sig"; nothing: its download fails
 
   bool DownloadManifest(const PackageTable& table) override {
     const PackageTable& own = GetPackageTable();
@@ -98,7 +105,26 @@ class ScriptedNetwork : public PrepareNetwork {
     log_.Add("version", L"check");
     info->nNeedUpdate = needUpdate;
     std::snprintf(info->szDownloadPage, sizeof info->szDownloadPage, "%s", downloadPage);
+    std::snprintf(info->szDownloadUrl, sizeof info->szDownloadUrl, "%s", downloadUrl);
+    std::snprintf(info->szValue, sizeof info->szValue, "%s", announced);
+    std::snprintf(info->szLocalVersion, sizeof info->szLocalVersion, "%s", "1.0.0.2");
     return versionResult;
+  }
+  bool DownloadSetup(const std::string& url, const std::wstring& path, const HttpProgress& progress,
+                     std::string* reason) override {
+    log_.Add("download", Utf8ToWide(url));
+    if (!setup) {
+      *reason = "result 3";
+      return false;
+    }
+    progress(static_cast<long long>(setup->size()), static_cast<long long>(setup->size()));
+    WriteFile(WideToUtf8(path), *setup);
+    return true;
+  }
+  std::optional<std::string> DownloadSignature(const std::string& url, std::string* reason) override {
+    log_.Add("download", Utf8ToWide(url));
+    if (!signature) *reason = "result 10";
+    return signature;
   }
 
  private:
@@ -120,6 +146,14 @@ struct Situation {
   int versionResult = 0;
   int needUpdate = 0;
   const char* downloadPage = "";
+  // Update in place: a build with the test key, the setup the document names and what it holds.
+  bool keyed = false;
+  const char* downloadUrl = "";
+  std::optional<std::string> setup;
+  std::optional<std::string> signature;
+  const wchar_t* setupVersion = L"";  // its version resource
+  int setupShellResult = 42;
+  const char* updateRefusal = nullptr;  // the reason of the one "update in place refused" line
   std::deque<bool> ie8Results;
   PackageFailure hidFailure = PackageFailure::kNone;
   std::vector<std::pair<long long, long long>> hidBlocks;
@@ -198,6 +232,134 @@ const char kManifestW732[] = "[HID]\r\nW732=hid732.exe\r\nW732MD5=0123456789abcd
 const char kManifestXP[] = "[HID]\r\nXP32=\"hidxp.exe\"\r\n[IE]\r\npath=ie8-sp1.exe\r\n";
 const char kManifestW1032[] = "[HID]\r\nW1032=hid1032.exe\r\n";
 const char kManifestNoHid[] = "[NJYS]\r\npath=newsetup.exe\r\n";
+
+// ---- Update in place ----
+
+const std::string kSetupUrl = std::string("http://") + LIRRA_DOWNLOAD_HOST + "/lirra/lirra-setup-1.0.0.3.exe";
+const std::string kSetupBytes = "MZ the setup of 1.0.0.3";
+const std::string kOpenDownloadPage =
+    "run \"C:\\Program Files\\Internet Explorer\\iexplore.exe\" \"http://127.0.0.1/download.html\"";
+
+std::string SignedBy(const std::string& seedBase64, const std::string& bytes) {
+  std::string seed;
+  EXPECT_TRUE(DecodeBase64(seedBase64, &seed));
+  return EncodeBase64(SignEd25519(seed, bytes).value_or("")) + "\n";
+}
+std::string Signed(const std::string& bytes) { return SignedBy(LIRRA_TEST_MANIFEST_SECRET_SEED, bytes); }
+
+// A keyed client told of 1.0.0.3, whose user answers "更新", served a good signed setup.
+Situation KeyedUpdate(const char* name) {
+  Situation s = Named(name);
+  s.keyed = true;
+  s.needUpdate = 1;
+  s.downloadPage = "http://127.0.0.1/download.html";
+  s.downloadUrl = kSetupUrl.c_str();
+  s.setup = kSetupBytes;
+  s.signature = Signed(kSetupBytes);
+  s.setupVersion = L"1.0.0.3";
+  s.answers = {true};
+  return s;
+}
+
+// From the question to the checks of a setup that arrived.
+Lines SetupFetched() {
+  return {kAskUpdate,     "text 正在下载新版本，请稍候...", "download " + kSetupUrl + ".sig", "download " + kSetupUrl,
+          "progress 100", "text 正在校验新版本安装包..."};
+}
+Lines SetupStarted() {
+  return {"text 正在安装新版本，完成后将自动启动...", "open held " + Local("lirra-update.exe") + " /S /RUN /WAITPID=" +
+                                                          std::to_string(CurrentProcessId()) + " /D=<dir>"};
+}
+
+std::vector<Situation> UpdateSituations() {
+  std::vector<Situation> all;
+  Situation s;
+
+  s = KeyedUpdate("SignedNewerSetupStartsInTheClientsFolderAndTheClientEnds");
+  s.transcript = Join({Begin(), SetupFetched(), SetupStarted(), {"exit 0"}});
+  s.stillRunning = {L"lirra-update.exe"};
+  s.exitCode = 0;
+  s.result = PrepareResult::kUpdating;
+  all.push_back(s);
+
+  s = KeyedUpdate("UpdateAnsweredCancelFetchesNothing");
+  s.answers = {false};
+  s.transcript = Join({Begin(), {kAskUpdate}, Finish()});
+  all.push_back(s);
+
+  // Refused before the question: the question and the download page as without a key.
+  const std::pair<const char*, const char*> offers[][2] = {
+      {{"NoKeyNeverFetchesTheSetup", kSetupUrl.c_str()}, {nullptr, "no manifest key"}},
+      {{"NoDownloadUrlOpensTheDownloadPage", ""}, {"keyed", "no downloadUrl"}},
+      {{"DownloadUrlOnAnotherHostOpensTheDownloadPage", "http://downloads.example.net/lirra-setup.exe"},
+       {"keyed", "downloadUrl is not an http or https address on the download host"}},
+      {{"DownloadUrlOfAShareOpensTheDownloadPage", "\\\\127.0.0.1\\share\\lirra-setup.exe"},
+       {"keyed", "downloadUrl is not an http or https address on the download host"}},
+  };
+  for (const auto& offer : offers) {
+    s = KeyedUpdate(offer[0].first);
+    s.keyed = offer[1].first != nullptr;
+    s.downloadUrl = offer[0].second;
+    s.updateRefusal = offer[1].second;
+    s.transcript = Join({Begin(), {kAskUpdate, kOpenDownloadPage}, Finish()});
+    all.push_back(s);
+  }
+
+  s = KeyedUpdate("MissingSignatureOpensTheDownloadPage");
+  s.signature.reset();
+  s.updateRefusal = "signature download failed";
+  s.transcript =
+      Join({Begin(),
+            {kAskUpdate, "text 正在下载新版本，请稍候...", "download " + kSetupUrl + ".sig", kOpenDownloadPage},
+            Finish()});
+  all.push_back(s);
+
+  s = KeyedUpdate("FailedSetupDownloadOpensTheDownloadPage");
+  s.setup.reset();
+  s.updateRefusal = "setup download failed";
+  s.transcript = Join({Begin(),
+                       {kAskUpdate, "text 正在下载新版本，请稍候...", "download " + kSetupUrl + ".sig",
+                        "download " + kSetupUrl, kOpenDownloadPage},
+                       Finish()});
+  all.push_back(s);
+
+  // The setup arrived but is never run.
+  struct Refused {
+    const char* name;
+    std::string setup;
+    std::string signature;
+    const wchar_t* version;
+    const char* reason;
+  };
+  const Refused refused[] = {
+      {"TamperedSetupIsNeverRun", kSetupBytes + " and more", Signed(kSetupBytes), L"1.0.0.3", "bad signature"},
+      {"SetupSignedByAnotherKeyIsNeverRun", kSetupBytes, SignedBy(EncodeBase64(std::string(32, 'k')), kSetupBytes),
+       L"1.0.0.3", "bad signature"},
+      {"MalformedSignatureIsNeverRun", kSetupBytes, "not a signature\n", L"1.0.0.3", "bad signature"},
+      {"OlderSignedSetupIsNeverRun", kSetupBytes, Signed(kSetupBytes), L"1.0.0.1", "setup not newer"},
+      {"SignedSetupOfTheRunningVersionIsNeverRun", kSetupBytes, Signed(kSetupBytes), L"1.0.0.2", "setup not newer"},
+      {"SignedSetupOfAnotherVersionThanAnnouncedIsNeverRun", kSetupBytes, Signed(kSetupBytes), L"1.0.0.4",
+       "setup version is not the announced one"},
+      {"SignedSetupWithoutVersionIsNeverRun", kSetupBytes, Signed(kSetupBytes), L"", "setup has no version"},
+  };
+  for (const Refused& r : refused) {
+    s = KeyedUpdate(r.name);
+    s.setup = r.setup;
+    s.signature = r.signature;
+    s.setupVersion = r.version;
+    s.updateRefusal = r.reason;
+    s.transcript = Join({Begin(), SetupFetched(), {kOpenDownloadPage}, Finish()});
+    all.push_back(s);
+  }
+
+  s = KeyedUpdate("SetupThatDoesNotStartOpensTheDownloadPage");
+  s.setupShellResult = 2;
+  s.updateRefusal = "setup did not start";
+  s.transcript = Join({Begin(), SetupFetched(), SetupStarted(), {kOpenDownloadPage}, Finish()});
+  all.push_back(s);
+
+  return all;
+}
 
 std::vector<Situation> Situations() {
   std::vector<Situation> all;
@@ -351,6 +513,7 @@ std::vector<Situation> Situations() {
 
   s = Named("UpdateAnsweredUpdateOpensTheDownloadPage");
   s.needUpdate = 1;
+  s.updateRefusal = "no manifest key";
   s.downloadPage = "http://127.0.0.1/download.html";
   s.answers = {true};
   s.transcript = Join({Begin(),
@@ -372,6 +535,7 @@ std::vector<Situation> Situations() {
   for (const auto& [name, page] : badPages) {
     s = Named(name);
     s.needUpdate = 1;
+    s.updateRefusal = "no manifest key";
     s.downloadPage = page;
     s.transcript = Join({Begin(), Finish()});
     s.trace = "download page refused";
@@ -380,6 +544,7 @@ std::vector<Situation> Situations() {
 
   s = Named("UpdateAnsweredCancelOpensNothing");
   s.needUpdate = 1;
+  s.updateRefusal = "no manifest key";
   s.downloadPage = "http://127.0.0.1/download.html";
   s.answers = {false};
   s.transcript = Join({Begin(), {kAskUpdate}, Finish()});
@@ -490,6 +655,7 @@ std::vector<Situation> Situations() {
   s.result = PrepareResult::kIeTooOld;
   all.push_back(s);
 
+  for (Situation& update : UpdateSituations()) all.push_back(update);
   return all;
 }
 
@@ -516,6 +682,10 @@ TEST_P(PrepareWorker, RunsTheStepsOfTheSituation) {
   if (s.localManifest) WriteFile(dir.File("file.ini"), s.localManifest);
   ResetPackageTable();
   CRunFlags::GetInstance() = CRunFlags();
+  if (s.keyed) GetPackageTable().m_ManifestKey = ManifestKey::FromBase64(LIRRA_TEST_MANIFEST_PUBLIC_KEY);
+  const std::wstring setupPath = GetPackageTable().m_strModuleDir + kPathSep + kSetupFileName;
+  pc.fileVersions[setupPath] = s.setupVersion;
+  pc.shellResults[setupPath] = s.setupShellResult;
 
   ScriptedNetwork network(log);
   network.manifest = s.downloadedManifest;
@@ -525,6 +695,9 @@ TEST_P(PrepareWorker, RunsTheStepsOfTheSituation) {
   network.versionResult = s.versionResult;
   network.needUpdate = s.needUpdate;
   network.downloadPage = s.downloadPage;
+  network.downloadUrl = s.downloadUrl;
+  network.setup = s.setup;
+  network.signature = s.signature;
   RecordingUi ui(log);
   ui.answers = s.answers;
   ui.moves = s.moves;
@@ -550,13 +723,25 @@ TEST_P(PrepareWorker, RunsTheStepsOfTheSituation) {
   if (s.trace) {
     EXPECT_NE(out.find(s.trace), std::string::npos) << out;
   }
+  const std::string refusal = "update in place refused";
+  const std::size_t at = out.find(refusal);
+  EXPECT_EQ(at != std::string::npos, s.updateRefusal != nullptr) << out;
+  if (s.updateRefusal) {
+    EXPECT_EQ(out.find(refusal + " (" + s.updateRefusal + ")"), at) << out;
+    EXPECT_EQ(out.find(refusal, at + 1), std::string::npos) << "one line per refusal: " << out;
+  }
+  // A setup that is refused or did not start is not left in the client's folder.
+  if (s.setup) {
+    EXPECT_EQ(ReadFile(WideToUtf8(setupPath)) != "<missing>", s.result == PrepareResult::kUpdating);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Situations, PrepareWorker, testing::ValuesIn(Situations()),
                          [](const testing::TestParamInfo<Situation>& info) { return info.param.name; });
 
 // Temporary files of transfers that an ended client left behind go at the next start, in the
-// client's folder and the packages' folders; those of a process that still runs stay.
+// client's folder and the packages' folders; those of a process that still runs stay. The setup
+// of the last update in place goes too.
 TEST(PrepareLeftovers, TransfersOfAnEndedProcessAreRemovedAtTheStart) {
   TempDir dir;
   Transcript log;
@@ -572,6 +757,7 @@ TEST(PrepareLeftovers, TransfersOfAnEndedProcessAreRemovedAtTheStart) {
   for (const std::string& name :
        std::vector<std::string>{"~39v-1.tmp", "~39u-1.tmp", "HID" + sep + "~39v-2.tmp", "NJYS" + sep + "~39v-3.tmp"})
     WriteFile(dir.File(name), "part of a download");
+  WriteFile(dir.File("lirra-update.exe"), "the setup of the last update");
   ResetPackageTable();
   CRunFlags::GetInstance() = CRunFlags();
   ScriptedNetwork network(log);
@@ -584,6 +770,7 @@ TEST(PrepareLeftovers, TransfersOfAnEndedProcessAreRemovedAtTheStart) {
   const std::vector<std::string> left = Listing(dir.path());
   EXPECT_EQ(std::count(left.begin(), left.end(), "~39u-1.tmp"), 1) << "its process still runs";
   EXPECT_EQ(std::count(left.begin(), left.end(), "~39v-1.tmp"), 0);
+  EXPECT_EQ(std::count(left.begin(), left.end(), "lirra-update.exe"), 0);
   EXPECT_TRUE(Listing(dir.File("HID")).empty());
   EXPECT_TRUE(Listing(dir.File("NJYS")).empty());
 }

@@ -19,6 +19,11 @@ FakePlatform::FakePlatform() : previous_(SetPlatform(this)) {}
 
 FakePlatform::~FakePlatform() { SetPlatform(previous_); }
 
+std::wstring FakePlatform::FileProductVersion(const std::wstring& path) {
+  auto it = fileVersions.find(path);
+  return it == fileVersions.end() ? std::wstring() : it->second;
+}
+
 std::string FakePlatform::WideToAnsi(const std::wstring& text) { return NativePlatform().WideToAnsi(text); }
 std::wstring FakePlatform::AnsiToWide(const std::string& text) { return NativePlatform().AnsiToWide(text); }
 bool FakePlatform::IsDirectory(const std::wstring& path) { return NativePlatform().IsDirectory(path); }

@@ -23,7 +23,8 @@ class FakePlatform : public Platform {
   std::wstring systemDirectory = L"C:\\Windows\\system32";
   OsVersion osVersion{6, 1};
   bool is64Bit = false;
-  std::map<std::wstring, ServiceState> services;  // missing names answer Missing
+  std::map<std::wstring, std::wstring> fileVersions;  // FileProductVersion by path; others have none
+  std::map<std::wstring, ServiceState> services;      // missing names answer Missing
   std::vector<ProcessEntry> processes;
   std::map<std::wstring, int> shellResults;              // by file; others answer 42
   std::set<std::wstring> registryKeys;                   // "HKLM\\path" (case as written), view ignored
@@ -55,6 +56,7 @@ class FakePlatform : public Platform {
 
   std::wstring ModulePath() override { return modulePath; }
   std::wstring ProductVersion() override { return productVersion; }
+  std::wstring FileProductVersion(const std::wstring& path) override;
   std::wstring SystemDirectory() override { return systemDirectory; }
   OsVersion GetOsVersion() override { return osVersion; }
   bool Is64BitOs() override { return is64Bit; }

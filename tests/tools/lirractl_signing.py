@@ -152,6 +152,20 @@ class KeygenSignVerify(Base):
         self.put("pub-as-secret.b64", b"AAAA\n")
         self.assertEqual(self.lirractl("sign", "pub-as-secret.b64", "file.ini")[0], 1)
 
+    def test_a_setup_package_larger_than_a_list_is_signed(self):
+        self.assertIsNotNone(shutil.which("openssl"), "scripts/setup.sh installs openssl")
+        openssl("genpkey", "-algorithm", "ed25519", "-out", "k.pem", cwd=self.dir)
+        seed = openssl("pkey", "-in", "k.pem", "-outform", "DER", cwd=self.dir)[-32:]
+        self.put("seed.b64", base64.b64encode(seed) + b"\n")
+        setup = bytes(range(256)) * (3 * 4096)  # 3 MiB
+        self.put("lirra-setup.exe", setup)
+        self.assertEqual(self.lirractl("sign", "seed.b64", "lirra-setup.exe"), (0, b"", b""))
+        self.put("setup.raw", base64.b64decode(self.bytes_of("lirra-setup.exe.sig")))
+        openssl("pkey", "-in", "k.pem", "-pubout", "-out", "pub.pem", cwd=self.dir)
+        verified = openssl("pkeyutl", "-verify", "-rawin", "-pubin", "-inkey", "pub.pem", "-sigfile", "setup.raw",
+                           "-in", "lirra-setup.exe", cwd=self.dir)
+        self.assertIn(b"Signature Verified Successfully", verified)
+
     def test_openssl_signatures_verify_and_ours_verify_in_openssl(self):
         self.assertIsNotNone(shutil.which("openssl"), "scripts/setup.sh installs openssl")
         openssl("genpkey", "-algorithm", "ed25519", "-out", "k.pem", cwd=self.dir)

@@ -12,7 +12,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <iterator>
 #include <set>
 #include <string>
@@ -26,9 +25,13 @@
 namespace {
 
 using lirra::test::EnvWinePath;
+using lirra::test::Exists;
 using lirra::test::ProductVersionOf;
+using lirra::test::ReadBytes;
 using lirra::test::ReadDword;
+using lirra::test::RunAndWait;
 using lirra::test::WindowHost;
+using lirra::test::WriteBytes;
 
 const std::wstring kUninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lirra";
 const std::wstring kShortcut = L"Lirra·商户.lnk";
@@ -48,36 +51,9 @@ std::wstring Folder(int csidl) {
   return SUCCEEDED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) ? path : L"<unknown folder>";
 }
 
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::string ReadBytes(const std::wstring& path) {
-  std::ifstream in(path.c_str(), std::ios::binary);
-  if (!in) return "<missing>";
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const std::wstring& path, const std::string& bytes) {
-  std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
-
 std::wstring Lower(std::wstring text) {
   for (wchar_t& c : text) c = static_cast<wchar_t>(towlower(c));
   return text;
-}
-
-// Runs a program and waits; its exit code, or -1 when it could not start or did not end in time.
-long RunAndWait(const std::wstring& commandLine, DWORD ms = 180000) {
-  std::wstring line = commandLine;
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
-  lirra::win::ScopedHandle process(pi.hProcess);
-  lirra::win::ScopedHandle thread(pi.hThread);
-  DWORD code = static_cast<DWORD>(-1);
-  if (WaitForSingleObject(process.Get(), ms) == WAIT_OBJECT_0) GetExitCodeProcess(process.Get(), &code);
-  return static_cast<long>(code);
 }
 
 std::wstring RegString(const std::wstring& value) {

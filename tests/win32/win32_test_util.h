@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 
@@ -22,6 +24,34 @@ inline std::string WinePathA(const char* unixPath) {
   std::string out = "Z:";
   for (const char* p = unixPath; *p; ++p) out.push_back(*p == '/' ? '\\' : *p);
   return out;
+}
+
+inline bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// A file's bytes, or "<missing>".
+inline std::string ReadBytes(const std::wstring& path) {
+  std::ifstream in(path.c_str(), std::ios::binary);
+  if (!in) return "<missing>";
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteBytes(const std::wstring& path, const std::string& bytes) {
+  std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+// Runs a program and waits; its exit code, or -1 when it could not start or did not end in time.
+inline long RunAndWait(const std::wstring& commandLine, DWORD ms = 180000) {
+  std::wstring line = commandLine;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
+  win::ScopedHandle process(pi.hProcess);
+  win::ScopedHandle thread(pi.hThread);
+  DWORD code = static_cast<DWORD>(-1);
+  if (WaitForSingleObject(process.Get(), ms) == WAIT_OBJECT_0) GetExitCodeProcess(process.Get(), &code);
+  return static_cast<long>(code);
 }
 
 inline std::wstring Widen(const std::string& ansi) {

@@ -1,9 +1,11 @@
 // lirractl sign SECRET_FILE FILE: writes FILE.sig, the standard base64 of the Ed25519
-// signature of FILE's exact bytes and a line break, as the client expects beside file.ini.
+// signature of FILE's exact bytes and a line break, as the client expects beside file.ini and
+// beside the setup package of an update in place.
 #include <cstdio>
 #include <optional>
 #include <string>
 
+#include "app/self_update.h"
 #include "command.h"
 #include "net/crypto.h"
 #include "net/manifest_commit.h"
@@ -23,9 +25,10 @@ int RunSign(const lirractl::Args& args) {
     std::fprintf(stderr, "lirractl: %s is not a base64 secret key file\n", args[0].c_str());
     return kExitBadKey;
   }
-  std::optional<std::string> message = lirra::ReadFileBytes(args[1], lirra::kMaxManifestBytes);
+  // A setup package is the largest file the client verifies.
+  std::optional<std::string> message = lirra::ReadFileBytes(args[1], static_cast<std::size_t>(lirra::kSetupCap));
   if (!message) {
-    std::fprintf(stderr, "lirractl: cannot read %s, or it is larger than 1 MiB\n", args[1].c_str());
+    std::fprintf(stderr, "lirractl: cannot read %s, or it is larger than 64 MiB\n", args[1].c_str());
     return kExitUnreadable;
   }
   std::optional<std::string> signature = lirra::SignEd25519(secretKey, *message);

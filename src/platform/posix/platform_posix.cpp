@@ -37,6 +37,7 @@ class PosixPlatform final : public Platform {
   }
 
   std::wstring ProductVersion() override { return Utf8ToWide(LIRRA_PRODUCT_VERSION); }
+  std::wstring FileProductVersion(const std::wstring&) override { return {}; }
   std::wstring SystemDirectory() override { return {}; }
 
   OsVersion GetOsVersion() override { return {}; }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cwchar>
 #include <utility>
 #include <vector>
 
@@ -64,6 +65,7 @@ class Win32Platform final : public Platform {
   }
 
   std::wstring ProductVersion() override;
+  std::wstring FileProductVersion(const std::wstring& path) override;
   std::wstring SystemDirectory() override {
     wchar_t buf[MAX_PATH] = {};
     UINT n = GetSystemDirectoryW(buf, MAX_PATH);
@@ -289,33 +291,32 @@ bool Win32Platform::WriteDword(RegHive hive, const std::wstring& key, const std:
                         sizeof dword) == ERROR_SUCCESS;
 }
 
-// The "ProductVersion" string of the executable's version resource, in its first
-// translation; empty when the executable has none.
-std::wstring Win32Platform::ProductVersion() {
-  char path[MAX_PATH] = "";
-  if (GetModuleFileNameA(nullptr, path, MAX_PATH) == 0) return {};
+// The "ProductVersion" string of a program's version resource, in its first translation; empty
+// when it has none. Wide throughout, so a folder outside the ANSI code page is read too.
+std::wstring Win32Platform::FileProductVersion(const std::wstring& path) {
   DWORD handle = 0;
-  DWORD size = GetFileVersionInfoSizeA(path, &handle);
+  DWORD size = GetFileVersionInfoSizeW(path.c_str(), &handle);
   if (size == 0) return {};
   std::vector<char> block(size);
-  if (!GetFileVersionInfoA(path, 0, size, block.data())) return {};
+  if (!GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return {};
   struct Translation {
     WORD language;
     WORD codePage;
   }* translation = nullptr;
   UINT length = 0;
-  if (!VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length) ||
+  if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length) ||
       length < sizeof *translation) {
     return {};
   }
-  char query[64];
-  std::snprintf(query, sizeof query, "\\StringFileInfo\\%04x%04x\\ProductVersion", translation->language,
-                translation->codePage);
-  char* value = nullptr;
-  if (!VerQueryValueA(block.data(), query, reinterpret_cast<void**>(&value), &length) || length == 0 || !value)
+  wchar_t query[64];
+  std::swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\ProductVersion", translation->language, translation->codePage);
+  wchar_t* value = nullptr;
+  if (!VerQueryValueW(block.data(), query, reinterpret_cast<void**>(&value), &length) || length == 0 || !value)
     return {};
-  return CodePageToWide(value, CP_ACP);
+  return value;
 }
+
+std::wstring Win32Platform::ProductVersion() { return FileProductVersion(ModulePath()); }
 
 }  // namespace
 
