@@ -100,28 +100,7 @@ std::vector<lirractl::DoctorCrashReport> FindCrashReports(const std::wstring& di
 
 // The ProductVersion of the client's lirra.exe in the folder; empty when there is none.
 std::string ClientVersion(const std::wstring& dir) {
-  const std::wstring path = dir + L"\\lirra.exe";
-  DWORD handle = 0;
-  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &handle);
-  if (size == 0) return {};
-  std::vector<char> block(size);
-  if (!GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return {};
-  struct Translation {
-    WORD language;
-    WORD codePage;
-  }* translation = nullptr;
-  UINT length = 0;
-  if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length) ||
-      length < sizeof *translation) {
-    return {};
-  }
-  wchar_t query[64];
-  swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\ProductVersion", translation->language, translation->codePage);
-  wchar_t* value = nullptr;
-  if (!VerQueryValueW(block.data(), query, reinterpret_cast<void**>(&value), &length) || length == 0 || !value) {
-    return {};
-  }
-  return OS().WideToAnsi(value);
+  return OS().WideToAnsi(OS().FileProductVersion(dir + L"\\lirra.exe"));
 }
 
 // Whether a host answers HTTP at all: any status counts, a page not found included.
