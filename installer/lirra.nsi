@@ -204,13 +204,40 @@ Function StartClientWhenAsked
   Pop $0
 FunctionEnd
 
+; Windows may hold an ended client's program file a moment longer than its process: lirra.exe
+; is tried again for up to 15 s, and the install fails rather than report success over the old
+; client (an update in place then starts that one again).
+Function InstallClientProgram
+  Push $0
+  SetOverwrite try
+  StrCpy $0 0
+  ${Do}
+    ClearErrors
+    File "${STAGE}\lirra.exe"
+    ${IfNot} ${Errors}
+      ${Break}
+    ${EndIf}
+    ${If} $0 >= 30
+      SetOverwrite on
+      MessageBox MB_OK|MB_ICONSTOP "无法替换 $INSTDIR\lirra.exe，安装没有完成。请退出 ${PRODUCT} 后重试。" /SD IDOK
+      Call StartClientWhenAsked
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+    IntOp $0 $0 + 1
+    Sleep 500
+  ${Loop}
+  SetOverwrite on
+  Pop $0
+FunctionEnd
+
 Section "Lirra" SecClient
   SectionIn RO
   Call WaitForUpdatingClient
   Call CloseRunningClient
 
   SetOutPath "$INSTDIR"
-  File "${STAGE}\lirra.exe"
+  Call InstallClientProgram
   File "${STAGE}\CardX.ocx"
   ; The skin is the package's own: pictures an earlier version had and this one lacks go.
   RMDir /r "$INSTDIR\res"
