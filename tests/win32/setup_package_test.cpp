@@ -246,4 +246,20 @@ TEST_F(SetupPackage, ChineseFolderClientRunsAndAnUpgradeClosesIt) {
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kCardXKey)) << "the plug-in stays registered without its file";
 }
 
+// A client program that another process still holds can't be replaced: after its retries the
+// install fails, rather than report success over the old program (which an update in place would
+// then start again as the new one).
+TEST_F(SetupPackage, AClientProgramThatStaysHeldFailsTheInstallAndStaysAsItWas) {
+  const std::wstring dir = Folder(CSIDL_LOCAL_APPDATA) + L"\\Lirra";
+  ASSERT_EQ(0, RunAndWait(L"\"" + setup_ + L"\" /S"));
+  const std::wstring client = dir + L"\\lirra.exe";
+  WriteBytes(client, "the client that runs");
+  HANDLE held = CreateFileW(client.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, held);
+  EXPECT_EQ(2, RunAndWait(L"\"" + setup_ + L"\" /S", 120000));
+  CloseHandle(held);
+  EXPECT_EQ("the client that runs", ReadBytes(client));
+  UninstallSilently(dir);
+}
+
 }  // namespace
