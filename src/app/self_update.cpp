@@ -125,18 +125,29 @@ UpdateRefusal CheckUpdateOffer(const ManifestKey& key, const UpdateInfo& info, c
   return UpdateRefusal::kNone;
 }
 
-UpdateRefusal CheckSetup(const ManifestKey& key, const SetupFacts& setup, const std::string& ourVersion,
-                         const std::string& announcedVersion, std::string* detail) {
+UpdateRefusal CheckSetupSignature(const ManifestKey& key, const SetupFacts& setup, std::string* detail) {
   const ManifestCheck signature = CheckDetachedSignature(key, setup.bytes, setup.signature);
   if (signature != ManifestCheck::kAccepted)
     return Refuse(UpdateRefusal::kBadSignature, detail, DescribeManifestCheck(signature));
-  if (!IsFourNumberVersion(setup.version))
-    return Refuse(UpdateRefusal::kNoSetupVersion, detail, "[" + setup.version + "]");
-  if (CompareVersions(ourVersion.c_str(), setup.version.c_str()) != 1)
-    return Refuse(UpdateRefusal::kNotNewer, detail, setup.version + " against ours " + ourVersion);
-  if (!SameVersion(setup.version, announcedVersion))
-    return Refuse(UpdateRefusal::kVersionMismatch, detail, setup.version + " against " + announcedVersion);
   return UpdateRefusal::kNone;
+}
+
+UpdateRefusal CheckSetupVersion(const std::string& setupVersion, const std::string& ourVersion,
+                                const std::string& announcedVersion, std::string* detail) {
+  if (!IsFourNumberVersion(setupVersion))
+    return Refuse(UpdateRefusal::kNoSetupVersion, detail, "[" + setupVersion + "]");
+  if (CompareVersions(ourVersion.c_str(), setupVersion.c_str()) != 1)
+    return Refuse(UpdateRefusal::kNotNewer, detail, setupVersion + " against ours " + ourVersion);
+  if (!SameVersion(setupVersion, announcedVersion))
+    return Refuse(UpdateRefusal::kVersionMismatch, detail, setupVersion + " against " + announcedVersion);
+  return UpdateRefusal::kNone;
+}
+
+UpdateRefusal CheckSetup(const ManifestKey& key, const SetupFacts& setup, const std::string& ourVersion,
+                         const std::string& announcedVersion, std::string* detail) {
+  const UpdateRefusal signature = CheckSetupSignature(key, setup, detail);
+  if (signature != UpdateRefusal::kNone) return signature;
+  return CheckSetupVersion(setup.version, ourVersion, announcedVersion, detail);
 }
 
 std::wstring SetupParameters(std::uint32_t processId, const std::wstring& folder) {
@@ -206,12 +217,12 @@ HeldFilePtr UpdateRun::HoldChecked(SetupFacts facts) {
   std::string detail;
   if (bytes) {
     facts.bytes = std::move(*bytes);
-    // Read only once the bytes are known to be ours: the version resource is parsed by Windows.
-    const bool signedByUs =
-        CheckDetachedSignature(table_.m_ManifestKey, facts.bytes, facts.signature) == ManifestCheck::kAccepted;
-    if (signedByUs) facts.version = OS().WideToAnsi(OS().FileProductVersion(setupPath_));
-    refusal =
-        CheckSetup(table_.m_ManifestKey, facts, FieldText(info_.szLocalVersion), FieldText(info_.szValue), &detail);
+    refusal = CheckSetupSignature(table_.m_ManifestKey, facts, &detail);
+  }
+  // Read only once the bytes are known to be ours: the version resource is parsed by Windows.
+  if (refusal == UpdateRefusal::kNone) {
+    refusal = CheckSetupVersion(OS().WideToAnsi(OS().FileProductVersion(setupPath_)), FieldText(info_.szLocalVersion),
+                                FieldText(info_.szValue), &detail);
   }
   if (refusal == UpdateRefusal::kNone) return setup;
   setup.reset();

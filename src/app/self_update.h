@@ -63,8 +63,12 @@ struct SetupFacts {
   std::string version;                   // its version resource's ProductVersion, "" for none
 };
 
-// The checks before the setup runs: the key's signature of its bytes, then its version against
-// ours and the announced one; `detail` says what was found.
+// The key's signature of the setup's exact bytes.
+UpdateRefusal CheckSetupSignature(const ManifestKey& key, const SetupFacts& setup, std::string* detail);
+// The setup's version against ours (newer) and the announced one (equal).
+UpdateRefusal CheckSetupVersion(const std::string& setupVersion, const std::string& ourVersion,
+                                const std::string& announcedVersion, std::string* detail);
+// The checks before the setup runs: the signature, then the version; `detail` says what was found.
 UpdateRefusal CheckSetup(const ManifestKey& key, const SetupFacts& setup, const std::string& ourVersion,
                          const std::string& announcedVersion, std::string* detail);
 
